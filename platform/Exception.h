@@ -1,0 +1,52 @@
+#pragma once
+
+#include <string>
+#include <stdexcept>
+
+// Base of every error this program raises. It carries the message that the
+// application's error display shows (followed by a full stop).
+class Exception : public std::exception {
+public:
+    explicit Exception(std::string message) : message_(std::move(message)) {}
+    const std::string& Message() const noexcept { return message_; }
+    const char* what() const noexcept override { return message_.c_str(); }
+
+private:
+    std::string message_;
+};
+
+// A text that is not the number, date or value it should be.
+class EConvertError : public Exception {
+    using Exception::Exception;
+};
+
+// Floating-point faults, found by testing the floating-point flags after the
+// arithmetic ran (the hardware never traps).
+class EMathError : public Exception {
+    using Exception::Exception;
+};
+class EZeroDivide : public EMathError {
+public:
+    EZeroDivide() : EMathError("Floating point division by zero") {}
+};
+class EOverflow : public EMathError {
+public:
+    EOverflow() : EMathError("Floating point overflow") {}
+};
+class EInvalidOp : public EMathError {
+public:
+    EInvalidOp() : EMathError("Invalid floating point operation") {}
+};
+
+// Integer faults.
+class EIntError : public Exception {
+    using Exception::Exception;
+};
+class EDivByZero : public EIntError {
+public:
+    EDivByZero() : EIntError("Division by zero") {}
+};
+
+// Replaces each "%s" of a message pattern, in order, by the next argument;
+// "%%" stands for a single "%".
+std::string FormatMessage(const std::string& pattern, std::initializer_list<std::string> args);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+// General number text: the shortest form of a value rounded to `digits`
+// significant digits, plain between 0.0001 and 10^digits, scientific outside
+// (1E-5, 1.5E-7, 1E15, 1.23456789012346E17), with the process-wide decimal
+// separator. Not-a-number and infinities read "NAN", "INF" and "-INF".
+std::string FloatToText(double value, int digits = 15);
+
+// The reverse: optional blanks around an optional sign, digits with at most
+// one decimal separator, an optional exponent. Anything else throws
+// EConvertError "'%s' is not a valid floating point value".
+double TextToFloat(const std::string& text);
+
+// The same without the exception: false when the text is not a number.
+bool TryTextToFloat(const std::string& text, double& value);
+
+// The decimal separator of every number text the program reads or writes.
+// One value for the whole process; "." unless changed, so that model files
+// move between machines.
+char DecimalSeparator() noexcept;
+void SetDecimalSeparator(char separator) noexcept;

@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Runs every libFuzzer target of a fuzz build for the given number of seconds.
+set -euo pipefail
+build=$1
+seconds=$2
+list="$build/fuzz/fuzzers.txt"
+[ -s "$list" ] || { echo "no fuzz targets built"; exit 0; }
+status=0
+while read -r name; do
+    [ -n "$name" ] || continue
+    corpus="$build/corpus/$name"
+    mkdir -p "$corpus"
+    seeds="fuzz/seeds/$name"
+    dirs=("$corpus")
+    [ -d "$seeds" ] && dirs+=("$seeds")
+    echo "== $name for ${seconds}s"
+    if ! "$build/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+            -print_final_stats=0 -artifact_prefix="$build/" "${dirs[@]}" >"$build/$name.log" 2>&1; then
+        tail -60 "$build/$name.log"
+        status=1
+    else
+        tail -2 "$build/$name.log"
+    fi
+done <"$list"
+exit $status
