@@ -1,0 +1,367 @@
+#include "IniFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+std::string Trim(const std::string& s) {
+    std::size_t b = 0, e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.substr(b, e - b);
+}
+
+// Sections and keys compare by ASCII letter case only: the file's other bytes
+// are whatever the user typed, in whatever encoding.
+std::string Fold(const std::string& s) {
+    std::string r = Trim(s);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return r;
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+bool IsQuoted(const std::string& v) {
+    return v.size() >= 2 && IsQuote(v.front()) && v.front() == v.back();
+}
+
+std::string OneLine(std::string s) {
+    std::replace(s.begin(), s.end(), '\r', ' ');
+    std::replace(s.begin(), s.end(), '\n', ' ');
+    return s;
+}
+
+std::string ValueOf(const std::string& lineText) {
+    std::string v = Trim(lineText.substr(lineText.find('=') + 1));
+    if (IsQuoted(v)) v = v.substr(1, v.size() - 2);
+    return v;
+}
+
+std::string DiskPath(const std::string& fileName) {
+    std::string p = fileName;
+    std::replace(p.begin(), p.end(), '\\', '/');
+    return p;
+}
+
+} // namespace
+
+bool TryTextToInt(const std::string& text, int& value) {
+    const char* b = text.data();
+    const char* e = b + text.size();
+    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        std::uint64_t bits = 0;
+        auto [p, ec] = std::from_chars(b + 2, e, bits, 16);
+        if (ec != std::errc() || p != e || bits > 0xFFFFFFFFu) return false;
+        value = static_cast<int>(static_cast<std::uint32_t>(bits));
+        return true;
+    }
+    if (b != e && *b == '+' && ++b != e && *b == '-') return false;
+    int v = 0;
+    auto [p, ec] = std::from_chars(b, e, v, 10);
+    if (ec != std::errc() || p != e) return false;
+    value = v;
+    return true;
+}
+
+IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {
+    const std::string path = DiskPath(fileName_);
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return;
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (fs::is_regular_file(path, ec) && in && (text << in.rdbuf(), !in.bad())) {
+        Parse(text.str());
+    } else {
+        unreadable_ = true;
+    }
+}
+
+IniFile::IniFile(std::string fileName, const std::string& text) : fileName_(std::move(fileName)) {
+    Parse(text);
+}
+
+IniFile::Line IniFile::MakeLine(std::string text, std::string eol) {
+    Line line;
+    line.text = std::move(text);
+    line.eol = std::move(eol);
+    std::size_t i = 0;
+    while (i < line.text.size() && IsBlank(line.text[i]))
+        ++i;
+    if (i < line.text.size() && line.text[i] == '[') {
+        // A missing "]" still names the section: the rest of the line.
+        std::size_t close = line.text.find(']', i + 1);
+        line.kind = Kind::Section;
+        line.name = Fold(line.text.substr(i + 1, close == std::string::npos ? std::string::npos
+                                                                            : close - i - 1));
+    } else if (i < line.text.size() && line.text[i] != ';') {
+        std::size_t eq = line.text.find('=');
+        if (eq != std::string::npos) {
+            line.kind = Kind::Key;
+            line.name = Fold(line.text.substr(0, eq));
+        }
+    }
+    return line;
+}
+
+void IniFile::Parse(const std::string& text) {
+    lines_.clear();
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", start);
+        if (end == std::string::npos) {
+            lines_.push_back(MakeLine(text.substr(start), ""));
+            break;
+        }
+        std::size_t next = end + 1;
+        if (text[end] == '\r' && next < text.size() && text[next] == '\n') ++next;
+        lines_.push_back(MakeLine(text.substr(start, end - start), text.substr(end, next - end)));
+        start = next;
+    }
+}
+
+template <typename Visit>
+void IniFile::ForEachLineOf(const std::string& folded, Visit visit) const {
+    bool inside = false;
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind == Kind::Section)
+            inside = lines_[i].name == folded;
+        else if (inside && !visit(i))
+            return;
+    }
+}
+
+long IniFile::FindKey(const std::string& section, const std::string& key) const {
+    const std::string foldedKey = Fold(key);
+    long found = -1;
+    ForEachLineOf(Fold(section), [&](std::size_t i) {
+        if (lines_[i].kind == Kind::Key && lines_[i].name == foldedKey) {
+            found = static_cast<long>(i);
+            return false;
+        }
+        return true;
+    });
+    return found;
+}
+
+std::string IniFile::ReadString(const std::string& section, const std::string& key,
+                                const std::string& defaultValue) const {
+    long i = FindKey(section, key);
+    return i < 0 ? defaultValue : ValueOf(lines_[i].text);
+}
+
+int IniFile::ReadInteger(const std::string& section, const std::string& key,
+                         int defaultValue) const {
+    int value = defaultValue;
+    return TryTextToInt(ReadString(section, key, ""), value) ? value : defaultValue;
+}
+
+bool IniFile::ReadBool(const std::string& section, const std::string& key,
+                       bool defaultValue) const {
+    return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+std::string IniFile::NewLineBreak() const {
+    for (const Line& line : lines_)
+        if (!line.eol.empty()) return line.eol;
+    return "\n";
+}
+
+void IniFile::WriteString(const std::string& section, const std::string& key,
+                          const std::string& value) {
+    std::string text = OneLine(value);
+    if (IsQuoted(text)) text = '"' + text + '"';
+    modified_ = true;
+
+    long existing = FindKey(section, key);
+    if (existing >= 0) {
+        Line& line = lines_[existing];
+        line.text = line.text.substr(0, line.text.find('=') + 1) + text;
+        return;
+    }
+    const std::string eol = NewLineBreak();
+    Line keyLine = MakeLine(OneLine(Trim(key)) + "=" + text, eol);
+    // The new key goes after the last non-blank line of the first section of
+    // that name, so blank lines that separate it from the next section stay.
+    const std::string folded = Fold(OneLine(section));
+    for (std::size_t i = 0; i < lines_.size(); ++i) {
+        if (lines_[i].kind != Kind::Section || lines_[i].name != folded) continue;
+        std::size_t last = i;
+        for (std::size_t j = i + 1; j < lines_.size() && lines_[j].kind != Kind::Section; ++j)
+            if (!Trim(lines_[j].text).empty()) last = j;
+        if (lines_[last].eol.empty()) lines_[last].eol = eol;
+        lines_.insert(lines_.begin() + static_cast<long>(last) + 1, std::move(keyLine));
+        return;
+    }
+    if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol;
+    lines_.push_back(MakeLine("[" + OneLine(Trim(section)) + "]", eol));
+    lines_.push_back(std::move(keyLine));
+}
+
+void IniFile::WriteInteger(const std::string& section, const std::string& key, int value) {
+    WriteString(section, key, std::to_string(value));
+}
+
+void IniFile::WriteBool(const std::string& section, const std::string& key, bool value) {
+    WriteString(section, key, value ? "1" : "0");
+}
+
+bool IniFile::SectionExists(const std::string& section) const {
+    const std::string folded = Fold(section);
+    return std::any_of(lines_.begin(), lines_.end(), [&](const Line& line) {
+        return line.kind == Kind::Section && line.name == folded;
+    });
+}
+
+bool IniFile::ValueExists(const std::string& section, const std::string& key) const {
+    return FindKey(section, key) >= 0;
+}
+
+std::vector<std::string> IniFile::ReadSections() const {
+    std::vector<std::string> names, folded;
+    for (const Line& line : lines_) {
+        if (line.kind != Kind::Section ||
+            std::find(folded.begin(), folded.end(), line.name) != folded.end())
+            continue;
+        folded.push_back(line.name);
+        std::size_t open = line.text.find('[');
+        std::size_t close = line.text.find(']', open + 1);
+        names.push_back(Trim(line.text.substr(
+            open + 1, close == std::string::npos ? std::string::npos : close - open - 1)));
+    }
+    return names;
+}
+
+std::vector<std::string> IniFile::ReadSection(const std::string& section) const {
+    std::vector<std::string> keys, folded;
+    ForEachLineOf(Fold(section), [&](std::size_t i) {
+        const Line& line = lines_[i];
+        if (line.kind == Kind::Key &&
+            std::find(folded.begin(), folded.end(), line.name) == folded.end()) {
+            folded.push_back(line.name);
+            keys.push_back(Trim(line.text.substr(0, line.text.find('='))));
+        }
+        return true;
+    });
+    return keys;
+}
+
+void IniFile::EraseSection(const std::string& section) {
+    const std::string folded = Fold(section);
+    bool inside = false;
+    std::vector<Line> kept;
+    for (Line& line : lines_) {
+        if (line.kind == Kind::Section) inside = line.name == folded;
+        if (inside)
+            modified_ = true;
+        else
+            kept.push_back(std::move(line));
+    }
+    lines_ = std::move(kept);
+}
+
+void IniFile::DeleteKey(const std::string& section, const std::string& key) {
+    long i;
+    while ((i = FindKey(section, key)) >= 0) {
+        lines_.erase(lines_.begin() + i);
+        modified_ = true;
+    }
+}
+
+std::string IniFile::Text() const {
+    std::string text;
+    for (const Line& line : lines_)
+        text += line.text + line.eol;
+    return text;
+}
+
+void IniFile::UpdateFile() {
+    if (!modified_) return;
+    const auto fail = [this] {
+        throw EIniFileException(FormatMessage("Unable to write to %s", {fileName_}));
+    };
+    if (unreadable_) fail(); // writing would lose what could not be read
+
+    std::error_code ec;
+    fs::path target = DiskPath(fileName_);
+    // Replace the file a link points to, not the link.
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (ec) fail();
+        target = resolved;
+    }
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) fail();
+
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    int fd = ::mkstemp(temp.data());
+    if (fd < 0) fail();
+    const std::string text = Text();
+    bool ok = true;
+    for (std::size_t done = 0; ok && done < text.size();) {
+        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        ok = n > 0;
+        if (ok) done += static_cast<std::size_t>(n);
+    }
+    if (exists) {
+        ok = ok && ::fchmod(fd, old.st_mode & 07777) == 0;
+        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) ok = false;
+    } else {
+        mode_t mask = ::umask(0);
+        ::umask(mask);
+        ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
+    }
+    ok = ::fsync(fd) == 0 && ok;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
+        ::unlink(temp.c_str());
+        fail();
+    }
+    modified_ = false;
+}
+
+std::string ReadProfileString(const std::string& fileName, const std::string& section,
+                              const std::string& key, const std::string& defaultValue) {
+    return IniFile(fileName).ReadString(section, key, defaultValue);
+}
+
+int ReadProfileInteger(const std::string& fileName, const std::string& section,
+                       const std::string& key, int defaultValue) {
+    return IniFile(fileName).ReadInteger(section, key, defaultValue);
+}
+
+void WriteProfileString(const std::string& fileName, const std::string& section,
+                        const std::string& key, const std::string& value) {
+    IniFile file(fileName);
+    file.WriteString(section, key, value);
+    file.UpdateFile();
+}
+
+void WriteProfileInteger(const std::string& fileName, const std::string& section,
+                         const std::string& key, int value) {
+    WriteProfileString(fileName, section, key, std::to_string(value));
+}
