@@ -32,7 +32,7 @@ const char* const kLongDays[] = {"Sunday",   "Monday", "Tuesday", "Wednesday",
 }
 
 void CheckDecodable(TDateTime value) {
-    if (!std::isfinite(value) || value < kFirstSerial || value >= kLastSerial)
+    if (!std::isfinite(value) || value <= kFirstSerial - 1.0 || value >= kLastSerial)
         throw EConvertError("Invalid date value");
 }
 
