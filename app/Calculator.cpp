@@ -1,0 +1,43 @@
+#include "Calculator.h"
+
+#include "Exception.h"
+#include "FloatText.h"
+#include "MathParser.h"
+
+#include <algorithm>
+#include <ostream>
+
+namespace {
+
+// The error display shows the message and a full stop; a carriage return in
+// the message is a line break.
+void ShowError(std::ostream& err, std::string message) {
+    std::replace(message.begin(), message.end(), '\r', '\n');
+    err << message << ".\n";
+}
+
+} // namespace
+
+int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    if (args.empty()) {
+        err << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n";
+        return 1;
+    }
+    try {
+        TMathParser parser;
+        for (size_t i = 1; i < args.size(); ++i) {
+            const std::string& assignment = args[i];
+            const size_t eq = assignment.find('=');
+            if (eq == std::string::npos)
+                throw Exception(FormatMessage("'%s' is not of the form NAME=VALUE", {assignment}));
+            const double value = TextToFloat(assignment.substr(eq + 1));
+            parser.DefineVariable(assignment.substr(0, eq), value);
+        }
+        parser.SetExpression(args[0]);
+        out << FloatToText(parser.Value()) << '\n';
+        return 0;
+    } catch (const std::exception& e) {
+        ShowError(err, e.what());
+        return 1;
+    }
+}

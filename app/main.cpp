@@ -1,0 +1,14 @@
+#include "Calculator.h"
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "--eval")
+        return RunCalculator(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
+                             std::cerr);
+    std::cerr << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n";
+    return 2;
+}

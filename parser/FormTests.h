@@ -1,0 +1,149 @@
+#pragma once
+
+#include "Term.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using TVariableTable = std::map<std::string, double*, std::less<>>;
+using TFunctionTable = std::map<std::string, TMathProcedure, std::less<>>;
+
+// A piece of the prepared expression text, [begin, end).
+struct TTextRange {
+    int begin = 0;
+    int end = 0;
+    int size() const { return end - begin; }
+};
+
+// How one node of the expression is built: its kind and its operand texts.
+struct TNodeForm {
+    TTermKind kind = TTermKind::Variable;
+    TTextRange left;
+    TTextRange right;
+    double number = 0;                 // kind 1
+    double* variable = nullptr;        // kind 0
+    TMathProcedure function = nullptr; // kinds 14, 15
+};
+
+// What a failed classification leaves in the node's operand texts: the last
+// cut tried (shown in the syntax-error message).
+struct TLastCut {
+    bool leftWritten = false;
+    bool rightWritten = false;
+    TTextRange left;
+    TTextRange right;
+};
+
+// The form tests of the language over one prepared text (upper case, trimmed,
+// no blanks). Every text a test looks at is a piece of that text, so answers
+// are remembered per (form, piece): the plain recursive tests ask the same
+// question of the same piece exponentially often. The remembered answers do
+// not change which cut a node takes: nodes always scan their cuts in order.
+class TFormTests {
+public:
+    TFormTests(std::string text, const TVariableTable& variables, const TFunctionTable& functions1,
+               const TFunctionTable& functions2, bool classicNumbers);
+
+    const std::string& Text() const { return text_; }
+    std::string_view Piece(TTextRange r) const {
+        return std::string_view(text_).substr(static_cast<size_t>(r.begin),
+                                              static_cast<size_t>(r.size()));
+    }
+
+    // The piece without its redundant enclosing brackets.
+    TTextRange StripBrackets(TTextRange r);
+
+    // The first form that the piece passes, in the order nodes are classified,
+    // with the cut it takes. False when none passes; `last` then holds the
+    // last cut written.
+    bool Classify(TTextRange r, TNodeForm& form, TLastCut& last);
+
+    // Forms, then the operand sets built from them (values index the cache bits).
+    enum Form : std::uint8_t {
+        fVariable,
+        fNumber,
+        fBracketed,
+        fNegation,
+        fSum,
+        fDifference,
+        fProduct,
+        fIntQuotient,
+        fRemainder,
+        fQuotient,
+        fPower,
+        fCall1,
+        fCall2,
+        sSumLeft, // also the left of a difference
+        sSumRight,
+        sDiffRight,
+        sProductLeft, // also the left of DIV, MOD and /
+        sProductRight,
+        sQuotientRight,
+        sPowerOperand, // either side of a power
+        sNegOperand,
+        sValid,
+        kFormCount
+    };
+
+    // Whether the piece passes the form (or one form of the set).
+    bool Passes(Form form, TTextRange r);
+
+private:
+    struct Slot {
+        std::uint64_t key = 0;
+        std::uint32_t known = 0;
+        std::uint32_t value = 0;
+    };
+    struct TooDeep {
+        Form form;
+        int begin, end;
+    };
+
+    bool Test(Form form, int a, int b);
+    bool Compute(Form form, int a, int b);
+    bool ComputeCut(Form form, int a, int b);
+    bool ComputeCall1(int a, int b);
+    bool ComputeCall2(int a, int b);
+    bool IsVariable(int a, int b, double** cell = nullptr) const;
+    bool IsNumber(int a, int b, double* value = nullptr) const;
+    bool Plausible(int a, int b) const;
+    int FirstOpenBracket(int a, int b) const;
+    // Operators whose cuts the tests scan, and their index in ops_.
+    enum Op : std::uint8_t { oPlus, oMinus, oTimes, oSlash, oCaret, oComma, oDiv, oMod, kOpCount };
+    // Position of the first balanced occurrence of op at or after `from`
+    // (balanced: at the bracket level of `a`), or -1 before `limit`.
+    struct Cursor {
+        const std::vector<std::uint64_t>* list;
+        size_t index;
+    };
+    Cursor FirstAtLevel(Op op, int a, int from) const;
+    int PositionAt(const Cursor& c, int a, int limit) const;
+
+    // Node-level forms (they write the node's operand texts as they go).
+    bool NodeCut(Form form, TTextRange r, TNodeForm& node, TLastCut& last);
+    bool NodeNegation(TTextRange r, TNodeForm& node, TLastCut& last);
+    bool NodeCall1(TTextRange r, TNodeForm& node, TLastCut& last);
+    bool NodeCall2(TTextRange r, TNodeForm& node, TLastCut& last);
+
+    Slot* FindSlot(std::uint64_t key);
+    Slot& InsertSlot(std::uint64_t key);
+
+    std::string text_;
+    const TVariableTable& variables_;
+    const TFunctionTable& functions1_;
+    const TFunctionTable& functions2_;
+    bool classic_;
+    int n_;
+    std::vector<int> level_;      // "(" minus ")" before each position, n + 1 values
+    std::vector<int> identEnd_;   // end of the identifier run starting at each position
+    std::vector<int> numeralEnd_; // end of the numeral-character run at each position
+    std::vector<int> nextOpen_;   // next "(" at or after each position
+    // For each operator: its positions keyed (level << 32 | position), sorted.
+    std::vector<std::uint64_t> ops_[kOpCount];
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+    int depth_ = 0;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+// Fast floating-point fault test for the evaluator. The platform's FpErrors
+// functions go through <cfenv>, which also saves and reloads the whole x87
+// environment; that costs more than a short rate law itself. The evaluator
+// only does double arithmetic in SSE registers, so on x86-64 it reads the
+// SSE status register directly, clears it only when a stale fault is left
+// over, and tests it once per evaluation.
+
+#include "Exception.h"
+
+#if defined(__x86_64__) || defined(__SSE2__)
+#include <xmmintrin.h>
+#define TARNIVELL_SSE_FLAGS 1
+#else
+#include <cfenv>
+#endif
+
+namespace fpfaults {
+
+#ifdef TARNIVELL_SSE_FLAGS
+constexpr unsigned kInvalid = 0x01;
+constexpr unsigned kZeroDivide = 0x04;
+constexpr unsigned kOverflow = 0x08;
+inline unsigned Pending() noexcept {
+    return _mm_getcsr() & (kInvalid | kZeroDivide | kOverflow);
+}
+inline void Clear(unsigned bits) noexcept {
+    _mm_setcsr(_mm_getcsr() & ~bits);
+}
+#else
+constexpr unsigned kInvalid = FE_INVALID;
+constexpr unsigned kZeroDivide = FE_DIVBYZERO;
+constexpr unsigned kOverflow = FE_OVERFLOW;
+inline unsigned Pending() noexcept {
+    return static_cast<unsigned>(std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW));
+}
+inline void Clear(unsigned bits) noexcept {
+    std::feclearexcept(static_cast<int>(bits));
+}
+#endif
+
+// Drops faults left by earlier code, so that only this evaluation's count.
+inline void Begin() noexcept {
+    if (const unsigned stale = Pending()) Clear(stale);
+}
+
+// Clears the given faults and throws the first of them, in the platform's
+// order: invalid operation, division by zero, overflow.
+[[noreturn]] void Throw(unsigned bits);
+
+// Raises what the evaluation left pending.
+inline void End() {
+    if (const unsigned bits = Pending()) Throw(bits);
+}
+
+// A fault found by a check rather than by the hardware. A fault already
+// pending happened earlier in the evaluation and is reported first.
+[[noreturn]] void Raise(unsigned bits);
+[[noreturn]] void RaiseDivByZero();
+
+} // namespace fpfaults

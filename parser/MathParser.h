@@ -1,0 +1,34 @@
+#pragma once
+
+#include "CustomParser.h"
+
+// The parser the application uses: the one-letter variables A, B, C, D, E, X,
+// Y, T bound to its own fields, fifteen one-argument functions (TAN, SIN,
+// COS, SINH, COSH, ARCTAN, EXP, LN, SQRT, ABS, HEAV, SIGN, ZERO, PH, RND) and
+// two two-argument ones (MAX, MIN).
+class TMathParser : public TCustomParser {
+public:
+    TMathParser();
+
+    double A() const { return fA; }
+    void SetA(double v) { fA = v; }
+    double B() const { return fB; }
+    void SetB(double v) { fB = v; }
+    double C() const { return fC; }
+    void SetC(double v) { fC = v; }
+    double D() const { return fD; }
+    void SetD(double v) { fD = v; }
+    double E() const { return fE; }
+    void SetE(double v) { fE = v; }
+    double T() const { return fT; }
+    void SetT(double v) { fT = v; }
+    double X() const { return fX; }
+    void SetX(double v) { fX = v; }
+    double Y() const { return fY; }
+    void SetY(double v) { fY = v; }
+};
+
+// The one pseudo-random sequence that every parser draws from (RND): a seed
+// of 32 bits, 0 when the program starts. Exposed for tests.
+std::uint32_t RandomSeed() noexcept;
+void SetRandomSeed(std::uint32_t seed) noexcept;

@@ -1,0 +1,91 @@
+#include "NumberSyntax.h"
+
+#include "FloatText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+#include <string>
+
+namespace {
+
+bool IsDigit(char c) noexcept {
+    return c >= '0' && c <= '9';
+}
+
+bool ReadClassic(std::string_view text, double& value) {
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+    std::string plain;
+    if (i < n && (text[i] == '+' || text[i] == '-')) {
+        if (text[i] == '-') plain += '-';
+        ++i;
+    }
+    size_t digits = 0;
+    plain += '0'; // "E5" and ".5" read with a zero in front
+    while (i < n && IsDigit(text[i])) {
+        plain += text[i++];
+        ++digits;
+    }
+    if (i < n && text[i] == '.') {
+        plain += text[i++];
+        size_t fraction = 0;
+        while (i < n && IsDigit(text[i])) {
+            plain += text[i++];
+            ++fraction;
+        }
+        if (fraction == 0) return false;
+        digits += fraction;
+    }
+    bool exponent = false;
+    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+        plain += 'e';
+        ++i;
+        if (i < n && (text[i] == '+' || text[i] == '-')) plain += text[i++];
+        size_t expDigits = 0;
+        while (i < n && IsDigit(text[i])) {
+            plain += text[i++];
+            ++expDigits;
+        }
+        if (expDigits == 0) return false;
+        exponent = true;
+    }
+    // A lone sign (or nothing) is no numeral: "A*-" must not read as A*0.
+    if (i != n || (digits == 0 && !exponent)) return false;
+
+    double result = 0;
+    const char* last = plain.data() + plain.size();
+    const auto [ptr, ec] = std::from_chars(plain.data(), last, result);
+    if (ptr != last) return false;
+    if (ec == std::errc::result_out_of_range) {
+        if (std::fabs(std::strtod(plain.c_str(), nullptr)) > 1) return false;
+        result = plain[0] == '-' ? -0.0 : 0.0;
+    } else if (ec != std::errc()) {
+        return false;
+    }
+    value = result;
+    return true;
+}
+
+} // namespace
+
+bool IsNumeralChar(char c) noexcept {
+    return IsDigit(c) || c == '.' || c == '+' || c == '-' || c == 'E' || c == 'e' || c == ' ' ||
+           c == '\t' || c == DecimalSeparator();
+}
+
+bool ReadNumber(std::string_view text, bool classicFormat, double& value) {
+    if (text == "PI") {
+        value = std::numbers::pi;
+        return true;
+    }
+    if (text == "-PI") {
+        value = -std::numbers::pi;
+        return true;
+    }
+    if (classicFormat) return ReadClassic(text, value);
+    return TryTextToFloat(std::string(text), value);
+}

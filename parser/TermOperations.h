@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Term.h"
+
+// The operations of the term kinds 0 to 13. The evaluator runs the simple ones
+// inline (TCustomParser::Value); these are the same operations as callables,
+// kept in every term so that a term can also be run on its own.
+namespace termops {
+
+// The callable of a kind, or null for kinds 14 and 15 (their operation comes
+// from the function tables).
+TMathProcedure ForKind(TTermKind kind);
+
+// The integer operations truncate both operands toward zero to 32 bits.
+double IntQuotient(double a, double b);
+double Remainder(double a, double b);
+// a raised to a whole exponent by repeated squaring (kind 9).
+double IntPower(double a, double exponent);
+// The general power (kind 10).
+double Power(double a, double b);
+
+} // namespace termops
