@@ -1,0 +1,35 @@
+#pragma once
+
+#include "Exception.h"
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+// The scaling arithmetic of the graph keeps the historic constants so that
+// fitted ranges come out exactly as users of stored graphs know them: log10 of
+// an exact power of ten above 1 lands just below the whole number.
+namespace graphmath {
+
+inline double Log10(double v) {
+    return std::log(v) * 0.4342944818;
+}
+inline double Pow10(double k) {
+    return std::exp(k * 2.302585093541476);
+}
+
+// Cuts toward zero to a 32-bit integer. A value that has no such integer (not
+// a number, infinite, out of range) is an invalid operation, not undefined
+// behaviour.
+inline std::int32_t Trunc(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) throw EInvalidOp();
+    return static_cast<std::int32_t>(v);
+}
+
+// The integer nearest to v (halves away from zero), with the same guard.
+inline std::int32_t Round(double v) {
+    if (!(v > -2147483649.0 && v < 2147483648.0)) throw EInvalidOp();
+    return static_cast<std::int32_t>(std::lround(v));
+}
+
+} // namespace graphmath
