@@ -39,7 +39,9 @@ public:
         storage->setObjectName("FormStorage1");
         storage->SetIniFileName(iniFile);
         storage->SetStoredProps({"ColorButton1.Color", "CheckBox1.Checked"});
-        storage->OnError = [this](const std::exception& e) { errors << e.what(); };
+        // The handler may run while the window is being destroyed, so it
+        // reports to a list that outlives the window.
+        storage->OnError = [list = errors](const std::exception& e) { *list << e.what(); };
         resize(300, 200);
     }
     bool mayClose = true;
@@ -47,7 +49,7 @@ public:
     QCheckBox* check = new QCheckBox(this);
     QLineEdit* edit = new QLineEdit(this);
     TFormStorage* storage = new TFormStorage(this);
-    QStringList errors;
+    std::shared_ptr<QStringList> errors = std::make_shared<QStringList>();
 
 protected:
     void closeEvent(QCloseEvent* e) override { e->setAccepted(mayClose); }
@@ -104,7 +106,7 @@ TEST_F(FormStorageFiles, FirstRunWritesEveryKeyOnClose) {
     EXPECT_EQ(Read("ColorButton1_Color"), "32768");
     EXPECT_EQ(Read("CheckBox1_checked"), "True");
     EXPECT_EQ(Get().rfind("[TForm1]\nFlags=0\nShowCmd=1\nPixelsPerInch=", 0), 0u);
-    EXPECT_TRUE(form.errors.isEmpty());
+    EXPECT_TRUE(form.errors->isEmpty());
 }
 
 TEST_F(FormStorageFiles, ShowRestoresPlacementAndPropertiesFromThisScreensKeys) {
@@ -224,8 +226,9 @@ TEST_F(FormStorageFiles, UnwritableFileIsReportedAndKeepsItsContents) {
     TForm1 form(dir.filePath("no-such-folder/Tarnivell.ini"));
     form.show();
     EXPECT_TRUE(form.close()); // the error does not stop the closing
-    ASSERT_EQ(form.errors.size(), 1);
-    EXPECT_EQ(form.errors[0], "Unable to write to " + dir.filePath("no-such-folder/Tarnivell.ini"));
+    ASSERT_EQ(form.errors->size(), 1);
+    EXPECT_EQ(form.errors->at(0),
+              "Unable to write to " + dir.filePath("no-such-folder/Tarnivell.ini"));
 }
 
 TEST_F(FormStorageFiles, ReadOnlyFileIsReportedAndKeepsItsContents) {
@@ -236,8 +239,8 @@ TEST_F(FormStorageFiles, ReadOnlyFileIsReportedAndKeepsItsContents) {
     TForm1 readOnly(path);
     readOnly.show();
     readOnly.close();
-    ASSERT_EQ(readOnly.errors.size(), 1);
-    EXPECT_EQ(readOnly.errors[0], "Unable to write to " + path);
+    ASSERT_EQ(readOnly.errors->size(), 1);
+    EXPECT_EQ(readOnly.errors->at(0), "Unable to write to " + path);
     EXPECT_EQ(Get(), before);
 }
 
