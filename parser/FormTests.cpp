@@ -1,5 +1,6 @@
 #include "FormTests.h"
 
+#include "FloatText.h"
 #include "NumberSyntax.h"
 
 #include <algorithm>
@@ -16,7 +17,7 @@ bool IsIdentChar(char c) {
 
 // Deep enough for every ordinary expression; deeper questions are answered
 // first from the top (TFormTests::Passes) so that the stack stays small.
-constexpr int kMaxDepth = 200;
+constexpr int kMaxDepth = 400;
 
 using Form = TFormTests::Form;
 
@@ -103,6 +104,14 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
     for (int i = 0; i < n_; ++i)
         level_[i + 1] = level_[i] + (text_[i] == '(') - (text_[i] == ')');
 
+    for (const auto& entry : variables_)
+        maxVariableLength_ = std::max(maxVariableLength_, static_cast<int>(entry.first.size()));
+    identStart_.assign(static_cast<size_t>(n_) + 1, 0);
+    numeralStart_.assign(static_cast<size_t>(n_) + 1, 0);
+    for (int i = 0; i < n_; ++i) {
+        identStart_[i] = i > 0 && IsIdentChar(text_[i - 1]) ? identStart_[i - 1] : i;
+        numeralStart_[i] = i > 0 && IsNumeralChar(text_[i - 1]) ? numeralStart_[i - 1] : i;
+    }
     identEnd_.assign(static_cast<size_t>(n_) + 1, n_);
     numeralEnd_.assign(static_cast<size_t>(n_) + 1, n_);
     nextOpen_.assign(static_cast<size_t>(n_) + 1, n_);
@@ -119,13 +128,125 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
     };
     for (int i = 0; i < n_; ++i) {
         for (int op = 0; op < 6; ++op)
-            if (text_[i] == kChars[op]) ops_[op].push_back(key(i));
+            if (text_[i] == kChars[op] && (op > oMinus || BinaryCapable(i)))
+                ops_[op].push_back(key(i));
         if (text_.compare(static_cast<size_t>(i), 3, "DIV") == 0) ops_[oDiv].push_back(key(i));
         if (text_.compare(static_cast<size_t>(i), 3, "MOD") == 0) ops_[oMod].push_back(key(i));
     }
     for (auto& list : ops_)
         std::sort(list.begin(), list.end());
+
+    // Per bracket level, the next and the previous marked position.
+    const auto levelIndex = [this](int pos) { return static_cast<size_t>(level_[pos] + n_ + 1); };
+    std::vector<int> seen(2 * static_cast<size_t>(n_) + 3);
+    for (int m = 0; m < kMarkCount; ++m) {
+        const auto marked = [&](int i) {
+            const char c = text_[i];
+            switch (m) {
+            case mTimes:
+                return c == '*';
+            case mSlash:
+                return c == '/';
+            case mCaret:
+                return c == '^';
+            case mHardPlus:
+                return c == '+' && HardSign(i);
+            default:
+                return c == '-' && HardSign(i);
+            }
+        };
+        nextMark_[m].assign(static_cast<size_t>(n_) + 1, n_);
+        std::fill(seen.begin(), seen.end(), n_);
+        for (int i = n_ - 1; i >= 0; --i) {
+            nextMark_[m][i] = seen[levelIndex(i)];
+            if (marked(i)) seen[levelIndex(i)] = i;
+        }
+        prevMark_[m].assign(static_cast<size_t>(n_) + 1, -1);
+        std::fill(seen.begin(), seen.end(), -1);
+        for (int i = 0; i <= n_; ++i) {
+            prevMark_[m][i] = seen[levelIndex(i)];
+            if (i < n_ && marked(i)) seen[levelIndex(i)] = i;
+        }
+    }
+    // A valid piece never goes below the level it starts at.
+    nextDip_.assign(static_cast<size_t>(n_) + 1, n_ + 1);
+    std::vector<int> stack;
+    for (int i = n_; i >= 0; --i) {
+        while (!stack.empty() && level_[stack.back()] >= level_[i])
+            stack.pop_back();
+        nextDip_[i] = stack.empty() ? n_ + 1 : stack.back();
+        stack.push_back(i);
+    }
     slots_.resize(1024);
+}
+
+bool TFormTests::EndsInExponentMark(int end) const {
+    // "<digits>E" starting a token: a numeral still missing its exponent.
+    if (end < 2 || text_[end - 1] != 'E') return false;
+    int s = end - 2;
+    while (s >= 0 && ((text_[s] >= '0' && text_[s] <= '9') || text_[s] == '.' ||
+                      (!classic_ && text_[s] == DecimalSeparator())))
+        --s;
+    // Not after a name: "X2E" is a name, so its E is no exponent mark.
+    return s != end - 2 && (s < 0 || !IsIdentChar(text_[s]));
+}
+
+bool TFormTests::BinaryCapable(int j) const {
+    // A sum's or difference's operator follows a complete operand.
+    if (j == 0) return false;
+    const char before = text_[j - 1];
+    return (IsIdentChar(before) || before == ')') && !EndsInExponentMark(j);
+}
+
+bool TFormTests::HardSign(int j) const {
+    // Soft: after an operator, a bracket, a comma or DIV/MOD (a sign or a
+    // negation), or an exponent sign after the E of a numeral.
+    if (j == 0) return false;
+    const auto wordEndsAt = [this](int end) {
+        return end >= 3 && (text_.compare(static_cast<size_t>(end - 3), 3, "DIV") == 0 ||
+                            text_.compare(static_cast<size_t>(end - 3), 3, "MOD") == 0);
+    };
+    const char before = text_[j - 1];
+    if (std::string_view("*/^(,+-\t").find(before) != std::string_view::npos) return false;
+    if (wordEndsAt(j)) return false;
+    if (before != 'E') return true;
+    int s = j - 2;
+    while (s >= 0 && ((text_[s] >= '0' && text_[s] <= '9') || text_[s] == '.' ||
+                      (!classic_ && text_[s] == DecimalSeparator())))
+        --s;
+    if (s < 0 || !IsIdentChar(text_[s]) || wordEndsAt(s + 1)) return false;
+    return true;
+}
+
+std::uint8_t TFormTests::Forbidden(Form form) {
+    constexpr std::uint8_t times = 1 << mTimes, slash = 1 << mSlash, caret = 1 << mCaret,
+                           plus = 1 << mHardPlus, minus = 1 << mHardMinus;
+    switch (form) {
+    case fBracketed:
+    case fCall1:
+    case fCall2:
+    case sPowerOperand:
+        return times | slash | caret | plus | minus;
+    case fPower:
+    case fNegation:
+    case sNegOperand:
+    case sQuotientRight:
+        return times | slash | plus | minus;
+    case fIntQuotient:
+    case fRemainder:
+    case fQuotient:
+    case sProductLeft:
+        return times | plus | minus;
+    case fProduct:
+    case sProductRight:
+    case sDiffRight:
+        return plus | minus;
+    case fDifference:
+    case sSumLeft:
+        return plus;
+    default:
+        return 0;
+    }
 }
 
 TFormTests::Cursor TFormTests::FirstAtLevel(Op op, int a, int from) const {
@@ -146,9 +267,16 @@ int TFormTests::PositionAt(const Cursor& c, int a, int limit) const {
 
 // --- the cache -------------------------------------------------------------
 
+namespace {
+// Fibonacci hashing: the top bits of the product depend on every key bit.
+size_t SlotOf(std::uint64_t key, size_t mask) {
+    return static_cast<size_t>((key * 0x9E3779B97F4A7C15ull) >> 40) & mask;
+}
+} // namespace
+
 TFormTests::Slot* TFormTests::FindSlot(std::uint64_t key) {
     const size_t mask = slots_.size() - 1;
-    for (size_t i = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;; i = (i + 1) & mask) {
+    for (size_t i = SlotOf(key, mask);; i = (i + 1) & mask) {
         if (slots_[i].key == key) return &slots_[i];
         if (slots_[i].key == 0) return nullptr;
     }
@@ -164,7 +292,7 @@ TFormTests::Slot& TFormTests::InsertSlot(std::uint64_t key) {
             if (s.key != 0) InsertSlot(s.key) = s;
     }
     const size_t mask = slots_.size() - 1;
-    size_t i = (key * 0x9E3779B97F4A7C15ull) >> 20 & mask;
+    size_t i = SlotOf(key, mask);
     while (slots_[i].key != 0)
         i = (i + 1) & mask;
     slots_[i].key = key;
@@ -189,7 +317,8 @@ bool TFormTests::Plausible(int a, int b) const {
 }
 
 bool TFormTests::IsVariable(int a, int b, double** cell) const {
-    if (a >= b || !IsLetter(text_[a]) || identEnd_[a] < b) return false;
+    if (a >= b || b - a > maxVariableLength_ || !IsLetter(text_[a]) || identEnd_[a] < b)
+        return false;
     const auto it = variables_.find(std::string_view(text_).substr(a, b - a));
     if (it == variables_.end()) return false;
     if (cell) *cell = it->second;
@@ -213,38 +342,70 @@ int TFormTests::FirstOpenBracket(int a, int b) const {
 
 bool TFormTests::Passes(Form form, TTextRange r) {
     // Answers too deep for one descent are worked out first, deepest first,
-    // each from the top of a fresh descent; the cache then holds them.
+    // each from the top of a fresh descent; the cache then holds them. A
+    // descent that reaches the depth limit gives up without remembering
+    // anything on its way back.
     std::vector<TooDeep> pending{{form, r.begin, r.end}};
     for (;;) {
-        try {
-            depth_ = 0;
-            const TooDeep& q = pending.back();
-            const bool result = Test(q.form, q.begin, q.end);
-            if (pending.size() == 1) return result;
-            pending.pop_back();
-        } catch (const TooDeep& deeper) {
-            pending.push_back(deeper);
+        depth_ = 0;
+        deferred_ = false;
+        const TooDeep q = pending.back();
+        const bool result = Test(q.form, q.begin, q.end);
+        if (deferred_) {
+            pending.push_back(deferredQuestion_);
+            continue;
         }
+        if (pending.size() == 1) return result;
+        pending.pop_back();
     }
 }
 
 bool TFormTests::Test(Form form, int a, int b) {
+    if (deferred_) return false;
     if (form == fVariable) return IsVariable(a, b);
     if (form == fNumber) return IsNumber(a, b);
-    if (!Plausible(a, b)) return false;
+    if (!Plausible(a, b) || nextDip_[a] <= b) return false;
+    if (identEnd_[a] >= b) {
+        // Letters and digits only: a variable, a numeral, or DIV/MOD between
+        // names. Only the sets that admit DIV and MOD need the cache.
+        switch (form) {
+        case sPowerOperand:
+        case sQuotientRight:
+            return IsVariable(a, b) || IsNumber(a, b);
+        case sNegOperand:
+            return IsVariable(a, b);
+        case fIntQuotient:
+        case fRemainder:
+        case sSumLeft:
+        case sSumRight:
+        case sDiffRight:
+        case sProductLeft:
+        case sProductRight:
+        case sValid:
+            break;
+        default:
+            return false;
+        }
+    }
+    if (const std::uint8_t forbidden = Forbidden(form)) {
+        for (int m = 0; m < kMarkCount; ++m)
+            if ((forbidden >> m & 1) && HoldsMark(static_cast<Mark>(m), a, b)) return false;
+    }
 
     const std::uint64_t key =
         (static_cast<std::uint64_t>(a + 1) << 32) | static_cast<std::uint32_t>(b);
     const std::uint32_t bit = 1u << form;
     if (const Slot* s = FindSlot(key); s && (s->known & bit)) return (s->value & bit) != 0;
 
-    if (depth_ >= kMaxDepth) throw TooDeep{form, a, b};
+    if (depth_ >= kMaxDepth) {
+        deferred_ = true;
+        deferredQuestion_ = TooDeep{form, a, b};
+        return false;
+    }
     ++depth_;
-    struct Leave {
-        int& depth;
-        ~Leave() { --depth; }
-    } leave{depth_};
     const bool result = Compute(form, a, b);
+    --depth_;
+    if (deferred_) return false;
 
     Slot& s = InsertSlot(key);
     s.known |= bit;
@@ -272,7 +433,7 @@ bool TFormTests::Compute(Form form, int a, int b) {
         return ComputeCall2(a, b);
     default: {
         const FormList list = Members(form);
-        for (int i = 0; i < list.count; ++i)
+        for (int i = 0; i < list.count && !deferred_; ++i)
             if (Test(list.forms[i], a, b)) return true;
         return false;
     }
@@ -280,31 +441,59 @@ bool TFormTests::Compute(Form form, int a, int b) {
 }
 
 bool TFormTests::ComputeCut(Form form, int a, int b) {
+    // The operands' forbidden marks narrow the cuts worth trying; answers do
+    // not depend on the order, so the cheaper right operand is tried first.
     const CutRule rule = RuleOf(form);
+    const auto cutPasses = [&](int p, int width) {
+        return Test(rule.right, p + width, b) && Test(rule.left, a, p);
+    };
     if (rule.word) {
         // The word is found anywhere, also inside longer names; one at the
-        // start is passed over.
+        // start is passed over. Its right operand holds no "*", "/" or hard sign.
         const Op op = rule.word[0] == 'D' ? oDiv : oMod;
-        for (Cursor c = FirstAtLevel(op, a, a + 1);; ++c.index) {
+        int from = a + 1;
+        for (const Mark m : {mTimes, mSlash, mHardPlus, mHardMinus})
+            from = std::max(from, PrevMark(m, b) - 2);
+        // A right operand inside the name run that ends the piece is a
+        // variable (no longer than the longest name) or a numeral.
+        if (IsIdentChar(text_[b - 1]) && from + 3 >= identStart_[b - 1]) {
+            const int numeralFrom = IsNumeralChar(text_[b - 1]) ? numeralStart_[b - 1] : b;
+            from = std::max(from, std::min(b - 3 - maxVariableLength_, numeralFrom - 3));
+        }
+        for (Cursor c = FirstAtLevel(op, a, from);; ++c.index) {
             const int p = PositionAt(c, a, b - 2);
-            if (p < 0) return false;
-            if (Test(rule.left, a, p) && Test(rule.right, p + 3, b)) return true;
+            if (p < 0 || deferred_) return false;
+            if (cutPasses(p, 3)) return true;
         }
     }
     // An operator in the first position ends the test, except that a
     // difference passes over a leading minus sign (it is the sign of the left
     // operand); one in the last position leaves nothing to its right.
     if (text_[a] == rule.op && form != fDifference) return false;
-    static constexpr Op kOps[] = {oPlus, oMinus, oTimes, oSlash, oCaret};
-    const Op op = kOps[form == fSum          ? 0
-                       : form == fDifference ? 1
-                       : form == fProduct    ? 2
-                       : form == fQuotient   ? 3
-                                             : 4];
-    for (Cursor c = FirstAtLevel(op, a, a + 1);; ++c.index) {
-        const int p = PositionAt(c, a, b - 1);
-        if (p < 0) return false;
-        if (Test(rule.left, a, p) && Test(rule.right, p + 1, b)) return true;
+    const auto single = [&](int p) { return p > a && p < b - 1 && cutPasses(p, 1); };
+    switch (form) {
+    case fProduct: // the left operand holds no "*"
+        return single(NextMark(mTimes, a));
+    case fPower: // the left operand holds no "^"
+        return single(NextMark(mCaret, a));
+    case fQuotient: // the right operand holds no "/"
+        return single(PrevMark(mSlash, b));
+    case fSum: { // the left operand holds no hard "+"
+        const int lastCut = NextMark(mHardPlus, a);
+        for (Cursor c = FirstAtLevel(oPlus, a, a + 1);; ++c.index) {
+            const int p = PositionAt(c, a, std::min(b - 1, lastCut + 1));
+            if (p < 0 || deferred_) return false;
+            if (cutPasses(p, 1)) return true;
+        }
+    }
+    default: { // the right operand holds no hard "-"
+        const int firstCut = std::max(a + 1, PrevMark(mHardMinus, b));
+        for (Cursor c = FirstAtLevel(oMinus, a, firstCut);; ++c.index) {
+            const int p = PositionAt(c, a, b - 1);
+            if (p < 0 || deferred_) return false;
+            if (cutPasses(p, 1)) return true;
+        }
+    }
     }
 }
 
@@ -325,7 +514,7 @@ bool TFormTests::ComputeCall2(int a, int b) {
     if (inner >= innerEnd || text_[inner] == ',') return false;
     for (Cursor c = FirstAtLevel(oComma, inner, inner);; ++c.index) {
         const int comma = PositionAt(c, inner, innerEnd - 1);
-        if (comma < 0) return false;
+        if (comma < 0 || deferred_) return false;
         if (Test(sValid, inner, comma) && Test(sValid, comma + 1, innerEnd)) return true;
     }
 }

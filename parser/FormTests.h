@@ -120,6 +120,20 @@ private:
         size_t index;
     };
     Cursor FirstAtLevel(Op op, int a, int from) const;
+
+    // Operator marks that whole classes of forms cannot hold outside brackets.
+    // A hard "+" or "-" cannot be a numeral's sign or a negation: it can only
+    // be a sum's or a difference's operator.
+    enum Mark : std::uint8_t { mTimes, mSlash, mCaret, mHardPlus, mHardMinus, kMarkCount };
+    static std::uint8_t Forbidden(Form form);
+    bool HardSign(int j) const;
+    bool BinaryCapable(int j) const;
+    bool EndsInExponentMark(int end) const;
+    // First position after `a` at a's bracket level with the mark (n_ if none).
+    int NextMark(Mark m, int a) const { return nextMark_[m][static_cast<size_t>(a)]; }
+    // Last position before `b` at b's bracket level with the mark (-1 if none).
+    int PrevMark(Mark m, int b) const { return prevMark_[m][static_cast<size_t>(b)]; }
+    bool HoldsMark(Mark m, int a, int b) const { return NextMark(m, a) < b; }
     int PositionAt(const Cursor& c, int a, int limit) const;
 
     // Node-level forms (they write the node's operand texts as they go).
@@ -137,13 +151,21 @@ private:
     const TFunctionTable& functions2_;
     bool classic_;
     int n_;
-    std::vector<int> level_;      // "(" minus ")" before each position, n + 1 values
-    std::vector<int> identEnd_;   // end of the identifier run starting at each position
-    std::vector<int> numeralEnd_; // end of the numeral-character run at each position
-    std::vector<int> nextOpen_;   // next "(" at or after each position
+    std::vector<int> level_; // "(" minus ")" before each position, n + 1 values
+    int maxVariableLength_ = 0;
+    std::vector<int> identStart_;   // start of the identifier run holding each position
+    std::vector<int> numeralStart_; // start of the numeral-character run holding each position
+    std::vector<int> identEnd_;     // end of the identifier run starting at each position
+    std::vector<int> numeralEnd_;   // end of the numeral-character run at each position
+    std::vector<int> nextOpen_;     // next "(" at or after each position
+    std::vector<int> nextDip_;      // first later position below this one's bracket level
+    std::vector<int> nextMark_[kMarkCount];
+    std::vector<int> prevMark_[kMarkCount];
     // For each operator: its positions keyed (level << 32 | position), sorted.
     std::vector<std::uint64_t> ops_[kOpCount];
     std::vector<Slot> slots_;
     size_t used_ = 0;
     int depth_ = 0;
+    bool deferred_ = false; // a descent hit the depth limit and is giving up
+    TooDeep deferredQuestion_{};
 };
