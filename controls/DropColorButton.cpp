@@ -2,6 +2,7 @@
 
 #include "DropColorButtonPalette.h"
 #include "QtColor.h"
+#include "SwatchPainting.h"
 
 #include <QCursor>
 #include <QDir>
@@ -33,12 +34,7 @@ struct TRect {
 };
 
 void FrameRect(QPainter& p, const TRect& r, const QColor& color) {
-    const QRect q = r.ToQRect();
-    if (q.isEmpty()) return;
-    p.fillRect(QRect(q.left(), q.top(), q.width(), 1), color);
-    p.fillRect(QRect(q.left(), q.bottom(), q.width(), 1), color);
-    p.fillRect(QRect(q.left(), q.top(), 1, q.height()), color);
-    p.fillRect(QRect(q.right(), q.top(), 1, q.height()), color);
+    ::FrameRect(p, r.ToQRect(), color);
 }
 
 // A rectangle with a one-pixel border in `pen` and, unless hollow, a filled interior.
@@ -55,14 +51,8 @@ void DrawPushFrame(QPainter& p, TRect& r, bool flat) {
         FrameRect(p, r, ToQColor(clWindowFrame));
     } else {
         const QRect q = r.ToQRect();
-        auto edge = [&](const QRect& e, TColor topLeft, TColor bottomRight) {
-            p.fillRect(QRect(e.left(), e.top(), e.width(), 1), ToQColor(topLeft));
-            p.fillRect(QRect(e.left(), e.top(), 1, e.height()), ToQColor(topLeft));
-            p.fillRect(QRect(e.left(), e.bottom(), e.width(), 1), ToQColor(bottomRight));
-            p.fillRect(QRect(e.right(), e.top(), 1, e.height()), ToQColor(bottomRight));
-        };
-        edge(q, clBtnHighlight, cl3DDkShadow);
-        edge(q.adjusted(1, 1, -1, -1), cl3DLight, clBtnShadow);
+        Bevel(p, q, ToQColor(clBtnHighlight), ToQColor(cl3DDkShadow));
+        Bevel(p, q.adjusted(1, 1, -1, -1), ToQColor(cl3DLight), ToQColor(clBtnShadow));
     }
     r.Shrink(2);
     p.fillRect(r.ToQRect(), ToQColor(clBtnFace));

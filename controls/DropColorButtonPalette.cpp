@@ -2,6 +2,7 @@
 
 #include "ControlDialogs.h"
 #include "QtColor.h"
+#include "SwatchPainting.h"
 
 #include <QCloseEvent>
 #include <QCursor>
@@ -16,20 +17,6 @@ namespace {
 constexpr int kCellSize = 18;
 constexpr int kOtherTop = 98;
 constexpr int kOtherHeight = 21;
-
-void FrameRect(QPainter& p, const QRect& r, const QColor& color) {
-    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), color);
-    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), color);
-    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), color);
-    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), color);
-}
-
-void Bevel(QPainter& p, const QRect& r, const QColor& topLeft, const QColor& bottomRight) {
-    p.fillRect(QRect(r.left(), r.top(), r.width(), 1), topLeft);
-    p.fillRect(QRect(r.left(), r.top(), 1, r.height()), topLeft);
-    p.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), bottomRight);
-    p.fillRect(QRect(r.right(), r.top(), 1, r.height()), bottomRight);
-}
 
 QRgb Resolved(TColor color) {
     return ToQColor(color).rgb();
