@@ -455,10 +455,11 @@ bool TFormTests::ComputeCut(Form form, int a, int b) {
         for (const Mark m : {mTimes, mSlash, mHardPlus, mHardMinus})
             from = std::max(from, PrevMark(m, b) - 2);
         // A right operand inside the name run that ends the piece is a
-        // variable (no longer than the longest name) or a numeral.
+        // variable (no longer than the longest name), PI or a numeral.
         if (IsIdentChar(text_[b - 1]) && from + 3 >= identStart_[b - 1]) {
             const int numeralFrom = IsNumeralChar(text_[b - 1]) ? numeralStart_[b - 1] : b;
-            from = std::max(from, std::min(b - 3 - maxVariableLength_, numeralFrom - 3));
+            from =
+                std::max(from, std::min(b - 3 - std::max(maxVariableLength_, 2), numeralFrom - 3));
         }
         for (Cursor c = FirstAtLevel(op, a, from);; ++c.index) {
             const int p = PositionAt(c, a, b - 2);

@@ -1,0 +1,39 @@
+#include "Calculator.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+struct Run {
+    int code;
+    std::string out, err;
+};
+Run Calc(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const int code = RunCalculator(args, out, err);
+    return {code, out.str(), err.str()};
+}
+} // namespace
+
+TEST(Calculator, PrintsGeneralNumberText) {
+    const Run r = Calc({"0.5*N1-0.02*N1*N2", "N1=40", "N2=9"});
+    EXPECT_EQ(r.code, 0);
+    EXPECT_EQ(r.out, "12.8\n");
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(Calc({"2*1E-5"}).out, "2E-5\n");
+    EXPECT_EQ(Calc({"N^2", "n=3", "N=4"}).out, "16\n"); // later definitions win
+}
+
+TEST(Calculator, ErrorsAsTheErrorDisplayShowsThem) {
+    EXPECT_EQ(Calc({"A^B^C"}).err, "Error parsing expression:\nA^B\nC.\n");
+    EXPECT_EQ(Calc({" X +1"}).err, "Expression has blanks.\n"); // blanks kept as given
+    EXPECT_EQ(Calc({"1/X", "X=0"}).err, "Floating point division by zero.\n");
+    EXPECT_EQ(Calc({"X", "X=abc"}).err, "'abc' is not a valid floating point value.\n");
+    EXPECT_EQ(Calc({"X", "2X=1"}).err, "2X.\n");
+    const Run noValue = Calc({"X", "X"});
+    EXPECT_EQ(noValue.code, 1);
+    EXPECT_EQ(noValue.out, "");
+    EXPECT_NE(noValue.err, "");
+    EXPECT_EQ(Calc({}).code, 1);
+}

@@ -1,0 +1,152 @@
+#include "Simulation.h"
+#include "Exception.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<ParameterRow> Rows(std::initializer_list<ParameterRow> rows) {
+    return rows;
+}
+
+TEST(RemoveBlanks, DropsOnlyTheSpaceCharacter) {
+    EXPECT_EQ(RemoveBlanks(" 0.5 * N1 - 0 .02*N1*N2 "), "0.5*N1-0.02*N1*N2");
+    EXPECT_EQ(RemoveBlanks("a\tb"), "a\tb");
+    EXPECT_EQ(RemoveBlanks(""), "");
+}
+
+TEST(Simulation, StepsBothDensitiesFromTheSameState) {
+    TSimulation sim;
+    sim.dt = 0.1;
+    sim.N1 = 40;
+    sim.N2 = 9;
+    auto rows = Rows({{"a", "0.5", ""}, {"b", "0.02", ""}, {"c", "0.5", ""}, {"d", "0.01", ""}});
+    sim.Bind(rows, "a*N1 - b*N1*N2", "-c*N2 + d*N1*N2");
+    sim.Step();
+    // Both rates use N1 = 40, N2 = 9, not the updated N1.
+    const double n1 = 40 + (0.5 * 40 - 0.02 * 40 * 9) * 0.1;
+    const double n2 = 9 + (-0.5 * 9 + 0.01 * 40 * 9) * 0.1;
+    EXPECT_DOUBLE_EQ(sim.t, 0.1);
+    EXPECT_DOUBLE_EQ(sim.N1, n1);
+    EXPECT_DOUBLE_EQ(sim.N2, n2);
+    // The next step sees the new densities through the kept cells.
+    sim.Step();
+    EXPECT_DOUBLE_EQ(sim.N1, n1 + (0.5 * n1 - 0.02 * n1 * n2) * 0.1);
+    EXPECT_DOUBLE_EQ(sim.t, 0.2);
+}
+
+TEST(Simulation, ZeroRatesAndZeroStepLeaveTheStateAlone) {
+    TSimulation sim;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "0", "0");
+    sim.Step();
+    EXPECT_EQ(sim.t, 1);
+    EXPECT_EQ(sim.N1, 1);
+    EXPECT_EQ(sim.N2, 1);
+
+    sim.dt = 0;
+    sim.Bind(rows, "N1", "-N2");
+    sim.Step();
+    EXPECT_EQ(sim.t, 1);
+    EXPECT_EQ(sim.N1, 1);
+    EXPECT_EQ(sim.N2, 1);
+}
+
+TEST(Simulation, DensitiesMayTurnNegative) {
+    TSimulation sim;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "-3", "0");
+    sim.Step();
+    EXPECT_EQ(sim.N1, -2);
+}
+
+TEST(Simulation, BindingRewritesValuesAndSkipsNamelessRows) {
+    TSimulation sim;
+    auto rows = Rows({{"r", "2.50", "growth"}, {"", "not a number", "ignored"}, {"k", "1e3", ""}});
+    sim.Bind(rows, "r*k", "0");
+    EXPECT_EQ(rows[0].value, "2.5");
+    EXPECT_EQ(rows[1].value, "not a number");
+    EXPECT_EQ(rows[2].value, "1000");
+    EXPECT_EQ(sim.MathParser1.Value(), 2500);
+    EXPECT_EQ(sim.MathParser2.VariableValue("K"), 1000);
+}
+
+TEST(Simulation, TheLaterOfTwoRowsWithOneNameWins) {
+    TSimulation sim;
+    auto rows = Rows({{"a", "1", ""}, {"A", "3", ""}});
+    sim.Bind(rows, "a", "0");
+    EXPECT_EQ(sim.MathParser1.Value(), 3);
+    EXPECT_EQ(rows[0].value, "1");
+    EXPECT_EQ(rows[1].value, "3");
+}
+
+TEST(Simulation, ARowNamedN1OverridesTheStartDensityForOneStep) {
+    TSimulation sim;
+    sim.N1 = 2;
+    auto rows = Rows({{"N1", "10", ""}});
+    sim.Bind(rows, "N1", "0");
+    sim.Step();
+    EXPECT_EQ(sim.N1, 12); // 2 + 10 * 1: the rate saw the row's value
+    sim.Step();
+    EXPECT_EQ(sim.N1, 24); // then the integrated density
+}
+
+TEST(Simulation, BindingStopsAtTheFirstBadRow) {
+    TSimulation sim;
+    auto rows = Rows({{"a", "0.50", ""}, {"b", "", ""}, {"c", "x", ""}});
+    try {
+        sim.Bind(rows, "a", "0");
+        FAIL() << "an empty value was accepted";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'' is not a valid floating point value");
+    }
+    EXPECT_EQ(rows[0].value, "0.5");
+    EXPECT_FALSE(sim.IsBound());
+    const double n1 = sim.N1;
+    sim.Step(); // nothing bound, nothing runs
+    EXPECT_EQ(sim.N1, n1);
+    EXPECT_EQ(sim.t, 0);
+
+    auto badName = Rows({{"2x", "1", ""}});
+    try {
+        sim.Bind(badName, "0", "0");
+        FAIL() << "a bad name was accepted";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "2X");
+    }
+}
+
+TEST(Simulation, ARateThatDoesNotCompileStopsTheStart) {
+    TSimulation sim;
+    std::vector<ParameterRow> rows;
+    EXPECT_THROW(sim.Bind(rows, "T*N1", "0"), Exception); // t is no variable of the rates
+    EXPECT_FALSE(sim.IsBound());
+    EXPECT_NO_THROW(sim.Bind(rows, "N 1 * 2", "0")); // blanks vanish, even inside names
+    EXPECT_TRUE(sim.IsBound());
+}
+
+TEST(Simulation, AFaultingStepStopsWhereTheFaultArose) {
+    TSimulation sim;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "1", "1/(N1-2)");
+    sim.Step(); // N1 becomes 2; the second rate saw N1 = 1
+    EXPECT_EQ(sim.N1, 2);
+    EXPECT_EQ(sim.N2, 0);
+    EXPECT_THROW(sim.Step(), EZeroDivide);
+    EXPECT_EQ(sim.t, 2);  // time has advanced
+    EXPECT_EQ(sim.N1, 3); // and N1 too, the fault came after it
+    EXPECT_EQ(sim.N2, 0);
+    EXPECT_EQ(sim.MathParser1.VariableValue("N1"), 2); // no cell written
+    EXPECT_THROW(sim.Step(), EZeroDivide);             // still the old state in the cells
+}
+
+TEST(Simulation, OverflowWhileStoringADensityIsAFault) {
+    TSimulation sim;
+    sim.dt = 1E300;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "1E300", "0");
+    EXPECT_THROW(sim.Step(), EOverflow);
+    EXPECT_EQ(sim.N1, 1);
+}
+
+} // namespace
