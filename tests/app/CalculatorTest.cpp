@@ -5,11 +5,11 @@
 #include <sstream>
 
 namespace {
-struct Run {
+struct CalcResult {
     int code;
     std::string out, err;
 };
-Run Calc(const std::vector<std::string>& args) {
+CalcResult Calc(const std::vector<std::string>& args) {
     std::ostringstream out, err;
     const int code = RunCalculator(args, out, err);
     return {code, out.str(), err.str()};
@@ -17,7 +17,7 @@ Run Calc(const std::vector<std::string>& args) {
 } // namespace
 
 TEST(Calculator, PrintsGeneralNumberText) {
-    const Run r = Calc({"0.5*N1-0.02*N1*N2", "N1=40", "N2=9"});
+    const CalcResult r = Calc({"0.5*N1-0.02*N1*N2", "N1=40", "N2=9"});
     EXPECT_EQ(r.code, 0);
     EXPECT_EQ(r.out, "12.8\n");
     EXPECT_EQ(r.err, "");
@@ -31,7 +31,7 @@ TEST(Calculator, ErrorsAsTheErrorDisplayShowsThem) {
     EXPECT_EQ(Calc({"1/X", "X=0"}).err, "Floating point division by zero.\n");
     EXPECT_EQ(Calc({"X", "X=abc"}).err, "'abc' is not a valid floating point value.\n");
     EXPECT_EQ(Calc({"X", "2X=1"}).err, "2X.\n");
-    const Run noValue = Calc({"X", "X"});
+    const CalcResult noValue = Calc({"X", "X"});
     EXPECT_EQ(noValue.code, 1);
     EXPECT_EQ(noValue.out, "");
     EXPECT_NE(noValue.err, "");
