@@ -126,6 +126,7 @@ IniFile::Line IniFile::MakeLine(std::string text, std::string eol) {
 
 void IniFile::Parse(const std::string& text) {
     lines_.clear();
+    indexValid_ = false;
     std::size_t start = 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
@@ -152,16 +153,20 @@ void IniFile::ForEachLineOf(const std::string& folded, Visit visit) const {
 }
 
 long IniFile::FindKey(const std::string& section, const std::string& key) const {
-    const std::string foldedKey = Fold(key);
-    long found = -1;
-    ForEachLineOf(Fold(section), [&](std::size_t i) {
-        if (lines_[i].kind == Kind::Key && lines_[i].name == foldedKey) {
-            found = static_cast<long>(i);
-            return false;
+    if (!indexValid_) {
+        // Section names hold no line break, so it separates the two names.
+        index_.clear();
+        const std::string* current = nullptr;
+        for (std::size_t i = 0; i < lines_.size(); ++i) {
+            if (lines_[i].kind == Kind::Section)
+                current = &lines_[i].name;
+            else if (current && lines_[i].kind == Kind::Key)
+                index_.try_emplace(*current + '\n' + lines_[i].name, i);
         }
-        return true;
-    });
-    return found;
+        indexValid_ = true;
+    }
+    auto found = index_.find(Fold(section) + '\n' + Fold(key));
+    return found == index_.end() ? -1 : static_cast<long>(found->second);
 }
 
 std::string IniFile::ReadString(const std::string& section, const std::string& key,
@@ -210,10 +215,12 @@ void IniFile::WriteString(const std::string& section, const std::string& key,
         for (std::size_t j = i + 1; j < lines_.size() && lines_[j].kind != Kind::Section; ++j)
             if (!Trim(lines_[j].text).empty()) last = j;
         if (lines_[last].eol.empty()) lines_[last].eol = eol;
+        indexValid_ = false;
         lines_.insert(lines_.begin() + static_cast<long>(last) + 1, std::move(keyLine));
         return;
     }
     if (!lines_.empty() && lines_.back().eol.empty()) lines_.back().eol = eol;
+    indexValid_ = false;
     lines_.push_back(MakeLine("[" + OneLine(Trim(section)) + "]", eol));
     lines_.push_back(std::move(keyLine));
 }
@@ -278,12 +285,14 @@ void IniFile::EraseSection(const std::string& section) {
             kept.push_back(std::move(line));
     }
     lines_ = std::move(kept);
+    indexValid_ = false;
 }
 
 void IniFile::DeleteKey(const std::string& section, const std::string& key) {
     long i;
     while ((i = FindKey(section, key)) >= 0) {
         lines_.erase(lines_.begin() + i);
+        indexValid_ = false;
         modified_ = true;
     }
 }

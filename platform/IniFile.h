@@ -3,6 +3,7 @@
 #include "Exception.h"
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // A settings file that cannot be written.
@@ -91,6 +92,9 @@ private:
     std::vector<Line> lines_;
     bool modified_ = false;
     bool unreadable_ = false; // exists but could not be read: never overwrite it
+    // First key line of each section/key pair, rebuilt after lines come or go.
+    mutable std::unordered_map<std::string, std::size_t> index_;
+    mutable bool indexValid_ = false;
 };
 
 // Decimal with an optional sign, or hexadecimal when longer than two characters

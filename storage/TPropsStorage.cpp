@@ -349,7 +349,10 @@ void TPropsStorage::SetPropertyText(const TPropInfo& info, const QString& text) 
             const QString section = ListSection(info);
             int count = 0;
             const QString countText = ReadString(section, QStringLiteral("Count"), "0").trimmed();
-            if (!TryTextToInt(countText.toStdString(), count) || count <= 0) return;
+            // A count no settings file could mean is damage, not a list.
+            constexpr int kMaxLines = 1000000;
+            if (!TryTextToInt(countText.toStdString(), count) || count <= 0 || count > kMaxLines)
+                return;
             QStringList lines;
             for (int i = 0; i < count; ++i)
                 lines << ReadString(section, QStringLiteral("Item%1").arg(i), QString());

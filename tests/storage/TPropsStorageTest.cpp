@@ -252,6 +252,12 @@ TEST_F(Fixture, TextLineListsLiveInTheirOwnSection) {
     one->Lines = {"kept"};
     Load({"One.Lines"});
     EXPECT_EQ(one->Lines, QStringList({"kept"}));
+    Given("[TForm1.One_Lines]\nCount=2000000000\n");
+    Load({"One.Lines"});
+    EXPECT_EQ(one->Lines, QStringList({"kept"}));
+    Given("[TForm1.One_Lines]\nCount=3\nItem2=last\n");
+    Load({"One.Lines"});
+    EXPECT_EQ(one->Lines, QStringList({"", "", "last"}));
 }
 
 TEST_F(Fixture, NestedObjectsAndCollectionsUseConcatenatedPrefixes) {
