@@ -19,8 +19,10 @@ struct RateLaw {
 constexpr double R = 0.8, K = 100, A = 0.05, H = 0.2;
 
 const RateLaw kLaws[] = {
-    {"lv_prey", "0.5*N1-0.02*N1*N2", [](double n1, double n2) { return 0.5 * n1 - 0.02 * n1 * n2; }},
-    {"lv_pred", "-0.5*N2+0.01*N1*N2", [](double n1, double n2) { return -0.5 * n2 + 0.01 * n1 * n2; }},
+    {"lv_prey", "0.5*N1-0.02*N1*N2",
+     [](double n1, double n2) { return 0.5 * n1 - 0.02 * n1 * n2; }},
+    {"lv_pred", "-0.5*N2+0.01*N1*N2",
+     [](double n1, double n2) { return -0.5 * n2 + 0.01 * n1 * n2; }},
     {"holling", "R*N1*(1-N1/K)-A*N1*N2/(1+A*H*N1)",
      [](double n1, double n2) { return R * n1 * (1 - n1 / K) - A * n1 * n2 / (1 + A * H * n1); }},
     {"trig", "SIN(N1)*EXP(-N2/10)+SQRT(ABS(N1-N2))",
@@ -65,8 +67,10 @@ void MuParser(benchmark::State& state, const RateLaw& law) {
     p.DefineFun("EXP", static_cast<double (*)(double)>(std::exp));
     p.DefineFun("SQRT", static_cast<double (*)(double)>(std::sqrt));
     p.DefineFun("ABS", static_cast<double (*)(double)>(std::fabs));
-    p.DefineFun("MAX", +[](double x, double y) { return x >= y ? x : y; });
-    p.DefineFun("MIN", +[](double x, double y) { return x < y ? x : y; });
+    p.DefineFun(
+        "MAX", +[](double x, double y) { return x >= y ? x : y; });
+    p.DefineFun(
+        "MIN", +[](double x, double y) { return x < y ? x : y; });
     p.SetExpr(law.text);
     double x = 0;
     for (auto _ : state) {
@@ -109,7 +113,8 @@ int Register() {
         benchmark::RegisterBenchmark(("eval/native/" + id).c_str(), Native, law);
     }
     for (const CompileShape& shape : CompileShapes(4096))
-        benchmark::RegisterBenchmark(("compile/tarnivell/" + shape.name).c_str(), Compile, shape.text)
+        benchmark::RegisterBenchmark(("compile/tarnivell/" + shape.name).c_str(), Compile,
+                                     shape.text)
             ->Unit(benchmark::kMillisecond);
     return 0;
 }
