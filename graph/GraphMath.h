@@ -6,16 +6,19 @@
 #include <cstdint>
 #include <limits>
 
-// The scaling arithmetic of the graph keeps the historic constants so that
-// fitted ranges come out exactly as users of stored graphs know them: log10 of
-// an exact power of ten above 1 lands just below the whole number.
+// The scaling arithmetic keeps the historic log10 constant so that fitted
+// ranges come out as users of stored graphs know them: log10 of an exact power
+// of ten above 1 lands just below the whole number (log10 1000 = 2.99999999929).
+// Powers of ten are exact, though: the matching historic constant made 10^1
+// come out as 10.0000000055, so that a range of 10 failed the 5-interval test
+// for a step of 2 and got a step of 1.
 namespace graphmath {
 
 inline double Log10(double v) {
     return std::log(v) * 0.4342944818;
 }
 inline double Pow10(double k) {
-    return std::exp(k * 2.302585093541476);
+    return std::pow(10.0, k);
 }
 
 // Cuts toward zero to a 32-bit integer. A value that has no such integer (not
