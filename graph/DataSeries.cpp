@@ -20,8 +20,11 @@ void TDataSeries::AddPoint(double x, double y) {
             replaced = true;
         }
     } else {
-        const auto at = std::find_if(points_.begin(), points_.end(),
-                                     [&](const TDataPoint& p) { return !(x - tolerance_ > p.X); });
+        // The first point with x >= x - tol. The points are in x order, so a
+        // binary search finds what a walk from the head would.
+        const auto at =
+            std::partition_point(points_.begin(), points_.end(),
+                                 [&](const TDataPoint& p) { return x - tolerance_ > p.X; });
         if (at != points_.end() && !duplicatesAllowed_ && !(std::fabs(at->X - x) > tolerance_)) {
             at->X = x;
             at->Y = y;
@@ -56,8 +59,11 @@ void TDataSeries::AddPoint(double x, double y) {
 }
 
 void TDataSeries::Clear() {
-    std::vector<TDataPoint>().swap(points_);
-    std::vector<TDataPoint>().swap(curve_);
+    // The array keeps its allocation: a cleared series is normally refilled
+    // at once (a simulation reset), and growing it again costs more than the
+    // memory it holds. Destroying the series frees it.
+    points_.clear();
+    curve_.clear();
     lastId_ = 0;
     extentsStale_ = true;
     InvalidateStatistics();
