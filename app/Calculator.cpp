@@ -1,22 +1,11 @@
 #include "Calculator.h"
 
+#include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
 #include "MathParser.h"
 
-#include <algorithm>
 #include <ostream>
-
-namespace {
-
-// The error display shows the message and a full stop; a carriage return in
-// the message is a line break.
-void ShowError(std::ostream& err, std::string message) {
-    std::replace(message.begin(), message.end(), '\r', '\n');
-    err << message << ".\n";
-}
-
-} // namespace
 
 int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
@@ -37,7 +26,7 @@ int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::
         out << FloatToText(parser.Value()) << '\n';
         return 0;
     } catch (const std::exception& e) {
-        ShowError(err, e.what());
+        err << ErrorDisplayText(e.what()) << '\n';
         return 1;
     }
 }

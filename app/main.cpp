@@ -1,3 +1,4 @@
+#include "BatchRun.h"
 #include "Calculator.h"
 
 #include <iostream>
@@ -9,6 +10,10 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0] == "--eval")
         return RunCalculator(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
                              std::cerr);
-    std::cerr << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n";
+    if (!args.empty() && args[0] == "--batch")
+        return RunBatch(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
+                        std::cerr);
+    std::cerr << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n"
+                 "       tarnivell --batch MODEL.ini [--steps N] [--every K]\n";
     return 2;
 }

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# `make run`: tries out a sample rate law with the command-line calculator.
+# `make run`: runs the bundled predator-prey model headless and prints its
+# course every 200 steps.
 set -euo pipefail
 build=$1
+model=$2
 bin="$build/app/tarnivell"
-echo "Prey rate 0.5*N1-0.02*N1*N2 at N1=40, N2=9:"
-"$bin" --eval "0.5*N1-0.02*N1*N2" N1=40 N2=9
+echo "Running $model (t, N1, N2 every 200 steps):"
+"$bin" --batch "$model" --steps 4000 --every 200

@@ -1,0 +1,69 @@
+#include "BatchRun.h"
+
+#include "ErrorText.h"
+#include "Exception.h"
+#include "FloatText.h"
+#include "ModelFile.h"
+
+#include <charconv>
+#include <ostream>
+
+namespace {
+
+const char* const kUsage = "usage: tarnivell --batch MODEL.ini [--steps N] [--every K]";
+
+long long ReadCount(const std::string& option, const std::string& text, long long least) {
+    long long value = 0;
+    const char* last = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), last, value);
+    if (text.empty() || ec != std::errc() || ptr != last || value < least)
+        throw Exception(FormatMessage("'%s' is not a valid count for %s", {text, option}));
+    return value;
+}
+
+void WriteRow(std::ostream& out, const TSimulation& sim) {
+    out << FloatToText(sim.t) << ',' << FloatToText(sim.N1) << ',' << FloatToText(sim.N2) << '\n';
+}
+
+} // namespace
+
+int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        std::string modelFile;
+        long long steps = 1000;
+        long long every = 1;
+        for (size_t i = 0; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if ((arg == "--steps" || arg == "--every") && i + 1 < args.size()) {
+                (arg == "--steps" ? steps : every) =
+                    ReadCount(arg, args[++i], arg == "--steps" ? 0 : 1);
+            } else if (modelFile.empty() && !arg.starts_with("--")) {
+                modelFile = arg;
+            } else {
+                throw Exception(kUsage);
+            }
+        }
+        if (modelFile.empty()) throw Exception(kUsage);
+
+        TModel model;
+        LoadModelFile(modelFile, model);
+        TSimulation sim;
+        sim.dt = model.dt;
+        sim.N1 = model.N1;
+        sim.N2 = model.N2;
+        sim.Bind(model.rows, model.rate1, model.rate2);
+
+        out << "t,N1,N2\n";
+        WriteRow(out, sim);
+        for (long long step = 1; step <= steps; ++step) {
+            sim.Step();
+            if (step % every == 0) WriteRow(out, sim);
+        }
+        out.flush();
+        return 0;
+    } catch (const std::exception& e) {
+        out.flush();
+        err << ErrorDisplayText(e.what()) << '\n';
+        return 1;
+    }
+}

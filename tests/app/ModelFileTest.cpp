@@ -1,0 +1,158 @@
+#include "ModelFile.h"
+#include "Exception.h"
+#include "IniFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const std::string& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+class ModelFile : public ::testing::Test {
+protected:
+    std::string Path(const char* name) const { return dir.filePath(name).toStdString(); }
+    QTemporaryDir dir;
+};
+
+TEST_F(ModelFile, SaveWritesEveryKeyInItsOrder) {
+    TModel model;
+    model.dt = 0.01;
+    model.N1 = 40;
+    model.N2 = 9;
+    model.rate1 = "0.5*N1 - b*N1*N2";
+    model.rate2 = "-0.5*N2+0.01*N1*N2";
+    model.rows[0] = {"b", "0.02", "predation rate"};
+    const std::string path = Path("lv.ini");
+    SaveModelFile(path, model);
+
+    std::string expected = "[Time]\nStep=0.01\n[Species 1]\nDensity=40\nRate=0.5*N1 - b*N1*N2\n"
+                           "[Species 2]\nDensity=9\nRate=-0.5*N2+0.01*N1*N2\n[Parameters]\n"
+                           "Name1=b\nValue1=0.02\nDescription1=predation rate\n";
+    for (int i = 2; i <= 20; ++i) {
+        const std::string n = std::to_string(i);
+        expected += "Name" + n + "=\nValue" + n + "=\nDescription" + n + "=\n";
+    }
+    const std::string text = ReadAll(path);
+    // Blank lines between sections are the file writer's own affair.
+    std::string compact;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (!line.empty()) compact += line + "\n";
+    }
+    EXPECT_EQ(compact, expected);
+}
+
+TEST_F(ModelFile, SaveThenLoadRestoresTheModelExactly) {
+    TModel model;
+    model.dt = 0.1 / 3;
+    model.N1 = 1.23456789012345;
+    model.N2 = -2.5E-7;
+    model.rate1 = " N1 * (1 - N1 / K) ";
+    model.rate2 = "0";
+    model.rows[3] = {"K", "1e3", "capacity"};
+    model.rows[19] = {"", "", "an empty name keeps its description"};
+    const std::string path = Path("round.ini");
+    SaveModelFile(path, model);
+
+    TModel back;
+    LoadModelFile(path, back);
+    EXPECT_EQ(back.dt, 0.0333333333333333); // 15 significant digits
+    EXPECT_EQ(back.N1, model.N1);
+    EXPECT_EQ(back.N2, model.N2);
+    EXPECT_EQ(back.rate1, model.rate1.substr(1, model.rate1.size() - 2)); // values are trimmed
+    EXPECT_EQ(back.rate2, "0");
+    for (int i = 0; i < kParameterRows; ++i) {
+        EXPECT_EQ(back.rows[i].name, model.rows[i].name) << i;
+        EXPECT_EQ(back.rows[i].value, model.rows[i].value) << i;
+        EXPECT_EQ(back.rows[i].description, model.rows[i].description) << i;
+    }
+}
+
+TEST_F(ModelFile, SaveUpdatesInPlaceAndKeepsWhatItDoesNotKnow) {
+    const std::string path = Path("kept.ini");
+    WriteAll(path, "; my notes\r\n[Species 1]\r\nColour=red\r\nRate=old\r\n[Other]\r\nx=1\r\n");
+    TModel model;
+    model.rate1 = "N1";
+    SaveModelFile(path, model);
+    const std::string text = ReadAll(path);
+    EXPECT_NE(text.find("; my notes\r\n[Species 1]\r\nColour=red\r\nRate=N1\r\n"),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("[Other]\r\nx=1\r\n"), std::string::npos) << text;
+    EXPECT_EQ(IniFile(path).ReadString("species 1", "density", "?"), "1");
+}
+
+TEST_F(ModelFile, MissingKeysKeepTheNumbersAndEmptyTheRest) {
+    const std::string path = Path("step.ini");
+    WriteAll(path, "[Time]\nStep=0.01\n");
+    TModel model;
+    model.N1 = 7;
+    model.rate1 = "N1";
+    model.rows[0] = {"a", "1", "old"};
+    LoadModelFile(path, model);
+    EXPECT_EQ(model.dt, 0.01);
+    EXPECT_EQ(model.N1, 7);
+    EXPECT_EQ(model.rate1, "0");
+    EXPECT_EQ(model.rows[0].name, "");
+    EXPECT_EQ(model.rows[0].description, "");
+
+    TModel none;
+    none.dt = 3;
+    LoadModelFile(Path("does-not-exist.ini"), none);
+    EXPECT_EQ(none.dt, 3);
+    EXPECT_EQ(none.rate2, "0");
+}
+
+TEST_F(ModelFile, ABadNumberStopsTheLoadAtThatKey) {
+    const std::string path = Path("bad.ini");
+    WriteAll(path,
+             "[Time]\nStep=0.5\n[Species 1]\nDensity=lots\nRate=N1\n[Species 2]\nDensity=3\n");
+    TModel model;
+    try {
+        LoadModelFile(path, model);
+        FAIL() << "a bad density was accepted";
+    } catch (const EConvertError& e) {
+        EXPECT_EQ(e.Message(), "'lots' is not a valid floating point value");
+    }
+    EXPECT_EQ(model.dt, 0.5);
+    EXPECT_EQ(model.N1, 1);
+    EXPECT_EQ(model.N2, 1);
+    EXPECT_EQ(model.rate1, "0");
+}
+
+TEST_F(ModelFile, AFileThatCannotBeWrittenIsReportedAndLeftAlone) {
+    // A folder in the file's place cannot be replaced, not even by root.
+    const std::string path = Path("folder.ini");
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.ini"));
+    try {
+        SaveModelFile(path, TModel{});
+        FAIL() << "the save reported success";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Unable to write to " + path);
+    }
+    EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isDir());
+}
+
+TEST(GraphTitleFromFileName, DropsTheFolderAndTheLastExtension) {
+    EXPECT_EQ(GraphTitleFromFileName("/home/u/models/prey.ini"), "prey");
+    EXPECT_EQ(GraphTitleFromFileName("model.old.ini"), "model.old");
+    EXPECT_EQ(GraphTitleFromFileName("C:\\data\\lv"), "lv");
+    EXPECT_EQ(GraphTitleFromFileName(""), "");
+}
+
+} // namespace
