@@ -35,27 +35,30 @@ void TAppearance::Repaint() {
     if (graph_) graph_->RepaintIfPlotting();
 }
 
-void TAppearance::SetShowTicks(bool v) {
-    showTicks_ = v;
+template <typename T> void TAppearance::Store(T& field, const T& v) {
+    field = v;
     Repaint();
+}
+
+template <typename T> void TAppearance::StoreIfChanged(T& field, const T& v) {
+    if (field == v) return;
+    Store(field, v);
+}
+
+void TAppearance::SetShowTicks(bool v) {
+    Store(showTicks_, v);
 }
 void TAppearance::SetShowMarks(bool v) {
-    if (v == showMarks_) return;
-    showMarks_ = v;
-    Repaint();
+    StoreIfChanged(showMarks_, v);
 }
 void TAppearance::SetCrossAtZero(bool v) {
-    if (v == crossAtZero_) return;
-    crossAtZero_ = v;
-    Repaint();
+    StoreIfChanged(crossAtZero_, v);
 }
 void TAppearance::SetPrintLineStyle(bool v) {
-    printLineStyle_ = v;
-    Repaint();
+    Store(printLineStyle_, v);
 }
 void TAppearance::SetPlotOffGraph(bool v) {
-    plotOffGraph_ = v;
-    Repaint();
+    Store(plotOffGraph_, v);
 }
 void TAppearance::SetAllowDuplicates(bool v) {
     allowDuplicates_ = v;
@@ -65,49 +68,39 @@ void TAppearance::SetAllowDuplicates(bool v) {
     graph_->RequestRepaint(TPlotGraph::TRepaintKind::Full);
 }
 void TAppearance::SetPreventFlicker(bool v) {
-    preventFlicker_ = v;
-    Repaint();
+    Store(preventFlicker_, v);
 }
 void TAppearance::SetShowGraphLabels(bool v) {
-    showGraphLabels_ = v;
-    Repaint();
+    Store(showGraphLabels_, v);
 }
 void TAppearance::SetGridColor(TColor v) {
-    gridColor_ = v;
-    Repaint();
+    Store(gridColor_, v);
 }
 void TAppearance::SetAxesColor(TColor v) {
-    axesColor_ = v;
-    Repaint();
+    Store(axesColor_, v);
 }
 void TAppearance::SetBackgroundColor(TColor v) {
-    backgroundColor_ = v;
-    Repaint();
+    Store(backgroundColor_, v);
 }
 void TAppearance::SetMarginColor(TColor v) {
-    marginColor_ = v;
-    Repaint();
+    Store(marginColor_, v);
 }
 void TAppearance::SetCrossColor(TColor v) {
-    if (v == crossColor_) return;
-    crossColor_ = v;
-    Repaint();
+    StoreIfChanged(crossColor_, v);
 }
 void TAppearance::SetGridStyle(int v) {
     gridStyle_ = static_cast<std::uint8_t>(v);
     Repaint();
 }
 void TAppearance::SetPrintBkgndColor(bool v) {
-    printBkgndColor_ = v;
-    Repaint();
+    Store(printBkgndColor_, v);
 }
 void TAppearance::SetErrorCaption(const QString& v) {
     errorCaption_ = v;
     if (graph_ && !graph_->MetricsOK()) Repaint();
 }
 void TAppearance::SetGraphTitle(const QString& v) {
-    graphTitle_ = v;
-    Repaint();
+    Store(graphTitle_, v);
 }
 void TAppearance::SetMinSteps(int v) {
     const auto n = static_cast<std::uint16_t>(v);
@@ -128,14 +121,11 @@ void TAppearance::SetCrosslength(int v) {
     Repaint();
 }
 void TAppearance::SetTitleFont(const TGraphFont& v) {
-    titleFont_ = v;
-    Repaint();
+    Store(titleFont_, v);
 }
 void TAppearance::SetCaptionFont(const TGraphFont& v) {
-    captionFont_ = v;
-    Repaint();
+    Store(captionFont_, v);
 }
 void TAppearance::SetLabelFont(const TGraphFont& v) {
-    labelFont_ = v;
-    Repaint();
+    Store(labelFont_, v);
 }

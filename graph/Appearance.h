@@ -93,6 +93,8 @@ public:
 
 private:
     void Repaint();
+    template <typename T> void Store(T& field, const T& v);
+    template <typename T> void StoreIfChanged(T& field, const T& v);
 
     TPlotGraph* graph_;
     bool showTicks_, showMarks_, crossAtZero_, printLineStyle_, plotOffGraph_;

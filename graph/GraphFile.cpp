@@ -168,19 +168,50 @@ void WriteDimensions(TGraphWriter& w, const TDimensions& d) {
 }
 
 void ReadDimensions(TGraphReader& r, TDimensions& d) {
-    using Setter = void (TDimensions::*)(int);
-    static constexpr Setter kSetters[] = {
-        &TDimensions::SetBottomMargin,     &TDimensions::SetLeftMargin,
-        &TDimensions::SetRightMargin,      &TDimensions::SetTopMargin,
-        &TDimensions::SetTickLength,       &TDimensions::SetXAxisTitleOffset,
-        &TDimensions::SetXAxisLabelOffset, &TDimensions::SetYAxisTitleOffset,
-        &TDimensions::SetYAxisLabelOffset, &TDimensions::SetGraphTitleOffset,
-        &TDimensions::SetPrintXOffsetPct,  &TDimensions::SetPrintYOffsetPct,
-        &TDimensions::SetPrintScalePct};
     ReadSection(r, [&](int key) {
-        if (key < 1 || key > 13) return false;
-        (d.*kSetters[key - 1])(r.ReadAsInteger());
-        return true;
+        switch (key) {
+        case 1:
+            d.SetBottomMargin(r.ReadAsInteger());
+            return true;
+        case 2:
+            d.SetLeftMargin(r.ReadAsInteger());
+            return true;
+        case 3:
+            d.SetRightMargin(r.ReadAsInteger());
+            return true;
+        case 4:
+            d.SetTopMargin(r.ReadAsInteger());
+            return true;
+        case 5:
+            d.SetTickLength(r.ReadAsInteger());
+            return true;
+        case 6:
+            d.SetXAxisTitleOffset(r.ReadAsInteger());
+            return true;
+        case 7:
+            d.SetXAxisLabelOffset(r.ReadAsInteger());
+            return true;
+        case 8:
+            d.SetYAxisTitleOffset(r.ReadAsInteger());
+            return true;
+        case 9:
+            d.SetYAxisLabelOffset(r.ReadAsInteger());
+            return true;
+        case 10:
+            d.SetGraphTitleOffset(r.ReadAsInteger());
+            return true;
+        case 11:
+            d.SetPrintXOffsetPct(r.ReadAsInteger());
+            return true;
+        case 12:
+            d.SetPrintYOffsetPct(r.ReadAsInteger());
+            return true;
+        case 13:
+            d.SetPrintScalePct(r.ReadAsInteger());
+            return true;
+        default:
+            return false;
+        }
     });
 }
 

@@ -232,8 +232,7 @@ double TGraphReader::ReadFloat() {
     return v;
 }
 
-QString TGraphReader::ReadString() {
-    const std::uint8_t type = ReadType();
+QByteArray TGraphReader::ReadStringData(std::uint8_t type, bool keep) {
     std::int64_t length;
     if (type == va_String) {
         std::uint8_t n;
@@ -246,15 +245,23 @@ QString TGraphReader::ReadString() {
     }
     // Grows with what actually arrives, never by the claimed length at once.
     QByteArray bytes;
-    constexpr std::int64_t kChunk = 1 << 16;
+    char sink[4096];
     while (length > 0) {
-        const std::int64_t chunk = std::min(length, kChunk);
-        const auto old = bytes.size();
-        bytes.resize(old + chunk);
-        Read(bytes.data() + old, chunk);
+        const std::int64_t chunk = std::min<std::int64_t>(length, keep ? 1 << 16 : sizeof sink);
+        char* into = sink;
+        if (keep) {
+            const auto old = bytes.size();
+            bytes.resize(old + chunk);
+            into = bytes.data() + old;
+        }
+        Read(into, chunk);
         length -= chunk;
     }
-    return QString::fromUtf8(bytes);
+    return bytes;
+}
+
+QString TGraphReader::ReadString() {
+    return QString::fromUtf8(ReadStringData(ReadType(), true));
 }
 
 bool TGraphReader::ReadBoolean() {
@@ -388,23 +395,9 @@ void TGraphReader::SkipValue() {
         return;
     }
     case va_String:
-    case va_LString: {
-        std::int64_t length;
-        if (type == va_String) {
-            std::uint8_t n;
-            Read(&n, 1);
-            length = n;
-        } else {
-            length = static_cast<std::uint32_t>(ReadRawInt32());
-        }
-        char sink[4096];
-        while (length > 0) {
-            const std::int64_t chunk = std::min<std::int64_t>(length, sizeof sink);
-            Read(sink, chunk);
-            length -= chunk;
-        }
+    case va_LString:
+        ReadStringData(type, false);
         return;
-    }
     case va_False:
     case va_True:
         return;

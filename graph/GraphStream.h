@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "GraphFont.h"
 
+#include <QByteArray>
 #include <QString>
 
 #include <array>
@@ -94,6 +95,8 @@ public:
 private:
     void Read(void* data, std::int64_t size);
     std::uint8_t ReadType();
+    // The data of a string value of this type, kept or just passed over.
+    QByteArray ReadStringData(std::uint8_t type, bool keep);
     std::int32_t ReadIntegerOfType(std::uint8_t type);
     char TakePending(); // the letter of the pending value
     TGraphFont ReadFontValue();

@@ -5,6 +5,8 @@
 #include "PlotGraph.h"
 #include "Series.h"
 
+#include "GraphTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,15 +15,6 @@
 #include <vector>
 
 namespace {
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
 
 TEST(AxisGetStep, FollowsTheOneTwoFiveLadder) {
     const struct {

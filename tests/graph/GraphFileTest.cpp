@@ -9,6 +9,8 @@
 
 #include <QBuffer>
 
+#include "GraphTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -32,14 +34,6 @@ std::string Load(TPlotGraph& g, const QByteArray& bytes) {
         return e.Message();
     }
     return "";
-}
-
-QByteArray Written(const std::function<void(TGraphWriter&)>& f) {
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    TGraphWriter w(b);
-    f(w);
-    return b.data();
 }
 
 // A graph with something other than the default in every section.
@@ -359,21 +353,13 @@ TEST(GraphFiling, CountsInBothFormsAndTheInternalErrors) {
     EXPECT_EQ(graphfile::ReadCount(r), -4);
 
     TPlotGraph g;
-    auto message = [](const std::function<void()>& f) {
-        try {
-            f();
-        } catch (const Exception& e) {
-            return e.Message();
-        }
-        return std::string();
-    };
-    EXPECT_EQ(message([&] { graphfile::WriteSeriesInfo(w, g); }),
+    EXPECT_EQ(ErrorOf([&] { graphfile::WriteSeriesInfo(w, g); }),
               "internal filing error: TPlotGraph");
-    EXPECT_EQ(message([&] { graphfile::ReadSeriesInfo(r, g, 0); }),
+    EXPECT_EQ(ErrorOf([&] { graphfile::ReadSeriesInfo(r, g, 0); }),
               "internal filing error: TPlotGraph");
-    EXPECT_EQ(message([&] { graphfile::WriteMarksInfo(w, g); }),
+    EXPECT_EQ(ErrorOf([&] { graphfile::WriteMarksInfo(w, g); }),
               "internal filing error2: TPlotGraph");
-    EXPECT_EQ(message([&] { graphfile::ReadMarksInfo(r, g, 0); }),
+    EXPECT_EQ(ErrorOf([&] { graphfile::ReadMarksInfo(r, g, 0); }),
               "internal filing error2: TPlotGraph");
 }
 

@@ -2,6 +2,8 @@
 
 #include <QBuffer>
 
+#include "GraphTestSupport.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -11,14 +13,6 @@
 
 namespace {
 
-QByteArray Written(const std::function<void(TGraphWriter&)>& f) {
-    QBuffer b;
-    b.open(QIODevice::WriteOnly);
-    TGraphWriter w(b);
-    f(w);
-    return b.data();
-}
-
 struct Reading {
     QBuffer buffer;
     TGraphReader reader{buffer};
@@ -27,15 +21,6 @@ struct Reading {
         buffer.open(QIODevice::ReadOnly);
     }
 };
-
-std::string ErrorOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Exception& e) {
-        return e.Message();
-    }
-    return "";
-}
 
 QByteArray Bytes(std::initializer_list<int> v) {
     QByteArray b;
