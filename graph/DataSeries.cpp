@@ -54,7 +54,7 @@ void TDataSeries::AddPoint(double x, double y) {
     lastX_ = x;
     lastY_ = y;
 
-    if (pointLimit_ != 0 && Count() > pointLimit_) TooManyPoints();
+    if (pointLimit_ != 0 && Count() > pointLimit_ && !TooManyPoints()) return;
     Changed(replaced ? ch_DataChanged : ch_PointAdded);
 }
 

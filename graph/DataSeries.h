@@ -104,7 +104,9 @@ public:
 protected:
     // The repaint decision; the plain store has nobody to tell.
     virtual void Changed(TChangeCode) {}
-    virtual void TooManyPoints() {}
+    // False when the store no longer exists afterwards (its owner destroyed it
+    // from the handler); AddPoint then stops at once.
+    virtual bool TooManyPoints() { return true; }
     // Stores a zero value as a stored setting, leaving AutoZero as it is.
     void RestoreZeroValue(double v) {
         zeroValue_ = v;

@@ -4,6 +4,8 @@
 #include "Axis.h"
 #include "PlotGraph.h"
 
+#include <QPointer>
+
 namespace {
 
 struct TSeriesLook {
@@ -65,8 +67,12 @@ void TSeries::Changed(TChangeCode code) {
     graph_.RequestRepaint(TPlotGraph::TRepaintKind::Full);
 }
 
-void TSeries::TooManyPoints() {
-    if (graph_.OnTooManyPoints) graph_.OnTooManyPoints(&graph_, number_);
+bool TSeries::TooManyPoints() {
+    if (!graph_.OnTooManyPoints) return true;
+    // The handler may clear every series of the graph, this one included.
+    const QPointer<TSeries> self(this);
+    graph_.OnTooManyPoints(&graph_, number_);
+    return !self.isNull();
 }
 
 void TSeries::SetHold(bool on) {

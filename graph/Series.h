@@ -88,7 +88,7 @@ public:
 
 protected:
     void Changed(TChangeCode code) override;
-    void TooManyPoints() override;
+    bool TooManyPoints() override;
 
 private:
     template <typename T> void SetStyle(T& field, const T& v);

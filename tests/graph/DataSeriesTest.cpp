@@ -16,9 +16,10 @@ struct Recorder : TDataSeries {
     int tooMany = 0;
     std::function<void()> onTooMany;
     void Changed(TChangeCode c) override { codes.push_back(c); }
-    void TooManyPoints() override {
+    bool TooManyPoints() override {
         ++tooMany;
         if (onTooMany) onTooMany();
+        return true;
     }
 };
 
@@ -373,6 +374,16 @@ TEST_F(SeriesFixture, TooManyPointsReachesTheGraphEvent) {
         s.AddPoint(i, i);
     EXPECT_EQ(raised, (std::vector<int>{1, 1, 1}));
     EXPECT_EQ(s.Count(), 1);
+}
+
+TEST_F(SeriesFixture, TooManyPointsHandlerMayDestroyTheSeries) {
+    graph.OnTooManyPoints = [&](QObject*, int) { graph.ClearAllSeries(); };
+    s.SetPointLimit(1);
+    const int f = full();
+    s.AddPoint(1, 1);
+    s.AddPoint(2, 2); // the series is gone when the handler returns
+    EXPECT_TRUE(graph.SeriesList().empty());
+    EXPECT_EQ(full(), f + 2); // the first point's and ClearAllSeries' own
 }
 
 } // namespace
