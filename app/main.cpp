@@ -1,5 +1,7 @@
+#include "Application.h"
 #include "BatchRun.h"
 #include "Calculator.h"
+#include "MainWindow.h"
 
 #include <iostream>
 #include <string>
@@ -13,7 +15,14 @@ int main(int argc, char** argv) {
     if (!args.empty() && args[0] == "--batch")
         return RunBatch(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
                         std::cerr);
-    std::cerr << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n"
-                 "       tarnivell --batch MODEL.ini [--steps N] [--every K]\n";
-    return 2;
+
+    TApplication app(argc, argv);
+    try {
+        TForm1 form(args.empty() ? QString() : QString::fromLocal8Bit(argv[1]));
+        form.show();
+        return app.exec();
+    } catch (const std::exception& error) {
+        ShowErrorDisplay(error);
+        return 1;
+    }
 }

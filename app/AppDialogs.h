@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+class QWidget;
+
+// The message boxes and file dialogs of the main window. Each goes through a
+// replaceable function so that tests and benchmarks answer without a modal
+// loop; unassigned, the real dialog is shown.
+
+// What a file dialog is asked for: its title (empty: the platform's own), the
+// filter in "Text|pattern|Text|pattern" form, the default extension without
+// its dot, and whether it is a save dialog (asking before overwriting).
+struct TFileDialogSpec {
+    QString title;
+    QString filter;
+    QString defaultExt;
+    bool save = false;
+};
+
+struct TAppDialogs {
+    // A box with the stop icon and an OK button.
+    std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowError;
+    // A box with the warning icon and Yes/No buttons; true for Yes.
+    std::function<bool(QWidget* parent, const QString& caption, const QString& text)> AskYesNo;
+    // A box without an icon and with an OK button.
+    std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
+    // The chosen file name, or empty when the user cancelled.
+    std::function<QString(QWidget* parent, const TFileDialogSpec& spec)> ChooseFile;
+};
+
+// The functions in force; assign members to replace them, clear to restore.
+TAppDialogs& AppDialogs();
+
+void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
+bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
+void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
+QString ChooseFileName(QWidget* parent, const TFileDialogSpec& spec);
+
+// "Text|*.ini|All Files|*.*" as a Qt name filter list ("Text (*.ini)", ...).
+QStringList QtNameFilters(const QString& filter);

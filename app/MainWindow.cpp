@@ -1,0 +1,740 @@
+#include "MainWindow.h"
+
+#include "AnimTimer.h"
+#include "AppDialogs.h"
+#include "Appearance.h"
+#include "Application.h"
+#include "Axis.h"
+#include "DropColorButton.h"
+#include "DropColorButtonPalette.h"
+#include "Exception.h"
+#include "FixLabelAutoSize.h"
+#include "FloatEdit.h"
+#include "FloatText.h"
+#include "Legend.h"
+#include "ModelFile.h"
+#include "PlotGraph.h"
+#include "Series.h"
+#include "TFormStorage.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kGridColumns = 3; // Name, Value, Description; the row handles are the header
+constexpr int kNameColumn = 0;
+constexpr int kValueColumn = 1;
+constexpr int kDescriptionColumn = 2;
+constexpr double kDensityMax = 99999999.9;
+constexpr char kShownTextProperty[] = "shownText";
+
+const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
+                                       "and improve performance, clear the data now?";
+const char* const kVersion = "1.0b";
+const char* const kSettingsFilter = "Configuration Settings|*.ini|All Files|*.*";
+
+QString Title() {
+    return QString::fromLatin1(kApplicationTitle);
+}
+
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// The graph's output commands arrive with the graph's drawing; until the
+// graph offers one, its command says so instead of failing to build.
+template <typename G> void CopyGraphToClipboard(G& graph) {
+    if constexpr (requires { graph.CopyToClipboard(); })
+        graph.CopyToClipboard();
+    else
+        throw Exception("Copying the graph is not available in this build");
+}
+
+template <typename G> void PrintGraph(G& graph) {
+    if constexpr (requires { graph.Print(); })
+        graph.Print();
+    else
+        throw Exception("Printing the graph is not available in this build");
+}
+
+template <typename G> void SaveGraphBitmap(G& graph, const QString& fileName) {
+    if constexpr (requires { graph.SaveBitmap(fileName); })
+        graph.SaveBitmap(fileName);
+    else if constexpr (requires { graph.SaveBitmap(fileName.toStdString()); })
+        graph.SaveBitmap(fileName.toStdString());
+    else
+        throw Exception("Saving the graph as a bitmap is not available in this build");
+}
+
+TFloatEdit* MakeNumberEdit(QWidget* parent, const char* name, int digits, const char* hint) {
+    auto* edit = new TFloatEdit(parent);
+    edit->setObjectName(QLatin1String(name));
+    edit->SetDigits(digits);
+    edit->SetMin(0);
+    edit->SetMax(kDensityMax);
+    if (hint) edit->setToolTip(QLatin1String(hint));
+    return edit;
+}
+
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, bool checked) {
+    auto* box = new QCheckBox(QLatin1String(caption), parent);
+    box->setObjectName(QLatin1String(name));
+    box->setChecked(checked);
+    return box;
+}
+
+} // namespace
+
+const QString TForm1::kStartCaption = QStringLiteral("&Start");
+const QString TForm1::kPauseCaption = QStringLiteral("&Pause");
+const QString TForm1::kContinueCaption = QStringLiteral("&Continue");
+
+unsigned TForm1::IntervalOfPosition(int position) {
+    return 1000u >> std::clamp(position, 0, 31);
+}
+
+TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) {
+    setObjectName(QStringLiteral("Form1"));
+    move(5, 5);
+    resize(625, 503);
+
+    auto* central = new QWidget(this);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    BuildGraph();
+    column->addWidget(PlotGraph1, 1);
+    column->addWidget(BuildPanel());
+    setCentralWidget(central);
+
+    BuildMenus();
+    BuildComponents();
+    WireHandlers();
+    FormCreate(modelFile);
+}
+
+TForm1::~TForm1() {
+    // The worker must not hand over another tick while the window goes.
+    Timer1->SetEnabled(false);
+    Timer2->stop();
+}
+
+// --- building the window -------------------------------------------------
+
+void TForm1::BuildGraph() {
+    PlotGraph1 = new TPlotGraph(this);
+    PlotGraph1->setObjectName(QStringLiteral("PlotGraph1"));
+    PlotGraph1->setToolTip(QStringLiteral("Population density time evolution of both species"));
+    PlotGraph1->setMinimumHeight(80);
+
+    TAxis& x = PlotGraph1->XAxis();
+    x.SetTitle(QStringLiteral("Time"));
+    x.SetGridlines(false);
+    x.SetShowAxis(true);
+    x.SetAutoSizing(true);
+    x.SetAutoStepping(true);
+    TAxis& y = PlotGraph1->YAxis();
+    y.SetTitle(QStringLiteral("Density"));
+    y.SetGridlines(true);
+    y.SetShowAxis(true);
+    y.SetAutoSizing(true);
+    y.SetAutoStepping(true);
+    PlotGraph1->YAxis_Second().SetShowAxis(false);
+
+    TAppearance& look = PlotGraph1->Appearance();
+    look.SetBackgroundColor(clWhite);
+    look.SetMarginColor(clWhite);
+    look.SetPreventFlicker(true);
+    look.SetCrossAtZero(true);
+
+    TLegend& legend = PlotGraph1->Legend();
+    legend.setLeft(5);
+    legend.setTop(5);
+    legend.setWidth(180);
+    legend.setBorderStyle(1);
+    legend.setVisible(false);
+    PlotGraph1->SetPlotting(true);
+
+    // The two stored series; their colours and Line/Points switches are
+    // replaced at start-up by those of the colour buttons and check boxes.
+    const struct {
+        int shape;
+        int legend;
+        TColor color;
+    } stored[2] = {{sh_Square, le_NameLineSymbol, clGreen}, {sh_Circle, le_None, clBlue}};
+    for (int i = 0; i < 2; ++i) {
+        TSeries& s = PlotGraph1->GetSeries(i + 1);
+        s.SetVisible(true);
+        s.SetFirstAxis(true);
+        s.SetLineStyle(0);
+        s.SetFillPoints(true);
+        s.SetPointSize(4);
+        s.SetPointShape(stored[i].shape);
+        s.SetShowInLegend(stored[i].legend);
+        s.SetLineColor(stored[i].color);
+        s.SetPointColor(stored[i].color);
+    }
+
+    PlotGraph1->setContextMenuPolicy(Qt::CustomContextMenu);
+    PlotGraph1->installEventFilter(this);
+}
+
+QWidget* TForm1::BuildPanel() {
+    Panel1 = new QWidget(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(281);
+    auto* column = new QVBoxLayout(Panel1);
+    column->setContentsMargins(8, 6, 8, 6);
+    column->setSpacing(6);
+
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Time Step:"), Panel1));
+    dtEdit = MakeNumberEdit(Panel1, "dtEdit", 15, nullptr);
+    dtEdit->setFixedWidth(110);
+    row->addWidget(dtEdit);
+    row->addSpacing(16);
+    row->addWidget(new QLabel(QStringLiteral("Slow"), Panel1));
+    TrackBar1 = new QSlider(Qt::Horizontal, Panel1);
+    TrackBar1->setObjectName(QStringLiteral("TrackBar1"));
+    TrackBar1->setRange(0, 10);
+    TrackBar1->setPageStep(1);
+    TrackBar1->setTickPosition(QSlider::TicksBelow);
+    TrackBar1->setTickInterval(1);
+    TrackBar1->setValue(5);
+    TrackBar1->setToolTip(QStringLiteral("Simulation speed"));
+    row->addWidget(TrackBar1, 1);
+    row->addWidget(new QLabel(QStringLiteral("Fast"), Panel1));
+    row->addSpacing(16);
+    ButtonStartPause = new QPushButton(kStartCaption, Panel1);
+    ButtonStartPause->setObjectName(QStringLiteral("ButtonStartPause"));
+    ButtonStartPause->setMinimumWidth(90);
+    row->addWidget(ButtonStartPause);
+    column->addLayout(row);
+
+    PageControl1 = new QTabWidget(Panel1);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setFixedHeight(240);
+    PageControl1->addTab(BuildSpeciesTab(), QStringLiteral("Species"));
+    PageControl1->addTab(BuildParametersTab(), QStringLiteral("Parameters"));
+    column->addWidget(PageControl1);
+    return Panel1;
+}
+
+QWidget* TForm1::BuildSpeciesTab() {
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(6, 6, 6, 6);
+
+    auto species = [&](int n, TFloatEdit*& density, QLineEdit*& rate, TDropColorButton*& color,
+                       QCheckBox*& line, QCheckBox*& points, TColor initial) {
+        const QString num = QString::number(n);
+        auto* group = new QGroupBox(QStringLiteral("Species ") + num, page);
+        auto* grid = new QGridLayout(group);
+        grid->addWidget(new QLabel(QStringLiteral("Density, N%1:").arg(n), group), 0, 0);
+        density = MakeNumberEdit(group, n == 1 ? "N1Edit" : "N2Edit", 6, n == 1 ? "N1" : "N2");
+        density->setFixedWidth(110);
+        grid->addWidget(density, 0, 1, Qt::AlignLeft);
+        color = new TDropColorButton(group);
+        color->setObjectName(QStringLiteral("ColorButton") + num);
+        color->SetColor(initial);
+        auto* switches = new QHBoxLayout;
+        switches->addWidget(color);
+        switches->addSpacing(8);
+        switches->addWidget(line);
+        switches->addWidget(points);
+        switches->addStretch(1);
+        grid->addLayout(switches, 0, 2);
+        grid->addWidget(new QLabel(QStringLiteral("Rate:"), group), 1, 0);
+        rate = new QLineEdit(QStringLiteral("0"), group);
+        rate->setObjectName(QStringLiteral("Rate") + num);
+        rate->setToolTip(QStringLiteral("dN%1 / dt").arg(n));
+        rate->setMinimumWidth(417);
+        grid->addWidget(rate, 1, 1, 1, 2);
+        grid->setColumnStretch(2, 1);
+        column->addWidget(group);
+    };
+    CheckBox1 = MakeCheckBox(page, "CheckBox1", "Line", true);
+    CheckBox3 = MakeCheckBox(page, "CheckBox3", "Points", false);
+    CheckBox2 = MakeCheckBox(page, "CheckBox2", "Line", true);
+    CheckBox4 = MakeCheckBox(page, "CheckBox4", "Points", false);
+    species(1, N1Edit, Rate1, ColorButton1, CheckBox1, CheckBox3, clRed);
+    species(2, N2Edit, Rate2, ColorButton2, CheckBox2, CheckBox4, clGreen);
+    column->addStretch(1);
+    return page;
+}
+
+QWidget* TForm1::BuildParametersTab() {
+    auto* page = new QWidget;
+    auto* column = new QVBoxLayout(page);
+    column->setContentsMargins(0, 0, 0, 0);
+    StringGrid1 = new QTableWidget(kParameterRows, kGridColumns, page);
+    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+    // The row handles are the table's fixed first column: empty, and dragged
+    // to reorder the rows.
+    QHeaderView* handles = StringGrid1->verticalHeader();
+    handles->setSectionsMovable(true);
+    handles->setFixedWidth(24);
+    handles->setDefaultSectionSize(22);
+    StringGrid1->setVerticalHeaderLabels(QStringList(kParameterRows, QString()));
+    QHeaderView* header = StringGrid1->horizontalHeader();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(false);
+    StringGrid1->setColumnWidth(kNameColumn, 83);
+    StringGrid1->setColumnWidth(kValueColumn, 80);
+    StringGrid1->setColumnWidth(kDescriptionColumn, 374);
+    StringGrid1->setTabKeyNavigation(true);
+    column->addWidget(StringGrid1);
+    return page;
+}
+
+void TForm1::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
+    Load1 = file->addAction(QStringLiteral("Load"));
+    Save1 = file->addAction(QStringLiteral("Save"));
+    Exit1 = file->addAction(QStringLiteral("Exit"));
+    QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
+    Start1 = run->addAction(kStartCaption);
+    Reset1 = run->addAction(QStringLiteral("Reset"));
+    QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
+    Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
+    Print2 = graph->addAction(QStringLiteral("&Print"));
+    Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
+    QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    About2 = help->addAction(QStringLiteral("About"));
+
+    PopupMenu1 = new QMenu(this);
+    PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+    Running1 = PopupMenu1->addAction(QStringLiteral("Running"));
+    Running1->setCheckable(true);
+    QFont bold = Running1->font();
+    bold.setBold(true);
+    Running1->setFont(bold);
+    PopupMenu1->setDefaultAction(Running1);
+    Clip1 = PopupMenu1->addAction(QStringLiteral("Copy"));
+    Print1 = PopupMenu1->addAction(QStringLiteral("Print"));
+    Bitmap1 = PopupMenu1->addAction(QStringLiteral("Save as Bitmap"));
+    Clear1 = PopupMenu1->addAction(QStringLiteral("Reset"));
+}
+
+void TForm1::BuildComponents() {
+    Timer1 = new TAnimTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->SetEnabled(false);
+    Timer2 = new QTimer(this);
+    Timer2->setObjectName(QStringLiteral("Timer2"));
+    Timer2->setInterval(50);
+
+    FixLabelAutoSize1 = new TFixLabelAutoSize(this);
+    FormStorage1 = new TFormStorage(this);
+    FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
+    FormStorage1->SetIniFileName(QStringLiteral(".\\Tarnivell.ini"));
+    FormStorage1->SetStoredProps({"ColorButton1.Color", "ColorButton2.Color", "CheckBox1.Checked",
+                                  "CheckBox2.Checked", "CheckBox3.Checked", "CheckBox4.Checked"});
+    FormStorage1->OnError = [](const std::exception& error) { ShowErrorDisplay(error); };
+}
+
+void TForm1::WireHandlers() {
+    Timer1->SetOnTimer([this](QObject*) { Timer1Timer(); });
+    connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
+    connect(ButtonStartPause, &QPushButton::clicked, this, &TForm1::ButtonStartPauseClick);
+    connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    dtEdit->OnExit = [this](QObject*) { dtEditExit(); };
+    N1Edit->OnExit = [this](QObject*) { N1EditExit(); };
+    N2Edit->OnExit = [this](QObject*) { N2EditExit(); };
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
+
+    ColorButton1->OnColorChange = [this](QObject*) { ColorButton1ColorChange(); };
+    ColorButton2->OnColorChange = [this](QObject*) { ColorButton2ColorChange(); };
+    // Toggled, not clicked: a value restored from the settings file must
+    // reach the graph as a click does.
+    connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+    connect(CheckBox2, &QCheckBox::toggled, this, &TForm1::CheckBox2Click);
+    connect(CheckBox3, &QCheckBox::toggled, this, &TForm1::CheckBox3Click);
+    connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
+
+    PlotGraph1->OnTooManyPoints = [this](QObject*, int index) { PlotGraph1TooManyPoints(index); };
+    connect(PlotGraph1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { PopupMenu1->popup(PlotGraph1->mapToGlobal(at)); });
+
+    connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
+    connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
+    connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
+    connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+    connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
+    connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
+    connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
+    connect(About2, &QAction::triggered, this, &TForm1::About2Click);
+    connect(Running1, &QAction::triggered, this, &TForm1::Running1Click);
+    connect(Clip1, &QAction::triggered, this, &TForm1::Clip1Click);
+    connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
+    connect(Bitmap1, &QAction::triggered, this, &TForm1::Bitmap1Click);
+    connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == PlotGraph1 && event->type() == QEvent::MouseButtonDblClick &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        ButtonStartPauseClick();
+        return true;
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+// Entering a density, a rate or the table pauses a run. A window that only
+// gets the focus back (before is none) is not the user entering a field.
+void TForm1::FocusChanged(QWidget* before, QWidget* now) {
+    if (before == nullptr || now == nullptr) return;
+    for (QWidget* field : {static_cast<QWidget*>(N1Edit), static_cast<QWidget*>(N2Edit),
+                           static_cast<QWidget*>(Rate1), static_cast<QWidget*>(Rate2),
+                           static_cast<QWidget*>(StringGrid1)}) {
+        const auto inside = [field](QWidget* w) { return w == field || field->isAncestorOf(w); };
+        if (inside(now) && !inside(before)) {
+            Pause();
+            return;
+        }
+    }
+}
+
+// --- number edits ---------------------------------------------------------
+
+void TForm1::ShowNumber(TFloatEdit* edit, double value) {
+    edit->SetValue(value);
+    edit->setProperty(kShownTextProperty, edit->text());
+}
+
+void TForm1::ShowNumberText(TFloatEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setProperty(kShownTextProperty, text);
+}
+
+bool TForm1::TypedNumber(const TFloatEdit* edit, double& value) const {
+    const QString text = edit->text();
+    if (text == edit->property(kShownTextProperty).toString()) return false;
+    double typed = 0;
+    if (!TryTextToFloat(text.toStdString(), typed) || typed < edit->Min() || typed > edit->Max())
+        return false;
+    value = typed;
+    // What the user typed is the state from now on.
+    const_cast<TFloatEdit*>(edit)->setProperty(kShownTextProperty, text);
+    return true;
+}
+
+// --- run control ----------------------------------------------------------
+
+bool TForm1::Running() const {
+    return Timer1->Enabled();
+}
+
+void TForm1::SetRunCaptions(const QString& caption) {
+    ButtonStartPause->setText(caption);
+    Start1->setText(caption);
+}
+
+void TForm1::Timer1Timer() {
+    try {
+        Sim.Step();
+    } catch (...) {
+        // One fault, one message: the run stops before the message is shown.
+        if (Running()) ButtonStartPauseClick();
+        throw;
+    }
+    const int resets = resets_;
+    PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
+    // A Reset answered inside the first point has cleared the step away.
+    if (resets == resets_) PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
+}
+
+void TForm1::ButtonStartPauseClick() {
+    if (Running()) {
+        SetRunCaptions(kContinueCaption);
+        ShowNumber(N1Edit, Sim.N1);
+        ShowNumber(N2Edit, Sim.N2);
+    } else {
+        TypedNumber(dtEdit, Sim.dt);
+        TypedNumber(N1Edit, Sim.N1);
+        TypedNumber(N2Edit, Sim.N2);
+        std::vector<ParameterRow> rows = ParameterRows();
+        try {
+            Sim.Bind(rows, Rate1->text().toStdString(), Rate2->text().toStdString());
+        } catch (...) {
+            SetParameterRows(rows); // the rows bound before the fault show their values
+            throw;
+        }
+        SetParameterRows(rows);
+        SetRunCaptions(kPauseCaption);
+    }
+    Timer1->SetEnabled(!Timer1->Enabled());
+    Running1->setChecked(Timer1->Enabled());
+    if (Timer1->Enabled())
+        Timer2->start();
+    else
+        Timer2->stop();
+    PlotGraph1->GetSeries(1).SetHold(false);
+    PlotGraph1->GetSeries(2).SetHold(false);
+}
+
+void TForm1::Running1Click() {
+    ButtonStartPauseClick();
+}
+
+void TForm1::Pause() {
+    if (Running()) ButtonStartPauseClick();
+}
+
+void TForm1::ButtonClearClick() {
+    ++resets_;
+    PlotGraph1->GetSeries(1).Clear();
+    PlotGraph1->GetSeries(2).Clear();
+    Sim.t = 0;
+    TAxis& x = PlotGraph1->XAxis();
+    x.SetMin(0);
+    x.SetMax(10 * Sim.dt);
+    x.SetAutoSizing(true);
+    TAxis& y = PlotGraph1->YAxis();
+    y.SetMin(std::min(Sim.N1, Sim.N2));
+    y.SetMax(std::max(Sim.N1, Sim.N2));
+    y.SetAutoSizing(true);
+    if (!Running()) SetRunCaptions(kStartCaption);
+}
+
+void TForm1::TrackBar1Change() {
+    Timer1->SetInterval(IntervalOfPosition(TrackBar1->value()));
+    PlotGraph1->GetSeries(1).SetHold(false);
+    PlotGraph1->GetSeries(2).SetHold(false);
+}
+
+void TForm1::Timer2Timer() {
+    ShowNumber(N1Edit, Sim.N1);
+    ShowNumber(N2Edit, Sim.N2);
+    if (Timer1->Interval() == 0) {
+        // At top speed the curves are drawn once per refresh, not per step.
+        for (bool hold : {false, true}) {
+            PlotGraph1->GetSeries(1).SetHold(hold);
+            PlotGraph1->GetSeries(2).SetHold(hold);
+        }
+    }
+}
+
+void TForm1::PlotGraph1TooManyPoints(int) {
+    if (Running()) ButtonStartPauseClick();
+    if (AskYesNoBox(this, QStringLiteral("Too Many Points"), QLatin1String(kTooManyPointsText))) {
+        ButtonClearClick();
+    } else {
+        PlotGraph1->GetSeries(1).SetPointLimit(0);
+        PlotGraph1->GetSeries(2).SetPointLimit(0);
+    }
+}
+
+void TForm1::dtEditExit() {
+    TypedNumber(dtEdit, Sim.dt);
+}
+
+void TForm1::N1EditExit() {
+    TypedNumber(N1Edit, Sim.N1);
+}
+
+void TForm1::N2EditExit() {
+    TypedNumber(N2Edit, Sim.N2);
+}
+
+// --- the parameter table ----------------------------------------------------
+
+std::vector<ParameterRow> TForm1::ParameterRows() const {
+    const auto cell = [this](int row, int col) {
+        const QTableWidgetItem* item = StringGrid1->item(row, col);
+        return item ? item->text().toStdString() : std::string();
+    };
+    std::vector<ParameterRow> rows;
+    const QHeaderView* handles = StringGrid1->verticalHeader();
+    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
+        const int row = handles->logicalIndex(shown);
+        rows.push_back(
+            {cell(row, kNameColumn), cell(row, kValueColumn), cell(row, kDescriptionColumn)});
+    }
+    return rows;
+}
+
+void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
+    const auto put = [this](int row, int col, const std::string& text) {
+        const QString value = Q(text);
+        if (QTableWidgetItem* item = StringGrid1->item(row, col)) {
+            if (item->text() != value) item->setText(value);
+        } else if (!value.isEmpty()) {
+            StringGrid1->setItem(row, col, new QTableWidgetItem(value));
+        }
+    };
+    const QHeaderView* handles = StringGrid1->verticalHeader();
+    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
+        const int row = handles->logicalIndex(shown);
+        const ParameterRow empty;
+        const ParameterRow& r = shown < static_cast<int>(rows.size()) ? rows[shown] : empty;
+        put(row, kNameColumn, r.name);
+        put(row, kValueColumn, r.value);
+        put(row, kDescriptionColumn, r.description);
+    }
+}
+
+// --- the model file -----------------------------------------------------------
+
+void TForm1::SpeedButton1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Load Settings"), QLatin1String(kSettingsFilter), "ini", false});
+    if (!name.isEmpty()) LoadModelSettings(name);
+}
+
+void TForm1::SpeedButton2Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
+    if (!name.isEmpty()) SaveModelSettings(name);
+}
+
+void TForm1::LoadModelSettings(const QString& fileName) {
+    // Read into a copy: a file with a bad number changes nothing on screen.
+    TModel model;
+    model.dt = Sim.dt;
+    model.N1 = Sim.N1;
+    model.N2 = Sim.N2;
+    LoadModelFile(fileName.toStdString(), model);
+
+    Sim.dt = model.dt;
+    Sim.N1 = model.N1;
+    Sim.N2 = model.N2;
+    Rate1->setText(Q(model.rate1));
+    Rate2->setText(Q(model.rate2));
+    ShowNumber(N1Edit, Sim.N1);
+    ShowNumber(N2Edit, Sim.N2);
+    ShowNumberText(dtEdit, Q(FloatToText(Sim.dt)));
+    SetParameterRows(model.rows);
+    SetGraphTitleFromFile(fileName);
+}
+
+void TForm1::SaveModelSettings(const QString& fileName) {
+    // A density typed but not yet left is what the user sees, so it is saved.
+    TypedNumber(dtEdit, Sim.dt);
+    TypedNumber(N1Edit, Sim.N1);
+    TypedNumber(N2Edit, Sim.N2);
+    TModel model;
+    model.dt = Sim.dt;
+    model.N1 = Sim.N1;
+    model.N2 = Sim.N2;
+    model.rate1 = Rate1->text().toStdString();
+    model.rate2 = Rate2->text().toStdString();
+    model.rows = ParameterRows();
+    SaveModelFile(fileName.toStdString(), model);
+    SetGraphTitleFromFile(fileName);
+}
+
+void TForm1::SetGraphTitleFromFile(const QString& fileName) {
+    PlotGraph1->Appearance().SetGraphTitle(Q(GraphTitleFromFileName(fileName.toStdString())));
+}
+
+// --- start-up and commands -------------------------------------------------------
+
+void TForm1::FormCreate(const QString& modelFile) {
+    setWindowTitle(Title());
+    StringGrid1->setHorizontalHeaderLabels(
+        {QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Description")});
+    ShowNumber(N1Edit, Sim.N1);
+    ShowNumber(N2Edit, Sim.N2);
+    ShowNumberText(dtEdit, Q(FloatToText(Sim.dt)));
+    try {
+        LoadModelSettings(modelFile);
+    } catch (const std::exception& error) {
+        // A bad model file is reported; the window still opens with its defaults.
+        ShowErrorDisplay(error);
+    }
+    ColorButton1ColorChange();
+    ColorButton2ColorChange();
+    CheckBox1Click();
+    CheckBox2Click();
+    CheckBox3Click();
+    CheckBox4Click();
+    TrackBar1Change();
+    ButtonClearClick();
+    PlotGraph1->GetSeries(1).SetSeriesName(QStringLiteral("N1"));
+    PlotGraph1->GetSeries(2).SetSeriesName(QStringLiteral("N2"));
+    PlotGraph1->GetSeries(1).SetShowInLegend(le_NameLineSymbol);
+    PlotGraph1->GetSeries(2).SetShowInLegend(le_NameLineSymbol);
+}
+
+void TForm1::ColorButton1ColorChange() {
+    PlotGraph1->GetSeries(1).SetLineColor(ColorButton1->Color());
+    PlotGraph1->GetSeries(1).SetPointColor(ColorButton1->Color());
+}
+
+void TForm1::ColorButton2ColorChange() {
+    PlotGraph1->GetSeries(2).SetLineColor(ColorButton2->Color());
+    PlotGraph1->GetSeries(2).SetPointColor(ColorButton2->Color());
+}
+
+void TForm1::CheckBox1Click() {
+    PlotGraph1->GetSeries(1).SetShowLine(CheckBox1->isChecked());
+}
+
+void TForm1::CheckBox3Click() {
+    PlotGraph1->GetSeries(1).SetShowPoints(CheckBox3->isChecked());
+}
+
+void TForm1::CheckBox2Click() {
+    PlotGraph1->GetSeries(2).SetShowLine(CheckBox2->isChecked());
+}
+
+void TForm1::CheckBox4Click() {
+    PlotGraph1->GetSeries(2).SetShowPoints(CheckBox4->isChecked());
+}
+
+void TForm1::Clip1Click() {
+    CopyGraphToClipboard(*PlotGraph1);
+}
+
+void TForm1::Print1Click() {
+    Pause();
+    // The legend belongs on paper only, also when printing fails.
+    PlotGraph1->Legend().setVisible(true);
+    try {
+        PrintGraph(*PlotGraph1);
+    } catch (...) {
+        PlotGraph1->Legend().setVisible(false);
+        throw;
+    }
+    PlotGraph1->Legend().setVisible(false);
+}
+
+void TForm1::Bitmap1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), "bmp", true});
+    if (!name.isEmpty()) SaveGraphBitmap(*PlotGraph1, name);
+}
+
+void TForm1::About2Click() {
+    ShowInfoBox(this, Title(),
+                QStringLiteral("Tarnivell v") + QLatin1String(kVersion) + QLatin1Char('\n') +
+                    Title());
+}
+
+void TForm1::ButtonExitClick() {
+    // Ends the event loop without asking the window; main then destroys it,
+    // which stops the timer's worker and saves the window's settings.
+    QCoreApplication::exit(0);
+}

@@ -1,0 +1,147 @@
+#pragma once
+
+#include "Simulation.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <vector>
+
+class QAction;
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QTableWidget;
+class QTimer;
+class TAnimTimer;
+class TDropColorButton;
+class TFixLabelAutoSize;
+class TFloatEdit;
+class TFormStorage;
+class TPlotGraph;
+
+// The program's one window: the live graph above a panel with the time step,
+// the speed, Start/Pause and the two tabs holding the model. The handlers keep
+// the names of the controls and events they answer and stay thin; the state
+// and the step live in `Sim`.
+class TForm1 : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // `modelFile` is the command-line argument (empty when there is none).
+    explicit TForm1(const QString& modelFile = QString(), QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // The caption texts of the run states.
+    static const QString kStartCaption;
+    static const QString kPauseCaption;
+    static const QString kContinueCaption;
+    // The speed table: 1000 ms halved once per slider position.
+    static unsigned IntervalOfPosition(int position);
+
+    TSimulation Sim;
+
+    // Controls and components, named as the handlers name them.
+    TPlotGraph* PlotGraph1 = nullptr;
+    QWidget* Panel1 = nullptr;
+    TFloatEdit* dtEdit = nullptr;
+    QSlider* TrackBar1 = nullptr;
+    QPushButton* ButtonStartPause = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    TFloatEdit* N1Edit = nullptr;
+    TFloatEdit* N2Edit = nullptr;
+    QLineEdit* Rate1 = nullptr;
+    QLineEdit* Rate2 = nullptr;
+    TDropColorButton* ColorButton1 = nullptr;
+    TDropColorButton* ColorButton2 = nullptr;
+    QCheckBox* CheckBox1 = nullptr;
+    QCheckBox* CheckBox2 = nullptr;
+    QCheckBox* CheckBox3 = nullptr;
+    QCheckBox* CheckBox4 = nullptr;
+    QTableWidget* StringGrid1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Load1 = nullptr;
+    QAction* Save1 = nullptr;
+    QAction* Exit1 = nullptr;
+    QAction* Start1 = nullptr;
+    QAction* Reset1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Print2 = nullptr;
+    QAction* Bitmap2 = nullptr;
+    QAction* About2 = nullptr;
+    QAction* Running1 = nullptr;
+    QAction* Clip1 = nullptr;
+    QAction* Print1 = nullptr;
+    QAction* Bitmap1 = nullptr;
+    QAction* Clear1 = nullptr;
+    TAnimTimer* Timer1 = nullptr;
+    QTimer* Timer2 = nullptr;
+    TFormStorage* FormStorage1 = nullptr;
+    TFixLabelAutoSize* FixLabelAutoSize1 = nullptr;
+
+    bool Running() const;
+
+    // Run control.
+    void Timer1Timer();
+    void ButtonStartPauseClick();
+    void Running1Click();
+    void Pause();
+    void ButtonClearClick();
+    void TrackBar1Change();
+    void Timer2Timer();
+    void PlotGraph1TooManyPoints(int index);
+    void dtEditExit();
+    void N1EditExit();
+    void N2EditExit();
+
+    // The model file.
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    void LoadModelSettings(const QString& fileName);
+    void SaveModelSettings(const QString& fileName);
+    void SetGraphTitleFromFile(const QString& fileName);
+
+    // Start-up, the series' look, output and the rest of the commands.
+    void FormCreate(const QString& modelFile);
+    void ColorButton1ColorChange();
+    void ColorButton2ColorChange();
+    void CheckBox1Click();
+    void CheckBox2Click();
+    void CheckBox3Click();
+    void CheckBox4Click();
+    void Clip1Click();
+    void Print1Click();
+    void Bitmap1Click();
+    void About2Click();
+    void ButtonExitClick();
+
+    // The parameter table as rows in displayed order, and back.
+    std::vector<ParameterRow> ParameterRows() const;
+    void SetParameterRows(const std::vector<ParameterRow>& rows);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void BuildGraph();
+    QWidget* BuildPanel();
+    QWidget* BuildSpeciesTab();
+    QWidget* BuildParametersTab();
+    void BuildMenus();
+    void BuildComponents();
+    void WireHandlers();
+    void SetRunCaptions(const QString& caption);
+    void FocusChanged(QWidget* before, QWidget* now);
+
+    // A number edit that the program writes remembers the text it wrote, so
+    // that only what the user typed since is taken back as a new value.
+    void ShowNumber(TFloatEdit* edit, double value);
+    void ShowNumberText(TFloatEdit* edit, const QString& text);
+    bool TypedNumber(const TFloatEdit* edit, double& value) const;
+
+    int resets_ = 0; // counts Resets, so a step knows one happened inside it
+};

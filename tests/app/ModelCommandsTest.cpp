@@ -1,0 +1,285 @@
+#include "WindowTestMain.h"
+
+#include "AnimTimer.h"
+#include "Appearance.h"
+#include "Axis.h"
+#include "DropColorButton.h"
+#include "DropColorButtonPalette.h"
+#include "Exception.h"
+#include "FloatEdit.h"
+#include "IniFile.h"
+#include "MainWindow.h"
+#include "PlotGraph.h"
+#include "Series.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string ReadAll(const QString& path) {
+    std::ifstream in(path.toStdString(), std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void WriteAll(const QString& path, const std::string& text) {
+    std::ofstream(path.toStdString(), std::ios::binary) << text;
+}
+
+QString Cell(const TForm1& form, int row, int col) {
+    const QTableWidgetItem* item = form.StringGrid1->item(row, col);
+    return item ? item->text() : QString();
+}
+
+class ModelCommands : public ::testing::Test {
+protected:
+    void SetUp() override { gDialogs.Clear(); }
+    void SetRow(int row, const char* name, const char* value, const char* text = "") {
+        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
+        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
+        form.StringGrid1->setItem(row, 2, new QTableWidgetItem(text));
+    }
+    QString Path(const char* name) const { return dir.filePath(name); }
+    // Start through a real click, so that an error takes the program's path
+    // to the error display.
+    void ClickStart() { QTest::mouseClick(form.ButtonStartPause, Qt::LeftButton); }
+
+    QTemporaryDir dir;
+    TForm1 form;
+};
+
+TEST_F(ModelCommands, StartBindsTheRowsInDisplayedOrderAndRewritesTheirValues) {
+    SetRow(0, "k", "2.50");
+    SetRow(1, "", "not a number");
+    SetRow(2, "K", "1e1");
+    form.Rate1->setText(" k * N1 ");
+    ClickStart();
+    ASSERT_TRUE(gDialogs.errors.empty());
+    EXPECT_EQ(Cell(form, 0, 1), "2.5");
+    EXPECT_EQ(Cell(form, 1, 1), "not a number");
+    EXPECT_EQ(Cell(form, 2, 1), "10");
+    EXPECT_EQ(form.Sim.MathParser1.Value(), 10); // the later row of one name wins
+    form.ButtonStartPauseClick();
+    // Drag the third row to the top: now the first row's 2.5 is in force.
+    form.StringGrid1->verticalHeader()->moveSection(2, 0);
+    EXPECT_EQ(form.ParameterRows()[0].name, "K");
+    form.ButtonStartPauseClick();
+    EXPECT_EQ(form.Sim.MathParser1.Value(), 2.5);
+    form.ButtonStartPauseClick();
+}
+
+TEST_F(ModelCommands, ABadValueCellStopsTheStartWithItsMessage) {
+    SetRow(0, "a", "0.50");
+    SetRow(1, "b", "x1");
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(gDialogs.errors[0].text, "'x1' is not a valid floating point value.");
+    EXPECT_EQ(gDialogs.errors[0].caption, "Tarnivell Simulation");
+    EXPECT_FALSE(form.Running());
+    EXPECT_EQ(form.ButtonStartPause->text(), "&Start");
+    EXPECT_EQ(Cell(form, 0, 1), "0.5"); // the row before it was bound
+}
+
+TEST_F(ModelCommands, ABadNameOrARateThatDoesNotCompileStopsTheStart) {
+    SetRow(0, "a b", "1");
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(gDialogs.errors[0].text, "A B.");
+    EXPECT_FALSE(form.Running());
+
+    SetRow(0, "a", "1");
+    form.Rate2->setText("a*");
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 2u);
+    EXPECT_FALSE(form.Running());
+    form.Rate2->setText("T"); // not a name the model knows
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 3u);
+    EXPECT_FALSE(form.Running());
+    EXPECT_EQ(form.ButtonStartPause->text(), "&Start");
+
+    form.Rate2->setText("a");
+    ClickStart();
+    EXPECT_EQ(gDialogs.errors.size(), 3u);
+    EXPECT_TRUE(form.Running());
+    form.ButtonStartPauseClick();
+}
+
+TEST_F(ModelCommands, SaveThenLoadRestoresTheModelToFifteenDigits) {
+    form.Sim.dt = 0.123456789012345;
+    form.Sim.N1 = 98765.4321098765;
+    form.Sim.N2 = -1.5e-7;
+    form.Rate1->setText("a * N1 - b*N1*N2");
+    form.Rate2->setText("'quoted'");
+    for (int r = 0; r < 20; ++r) {
+        const std::string i = std::to_string(r);
+        SetRow(r, ("p" + i).c_str(), (i + ".50").c_str(), ("row " + i).c_str());
+    }
+    SetRow(6, "", "", "description only");
+    gDialogs.chosenFile = Path("model.old.ini");
+    form.SpeedButton2Click();
+    EXPECT_EQ(gDialogs.fileSpecs.back().title, "Save Settings");
+    EXPECT_TRUE(gDialogs.fileSpecs.back().save);
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "model.old");
+
+    TForm1 other;
+    gDialogs.chosenFile = Path("model.old.ini");
+    other.SpeedButton1Click();
+    EXPECT_EQ(gDialogs.fileSpecs.back().title, "Load Settings");
+    EXPECT_EQ(gDialogs.fileSpecs.back().defaultExt, "ini");
+    EXPECT_EQ(other.Sim.dt, 0.123456789012345);
+    EXPECT_EQ(other.Sim.N1, 98765.4321098765);
+    EXPECT_EQ(other.Sim.N2, -1.5e-7);
+    EXPECT_EQ(other.N1Edit->text(), "98765.4");
+    EXPECT_EQ(other.N2Edit->text(), "0");
+    EXPECT_EQ(other.dtEdit->text(), "0.123456789012345");
+    EXPECT_EQ(other.Rate1->text(), "a * N1 - b*N1*N2");
+    EXPECT_EQ(other.Rate2->text(), "'quoted'");
+    for (int r = 0; r < 20; ++r)
+        for (int c = 0; c < 3; ++c)
+            EXPECT_EQ(Cell(other, r, c), Cell(form, r, c)) << r;
+    EXPECT_EQ(other.PlotGraph1->Appearance().GraphTitle(), "model.old");
+    // Loading neither clears the curves nor starts a run.
+    EXPECT_FALSE(other.Running());
+}
+
+TEST_F(ModelCommands, SaveUpdatesInPlaceAndKeepsUnknownKeys) {
+    const QString path = Path("kept.ini");
+    WriteAll(path, "; mine\n[Extra]\nFoo=bar\n[Time]\nComment=x\nStep=5\n");
+    form.SaveModelSettings(path);
+    const std::string text = ReadAll(path);
+    EXPECT_EQ(text.rfind("; mine\n[Extra]\nFoo=bar\n[Time]\nComment=x\nStep=1\n", 0), 0u) << text;
+    EXPECT_NE(text.find("Name20=\n"), std::string::npos);
+    EXPECT_NE(text.find("Description20="), std::string::npos);
+}
+
+TEST_F(ModelCommands, AFileThatCannotBeWrittenIsReportedAndLeftAsItWas) {
+    const QString locked = Path("locked.ini");
+    WriteAll(locked, "[Time]\nStep=5\n");
+    QFile::setPermissions(locked, QFileDevice::ReadOwner);
+    // A read-only file, unless the tests run with rights that ignore it; a
+    // file inside a "folder" that is a plain file cannot be written by anyone.
+    WriteAll(Path("plain"), "x");
+    QStringList paths{Path("plain/model.ini")};
+    if (!QFile(locked).open(QIODevice::Append)) paths << locked;
+    for (const QString& path : paths) {
+        gDialogs.chosenFile = path;
+        try {
+            form.SpeedButton2Click();
+            ADD_FAILURE() << "no error for " << path.toStdString();
+        } catch (const Exception& error) {
+            EXPECT_EQ(error.Message(), "Unable to write to " + path.toStdString());
+        }
+        EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "");
+    }
+    EXPECT_EQ(ReadAll(locked), "[Time]\nStep=5\n");
+    EXPECT_FALSE(QFile::exists(Path("plain/model.ini")));
+}
+
+TEST_F(ModelCommands, AFileWithABadNumberChangesNothing) {
+    const QString path = Path("bad.ini");
+    WriteAll(path, "[Time]\nStep=0.5\n[Species 1]\nDensity=3\n[Species 2]\nDensity=lots\n");
+    EXPECT_THROW(form.LoadModelSettings(path), EConvertError);
+    EXPECT_EQ(form.Sim.dt, 1);
+    EXPECT_EQ(form.Sim.N1, 1);
+    EXPECT_EQ(form.dtEdit->text(), "1");
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "");
+}
+
+TEST_F(ModelCommands, AFileWithOnlyTheStepKeepsTheDensitiesAndEmptiesTheRest) {
+    SetRow(3, "old", "1");
+    form.Rate1->setText("N1");
+    form.N1Edit->setText("4");
+    form.N1EditExit();
+    const QString path = Path("prey.ini");
+    WriteAll(path, "[time]\nstep=0.01\n");
+    form.LoadModelSettings(path);
+    EXPECT_EQ(form.Sim.dt, 0.01);
+    EXPECT_EQ(form.Sim.N1, 4);
+    EXPECT_EQ(form.Rate1->text(), "0");
+    EXPECT_EQ(Cell(form, 3, 0), "");
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "prey");
+}
+
+TEST_F(ModelCommands, CancellingADialogOnlyPauses) {
+    form.ButtonStartPauseClick();
+    gDialogs.chosenFile.clear();
+    form.SpeedButton1Click();
+    EXPECT_FALSE(form.Running());
+    EXPECT_EQ(form.ButtonStartPause->text(), "&Continue");
+    form.SpeedButton2Click();
+    EXPECT_EQ(form.Rate1->text(), "0");
+    EXPECT_EQ(gDialogs.fileSpecs.size(), 2u);
+}
+
+TEST(StartUp, LoadsTheModelNamedOnTheCommandLine) {
+    gDialogs.Clear();
+    TForm1 form(QStringLiteral(TARNIVELL_EXAMPLES "/predator-prey.ini"));
+    EXPECT_TRUE(gDialogs.errors.empty());
+    EXPECT_EQ(form.Sim.dt, 0.01);
+    EXPECT_EQ(form.Sim.N1, 40);
+    EXPECT_EQ(form.N2Edit->text(), "9");
+    EXPECT_EQ(form.Rate1->text(), "a*N1 - b*N1*N2");
+    EXPECT_EQ(Cell(form, 3, 0), "d");
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "predator-prey");
+    EXPECT_EQ(form.PlotGraph1->YAxis().Min(), 9);
+    EXPECT_EQ(form.PlotGraph1->YAxis().Max(), 40);
+}
+
+TEST(StartUp, AMissingOrBadModelFileStillOpensTheWindow) {
+    gDialogs.Clear();
+    TForm1 missing(QStringLiteral("no/such/folder/model.v2.ini"));
+    EXPECT_EQ(missing.PlotGraph1->Appearance().GraphTitle(), "model.v2");
+    EXPECT_EQ(missing.Sim.N1, 1);
+    EXPECT_TRUE(gDialogs.errors.empty());
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath("bad.ini");
+    WriteAll(path, "[Species 1]\nDensity=\n");
+    TForm1 bad(path);
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(gDialogs.errors[0].text, "'' is not a valid floating point value.");
+    EXPECT_EQ(bad.ButtonStartPause->text(), "&Start");
+}
+
+TEST(StartUp, ColoursAndCheckBoxesComeBackFromTheProgramsSettingsFile) {
+    gDialogs.Clear();
+    const QString file = QDir::current().filePath("Tarnivell.ini");
+    QFile::remove(file);
+    {
+        TForm1 form;
+        form.show();
+        form.ColorButton1->SetColor(clBlue);
+        form.CheckBox3->setChecked(true);
+        form.close();
+    }
+    const std::string text = ReadAll(file);
+    EXPECT_NE(text.find("[TForm1]"), std::string::npos);
+    EXPECT_NE(text.find("ColorButton1_Color=16711680"), std::string::npos) << text;
+
+    TForm1 again;
+    EXPECT_EQ(again.PlotGraph1->GetSeries(1).LineColor(), clRed);
+    again.show();
+    EXPECT_EQ(again.ColorButton1->Color(), clBlue);
+    EXPECT_EQ(again.PlotGraph1->GetSeries(1).LineColor(), clBlue);
+    EXPECT_TRUE(again.PlotGraph1->GetSeries(1).ShowPoints());
+    again.close();
+    QFile::remove(file);
+    EXPECT_TRUE(gDialogs.errors.empty());
+}
+
+} // namespace

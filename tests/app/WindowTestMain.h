@@ -1,0 +1,29 @@
+#pragma once
+
+#include "AppDialogs.h"
+
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+// What the window asked of its dialogs, and the answers it gets.
+struct TDialogLog {
+    struct Box {
+        QString caption;
+        QString text;
+    };
+    std::vector<Box> errors;
+    std::vector<Box> questions;
+    std::vector<Box> infos;
+    std::vector<TFileDialogSpec> fileSpecs;
+    bool answerYes = true;
+    QString chosenFile;
+
+    void Clear();
+};
+extern TDialogLog gDialogs;
+
+// Runs the event loop until `done` holds; false when timeoutMs passed first.
+bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs);
+void ProcessEventsFor(int ms);
