@@ -7,45 +7,32 @@
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
-#include <cstdlib>
 #include <malloc.h>
-#include <new>
 #include <random>
+#include <utility>
 
 #ifdef TARNIVELL_HAVE_QCUSTOMPLOT
 #include <qcustomplot.h>
 #endif
 
-// Live heap bytes of the process, counted by the global allocation functions.
+// Heap bytes in use, from the C library: it sees every allocation, ours
+// through operator new and Qt's containers through malloc alike.
 namespace {
-std::atomic<long long> liveBytes{0};
+long long HeapInUse() {
+    const struct mallinfo2 m = mallinfo2();
+    return static_cast<long long>(m.uordblks + m.hblkhd);
 }
-
-void* operator new(std::size_t n) {
-    void* p = std::malloc(n == 0 ? 1 : n);
-    if (!p) throw std::bad_alloc();
-    liveBytes += static_cast<long long>(malloc_usable_size(p));
-    return p;
-}
-void operator delete(void* p) noexcept {
-    if (!p) return;
-    liveBytes -= static_cast<long long>(malloc_usable_size(p));
-    std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-    operator delete(p);
-}
+} // namespace
 
 namespace {
 
 constexpr int kPoints = 30000;
 
-// Heap bytes that filling one store with kPoints points in x order adds.
+// Heap bytes per point that filling one store with kPoints points in x order
+// adds; fill returns the bytes in use before and after the points went in.
 template <typename Fill> double BytesPerPoint(Fill fill) {
-    const long long before = liveBytes.load();
-    const long long held = fill();
-    return static_cast<double>(held - before) / kPoints;
+    const auto [before, after] = fill();
+    return static_cast<double>(after - before) / kPoints;
 }
 
 struct HeldSeries {
@@ -70,12 +57,11 @@ void AddPointAppend(benchmark::State& state) {
         }
     }
     state.counters["bytes_per_point"] = BytesPerPoint([] {
-        auto* h = new HeldSeries;
+        HeldSeries h;
+        const long long before = HeapInUse();
         for (int i = 0; i < kPoints; ++i)
-            h->series.AddPoint(i, i);
-        const long long held = liveBytes.load();
-        delete h;
-        return held;
+            h.series.AddPoint(i, i);
+        return std::pair{before, HeapInUse()};
     });
 }
 BENCHMARK(AddPointAppend)->Name("addpoint/append");
@@ -110,15 +96,12 @@ void PeerQCustomPlotAppend(benchmark::State& state) {
         }
     }
     state.counters["bytes_per_point"] = BytesPerPoint([] {
-        auto* plot = new QCustomPlot;
-        QCPGraph* graph = plot->addGraph();
-        const long long base = liveBytes.load();
+        QCustomPlot plot;
+        QCPGraph* graph = plot.addGraph();
+        const long long before = HeapInUse();
         for (int i = 0; i < kPoints; ++i)
             graph->addData(i, i);
-        // Only what the points added counts, not the widget itself.
-        const long long held = liveBytes.load() - base;
-        delete plot;
-        return liveBytes.load() + held;
+        return std::pair{before, HeapInUse()};
     });
 }
 BENCHMARK(PeerQCustomPlotAppend)->Name("peer/qcustomplot/append");
