@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
-# `make run`: runs the bundled predator-prey model headless and prints its
-# course every 200 steps.
+# `make run`: opens the window on the bundled model. Without a display it says
+# so and runs the same model headless, printing its course every 200 steps.
 set -euo pipefail
 build=$1
 model=$2
 bin="$build/app/tarnivell"
-echo "Running $model (t, N1, N2 every 200 steps):"
+if [[ -n "${DISPLAY:-}" || -n "${WAYLAND_DISPLAY:-}" ]]; then
+    exec "$bin" "$model"
+fi
+echo "No display is available (neither DISPLAY nor WAYLAND_DISPLAY is set);"
+echo "running $model in batch mode instead (t, N1, N2 every 200 steps):"
 "$bin" --batch "$model" --steps 4000 --every 200

@@ -149,4 +149,33 @@ TEST(Simulation, OverflowWhileStoringADensityIsAFault) {
     EXPECT_EQ(sim.N1, 1);
 }
 
+TEST(Simulation, OverflowInTheSecondDensityKeepsTheFirstAndNoCell) {
+    TSimulation sim;
+    sim.dt = 1E300;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "0", "1E300");
+    EXPECT_THROW(sim.Step(), EOverflow);
+    EXPECT_EQ(sim.t, 1 + 1E300);
+    EXPECT_EQ(sim.N1, 1); // its update (rate 0) went through
+    EXPECT_EQ(sim.N2, 1);
+    EXPECT_EQ(sim.MathParser2.VariableValue("N2"), 1);
+    // A clean step afterwards is not blamed for the old fault.
+    sim.dt = 1;
+    sim.Bind(rows, "2", "3");
+    sim.Step();
+    EXPECT_EQ(sim.N1, 3);
+    EXPECT_EQ(sim.N2, 4);
+}
+
+TEST(Simulation, TimeThatOverflowsStopsTheStepBeforeIt) {
+    TSimulation sim;
+    sim.t = 1.7E308;
+    sim.dt = 1.7E308;
+    std::vector<ParameterRow> rows;
+    sim.Bind(rows, "1", "1");
+    EXPECT_THROW(sim.Step(), EOverflow);
+    EXPECT_EQ(sim.t, 1.7E308);
+    EXPECT_EQ(sim.N1, 1);
+}
+
 } // namespace
