@@ -1,5 +1,8 @@
 #pragma once
 
+#include "Regression.h"
+#include "SeriesStatistics.h"
+
 #include <QString>
 
 #include <array>
@@ -101,6 +104,22 @@ public:
 
     TDataSourceSettings Source;
 
+    // Statistics and regression, computed when asked and at most once per
+    // change of the points (SeriesStatistics.cpp, Regression.cpp).
+    TStatistics XStatistics();
+    TStatistics YStatistics();
+    // Recomputes the Fit values or the curve list when RegressionStale.
+    void CalcRegression();
+    double Intercept() const { return regression_.Intercept; }
+    double Slope() const { return regression_.Slope; }
+    double Curvature() const { return regression_.Curvature; }
+    double SlopeSpread() const { return regression_.SlopeSpread; }
+    double InterceptSpread() const { return regression_.InterceptSpread; }
+    const std::vector<TDataPoint>& CurvePoints() const { return curve_; }
+
+    // Refills the points from the data source in Source (LoadFromSource.cpp).
+    virtual void LoadFromSource();
+
 protected:
     // The repaint decision; the plain store has nobody to tell.
     virtual void Changed(TChangeCode) {}
@@ -131,6 +150,8 @@ private:
     double regressionFraction_ = 0.05;
     std::array<bool, 3> statsValid_{};
     std::vector<TDataPoint> curve_;
+    std::array<TStatistics, 2> statistics_; // x and y
+    TRegressionResult regression_;
     bool regressionStale_ = false;
     QString seriesName_ = QStringLiteral("UnNamed Series");
 };

@@ -1,0 +1,282 @@
+#include "Regression.h"
+
+#include "DataSeries.h"
+#include "SeriesStatistics.h"
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+using Points = std::vector<TDataPoint>;
+
+bool XHasSpread(const Points& points) {
+    for (const TDataPoint& p : points)
+        if (p.X != points.front().X) return true;
+    return false;
+}
+
+void WritePolynomial(Points& points, const TRegressionResult& r) {
+    for (TDataPoint& p : points)
+        p.Fit = r.Intercept + r.Slope * p.X + r.Curvature * p.X * p.X;
+}
+
+// Least squares in deviations from the means: the textbook sums
+// nΣxy − ΣxΣy lose every digit when x lies far from 0 (times as days).
+TRegressionResult Linear(const Points& points) {
+    TRegressionResult r;
+    if (points.size() < 2 || !XHasSpread(points)) return r;
+    const double n = static_cast<double>(points.size());
+    double mx = 0, my = 0;
+    for (const TDataPoint& p : points) {
+        mx += p.X;
+        my += p.Y;
+    }
+    mx /= n;
+    my /= n;
+    double sxx = 0, sxy = 0;
+    for (const TDataPoint& p : points) {
+        sxx += (p.X - mx) * (p.X - mx);
+        sxy += (p.X - mx) * (p.Y - my);
+    }
+    r.Slope = sxy / sxx;
+    r.Intercept = my - r.Slope * mx;
+    return r;
+}
+
+// The median of the slopes of all pairs, then the median of the residual
+// intercepts.
+TRegressionResult Robust(const Points& points, double tolerance) {
+    TRegressionResult r;
+    if (points.size() < 2 || !XHasSpread(points)) return r;
+    const auto n = static_cast<std::int64_t>(points.size());
+    if (n * (n - 1) / 2 > kMaxRobustPairs)
+        throw ERegressionError("Too many points for a robust regression");
+    std::vector<double> slopes;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        for (std::size_t j = i + 1; j < points.size(); ++j)
+            if (std::fabs(points[i].X - points[j].X) > tolerance)
+                slopes.push_back((points[i].Y - points[j].Y) / (points[i].X - points[j].X));
+    if (slopes.empty()) return r;
+    SortValues(slopes);
+    const TStatistics slopeStats = StatisticsOfSorted(slopes, tolerance);
+    r.Slope = slopeStats.Q50;
+    r.SlopeSpread = slopeStats.Spread;
+
+    std::vector<double> intercepts;
+    intercepts.reserve(points.size());
+    for (const TDataPoint& p : points)
+        intercepts.push_back(p.Y - r.Slope * p.X);
+    SortValues(intercepts);
+    const TStatistics interceptStats = StatisticsOfSorted(intercepts, tolerance);
+    r.Intercept = interceptStats.Q50;
+    r.InterceptSpread = interceptStats.Spread;
+    return r;
+}
+
+// The least-squares parabola, solved in t = x − x̄ and carried back to x, which
+// keeps the normal equations well-conditioned. With fewer than three distinct
+// abscissae no parabola is determined; the least-squares line is the fit then.
+TRegressionResult Quadratic(const Points& points) {
+    TRegressionResult r;
+    if (points.size() < 3 || !XHasSpread(points)) return r;
+    const double n = static_cast<double>(points.size());
+    double mx = 0, my = 0;
+    for (const TDataPoint& p : points) {
+        mx += p.X;
+        my += p.Y;
+    }
+    mx /= n;
+    my /= n;
+    double m2 = 0; // mean of t²
+    for (const TDataPoint& p : points)
+        m2 += (p.X - mx) * (p.X - mx);
+    m2 /= n;
+    double sxx = 0, sxy = 0, sxx2 = 0, sx2x2 = 0, sx2y = 0;
+    for (const TDataPoint& p : points) {
+        const double t = p.X - mx;
+        const double t2 = t * t - m2;
+        sxx += t * t;
+        sxy += t * (p.Y - my);
+        sxx2 += t * t2;
+        sx2x2 += t2 * t2;
+        sx2y += t2 * (p.Y - my);
+    }
+    const double det = sxx * sx2x2 - sxx2 * sxx2;
+    if (!(std::fabs(det) > 1e-12 * sxx * sx2x2)) return Linear(points);
+    const double c = (sx2y * sxx - sxy * sxx2) / det;
+    const double b = (sxy * sx2x2 - sx2y * sxx2) / det;
+    const double a = my - c * m2; // at t = 0
+    r.Curvature = c;
+    r.Slope = b - 2 * c * mx;
+    r.Intercept = a - b * mx + c * mx * mx;
+    return r;
+}
+
+// The evaluation abscissae of the curve kinds: XMin + k·h up to XMax.
+void ForEachStep(double xMin, double xMax, int steps, const std::function<void(double)>& f) {
+    const double h = (xMax - xMin) / steps;
+    for (int k = 0; k <= steps; ++k) {
+        const double x = xMin + k * h;
+        if (!(x <= xMax + 1e-5 * h)) break;
+        f(x);
+    }
+}
+
+int CurveSteps(const TRegressionSettings& s) {
+    return std::min(s.Steps, kMaxRegressionSteps);
+}
+
+// A cubic spline through every point: the second derivatives from the
+// tridiagonal sweep, natural ends for a fraction above 0.99e30, else both ends
+// clamped to the first derivative `Fraction`.
+void Spline(const TRegressionSettings& s, const Points& points, Points& curve) {
+    curve.clear();
+    const std::size_t n = points.size();
+    if (s.DuplicatesAllowed || s.Steps <= 0 || n < 2) return;
+    if (!(points.front().X < points.back().X)) return;
+    auto x = [&](std::size_t i) { return points[i].X; };
+    auto y = [&](std::size_t i) { return points[i].Y; };
+    const bool natural = s.Fraction > 0.99e30;
+    const double yp = s.Fraction;
+    std::vector<double> y2(n), u(n);
+    if (natural) {
+        y2[0] = u[0] = 0;
+    } else {
+        y2[0] = -0.5;
+        u[0] = (3 / (x(1) - x(0))) * ((y(1) - y(0)) / (x(1) - x(0)) - yp);
+    }
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        const double sig = (x(i) - x(i - 1)) / (x(i + 1) - x(i - 1));
+        const double p = sig * y2[i - 1] + 2;
+        y2[i] = (sig - 1) / p;
+        const double d =
+            (y(i + 1) - y(i)) / (x(i + 1) - x(i)) - (y(i) - y(i - 1)) / (x(i) - x(i - 1));
+        u[i] = (6 * d / (x(i + 1) - x(i - 1)) - sig * u[i - 1]) / p;
+    }
+    double qn = 0, un = 0;
+    if (!natural) {
+        qn = 0.5;
+        un = (3 / (x(n - 1) - x(n - 2))) * (yp - (y(n - 1) - y(n - 2)) / (x(n - 1) - x(n - 2)));
+    }
+    y2[n - 1] = (un - qn * u[n - 2]) / (qn * y2[n - 2] + 1);
+    for (std::size_t k = n - 1; k-- > 0;)
+        y2[k] = y2[k] * y2[k + 1] + u[k];
+
+    std::size_t lo = 0; // the evaluation points ascend, so the interval only moves on
+    ForEachStep(points.front().X, points.back().X, CurveSteps(s), [&](double at) {
+        while (lo + 2 < n && at > x(lo + 1))
+            ++lo;
+        const std::size_t hi = lo + 1;
+        const double h = x(hi) - x(lo);
+        const double a = (x(hi) - at) / h;
+        const double b = (at - x(lo)) / h;
+        const double v = a * y(lo) + b * y(hi) +
+                         ((a * a * a - a) * y2[lo] + (b * b * b - b) * y2[hi]) * (h * h) / 6;
+        curve.push_back({at, v, v, static_cast<std::uint32_t>(curve.size() + 1)});
+    });
+}
+
+// A locally weighted line at each evaluation point: abscissae mapped into
+// [1, 2], weights e^t / (t³ + α) by the mapped distance t.
+void LocalWeighted(const TRegressionSettings& s, const Points& points, Points& curve) {
+    curve.clear();
+    if (s.Steps <= 0 || points.empty()) return;
+    const double xMin = points.front().X, xMax = points.back().X;
+    if (!(xMin < xMax)) return;
+    const double span = xMax - xMin;
+    std::vector<double> us;
+    us.reserve(points.size());
+    for (const TDataPoint& p : points)
+        us.push_back((p.X - xMin + span) / span);
+    ForEachStep(xMin, xMax, CurveSteps(s), [&](double at) {
+        const double u0 = (at - xMin + span) / span;
+        double w = 0, su = 0, sy = 0, suu = 0, suy = 0;
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const double t = std::fabs(u0 - us[i]);
+            const double wi = std::exp(t) / (t * t * t + s.Fraction);
+            w += wi;
+            su += wi * us[i];
+            sy += wi * points[i].Y;
+            suu += wi * us[i] * us[i];
+            suy += wi * us[i] * points[i].Y;
+        }
+        const double f = (w * suy - su * sy) / (w * suu - su * su);
+        const double v = u0 * f + sy / w - f * su / w;
+        curve.push_back({at, v, v, static_cast<std::uint32_t>(curve.size() + 1)});
+    });
+}
+
+void Exponential(const TRegressionSettings& s, Points& points) {
+    const double alpha = s.Fraction;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        points[i].Fit =
+            i == 0 ? points[i].Y : alpha * points[i].Y + (1 - alpha) * points[i - 1].Fit;
+}
+
+void RunningAverage(const TRegressionSettings& s, Points& points) {
+    // The window is the whole part of 1/fraction; a fraction of 0 or below has
+    // no window at all.
+    const double window = s.Fraction > 0 ? std::trunc(1 / s.Fraction) : 0;
+    if (!(window > 1)) throw ERegressionError("Invalid Running Average limit");
+    const std::size_t n = window >= static_cast<double>(points.size())
+                              ? points.size()
+                              : static_cast<std::size_t>(window);
+    double sum = 0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        sum += points[i].Y;
+        if (i >= n) sum -= points[i - n].Y;
+        points[i].Fit = sum / static_cast<double>(std::min(i + 1, n));
+    }
+}
+
+} // namespace
+
+TRegressionResult ComputeRegression(const TRegressionSettings& s, Points& points, Points& curve) {
+    TRegressionResult r;
+    switch (s.Type) {
+    case rt_None:
+        throw ERegressionError("internal error: regression");
+    case rt_Linear:
+        r = Linear(points);
+        WritePolynomial(points, r);
+        break;
+    case rt_Robust:
+        r = Robust(points, s.Tolerance);
+        WritePolynomial(points, r);
+        break;
+    case rt_Quadratic:
+        r = Quadratic(points);
+        WritePolynomial(points, r);
+        break;
+    case rt_Spline:
+        Spline(s, points, curve);
+        break;
+    case rt_LocalWeighted:
+        LocalWeighted(s, points, curve);
+        break;
+    case rt_Exponential:
+        Exponential(s, points);
+        break;
+    case rt_RunningAverage:
+        RunningAverage(s, points);
+        break;
+    default:
+        throw ERegressionError("Unknown regression type");
+    }
+    return r;
+}
+
+void TDataSeries::CalcRegression() {
+    if (!regressionStale_) return;
+    // Cleared first: a computation that fails is not retried until the next change.
+    regressionStale_ = false;
+    TRegressionSettings s;
+    s.Type = regressionType_;
+    s.Steps = regressionControlValue1_;
+    s.Fraction = regressionFraction_;
+    s.Tolerance = tolerance_;
+    s.DuplicatesAllowed = duplicatesAllowed_;
+    regression_ = ComputeRegression(s, points_, curve_);
+}
