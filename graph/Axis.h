@@ -149,6 +149,13 @@ public:
 
     // Pixels per unit (per unit of ln on a log axis) over availablePixels.
     void CalcMetrics(int availablePixels);
+
+    // Drawing: the step of one tick walk, put back when the walk is done
+    // (no repaint, AutoStepping untouched).
+    void UseDrawingStep(double step) { stepSize_ = step; }
+    // Drawing a time axis: coarser date ticks until at most maxSteps fit,
+    // refitting the range to each kind (no repaint).
+    void FitDateTicks(int maxSteps, int availablePixels);
     void AutoDecimals();
     static int StepDecimals(double v);
 

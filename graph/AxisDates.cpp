@@ -167,3 +167,12 @@ double TAxis::NextDateTick(Dateticks type, double step, double t) const {
     }
     return t + step;
 }
+
+void TAxis::FitDateTicks(int maxSteps, int availablePixels) {
+    while (dateTickType_ < dt_century &&
+           (max_ - min_) / DateTickLength(dateTickType_, MinSteps(), min_, max_) > maxSteps) {
+        dateTickType_ = static_cast<Dateticks>(dateTickType_ + 1);
+        DateAutoScale();
+        if (min_ < max_) CalcMetrics(availablePixels);
+    }
+}

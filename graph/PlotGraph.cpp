@@ -3,10 +3,13 @@
 #include "Appearance.h"
 #include "Axis.h"
 #include "Dimensions.h"
+#include "GraphCanvas.h"
 #include "Legend.h"
+#include "LegendPainter.h"
 #include "Series.h"
 
 #include <QBuffer>
+#include <QImage>
 
 #include <algorithm>
 
@@ -45,6 +48,9 @@ void TPlotGraph::SetDefaults() {
     yAxis_->ResetToDefaults();
     yAxis2_->ResetToDefaults();
     legend_->ResetToDefaults();
+    zoomed_ = false;
+    drag_ = TDrag::None;
+    rubberBand_ = QRect();
 }
 
 TSeries* TPlotGraph::FindSeries(int number) const {
@@ -123,7 +129,29 @@ void TPlotGraph::resizeEvent(QResizeEvent* event) {
 }
 
 void TPlotGraph::DrawGraph(bool full) {
+    // On screen the draw goes into the back buffer; an incremental draw needs
+    // a picture of the present size to draw over, else it becomes a full one.
+    std::unique_ptr<TGraphCanvas> screen;
+    if (!canvas_) {
+        const QSize size(surfaceWidth_, surfaceHeight_);
+        if (!full && (!backBuffer_ || backBuffer_->size() != size)) {
+            if (!plotting_) return;
+            full = true;
+        }
+        if (full && size.width() > 0 && size.height() > 0 &&
+            (!backBuffer_ || backBuffer_->size() != size))
+            backBuffer_ = std::make_unique<QImage>(size, QImage::Format_RGB32);
+        if (backBuffer_ && backBuffer_->size() == size)
+            screen = std::make_unique<TGraphCanvas>(*backBuffer_, this, false);
+    }
+    TGraphCanvas* c = canvas_ ? canvas_ : screen.get();
+    if (c) {
+        c->SetPenWidth(canvasPenWidth_);
+        c->SetFontScale(fontFactor_, fontPpi_ > 0 ? fontPpi_ : logicalDpiY());
+    }
+
     if (full) {
+        drawnTails_.clear();
         if (plotting_ && HasData()) {
             for (const auto& s : series_)
                 if (s->ExtentsStale()) s->RecalcExtents();
@@ -167,16 +195,25 @@ void TPlotGraph::DrawGraph(bool full) {
         for (TAxis* axis : {xAxis_, yAxis_, yAxis2_})
             if (axis->RangeValid()) axis->CalcMetrics(axis == xAxis_ ? xPixels : yPixels);
 
-        // Painting: background, the three axes (ErrorCaption at invalid ones),
-        // the graph title.
+        if (!c) return;
+        PaintFrame(*c);
         if (!metricsOK_) return;
-        // Painting: the cross at zero.
+        if (appearance_->CrossAtZero() && !xAxis_->LogScale() && !yAxis_->LogScale())
+            PaintCross(*c);
         if (!plotting_) return;
-        // Painting: marks drawn before the series.
+        if (c->PenWidth() > 2) c->SetPenWidth((c->PenWidth() + 1) / 2);
+        if (appearance_->ShowMarks()) PaintMarks(*c, false);
     }
-    if (!plotting_) return;
-    // Painting: every series in number order, marks drawn after the series,
-    // and on a full draw the legend, then OnPaintEnd.
+    if (!plotting_ || !c) return;
+    const int penWidth = c->PenWidth();
+    if (appearance_->PrintLineStyle()) c->SetPenWidth(1);
+    PaintSeries(*c, full);
+    c->SetPenWidth(penWidth);
+    if (appearance_->ShowMarks()) PaintMarks(*c, true);
+    if (full) {
+        if (legend_->visible()) PaintLegend(*this, *c);
+        RaisePaintEnd(c->Painter(), false);
+    }
 }
 
 void TPlotGraph::Assign(const TPlotGraph& source) {

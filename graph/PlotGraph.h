@@ -5,12 +5,20 @@
 
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QIODevice;
+class QImage;
+class QMenu;
+class QPainter;
+class QPaintDevice;
+class QPicture;
+class QPrinter;
 class TAppearance;
+class TGraphCanvas;
 class TAxis;
 class TDimensions;
 class TLegend;
@@ -19,15 +27,19 @@ class TSeries;
 // Sender and index: the graph or a series, and a series number.
 using TSeriesEvent = std::function<void(QObject* sender, int index)>;
 using TNotifyEvent = std::function<void(QObject* sender)>;
+// Sender and the painter of the surface just drawn on.
+using TPaintEvent = std::function<void(QObject* sender, QPainter& canvas)>;
+// Readies the printer for a page (a printer, or a PDF file name); false cancels.
+using TPrinterSetup = std::function<bool(QPrinter& printer)>;
 
 // The plotting control: three axes, any number of numbered series, marks, a
 // legend, and the decisions of when and how to redraw.
 //
 // Redrawing goes through RequestRepaint: a full draw rescales the axes from
 // the data and redraws everything, an incremental draw only draws the series
-// again over the present picture. DrawGraph does the model side of a draw
-// (data ranges, automatic scaling, validity, pixel scales) and leaves marked
-// places where the painting of each stage belongs.
+// again over the present picture. On screen every draw goes into a back
+// buffer that the widget shows; printing, copying and saving point the same
+// drawing routine at another surface.
 class TPlotGraph : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Plotting READ Plotting WRITE SetPlotting)
@@ -82,6 +94,50 @@ public:
     // OnRescale, when plotting with valid axes.
     void RaiseRescale();
 
+    // Pixel positions of axis values, kept within 20000 pixels of the plot
+    // corner, and the way back (PlotGraphTransforms.cpp).
+    int XToPixel(double v) const;
+    int YToPixel(double v) const;
+    int Y2ToPixel(double v) const;
+    int ToPixel(const TAxis& axis, double v) const;
+    double PixelToX(int p) const;
+    double PixelToY(int p) const;
+    double PixelToY2(int p) const;
+    // The plot rectangle on the present surface, right and bottom included.
+    QRect PlotRect() const;
+
+    // The picture on screen, as the last draws left it.
+    const QImage& BackBuffer() const;
+
+    // Output (PlotGraphOutput.cpp). Print uses PrinterSetup when assigned,
+    // else the default printer, else a PDF file the user names.
+    void Print();
+    // Draws the print page on any device: a printer, a PDF writer, an image.
+    void PrintPage(QPaintDevice& page);
+    void CopyToClipboard();
+    // A BMP file of exactly the control's size; throws EGraphOutputError.
+    void SaveBitmap(const QString& fileName);
+    void DrawToMetafile(QPicture& dest);
+    void DrawToBitmap(QImage& dest);
+    // The clipboard type of the graph settings stream with points.
+    static const char* const kClipboardFormat;
+    // The clipboard type of the vector picture.
+    static const char* const kPictureFormat;
+
+    // The drawing state of the surface being drawn.
+    double DrawScale() const { return drawScale_; }
+    int XOffset() const { return xOffset_; }
+    int YOffset() const { return yOffset_; }
+    int SurfaceWidth() const { return surfaceWidth_; }
+    int SurfaceHeight() const { return surfaceHeight_; }
+    bool IsPrinting() const { return printing_; }
+
+    // Mouse (PlotGraphMouse.cpp).
+    bool Zoomed() const { return zoomed_; }
+    // The pop-up menu shown on a right click; not owned.
+    void SetPopupMenu(QMenu* menu) { popupMenu_ = menu; }
+    QMenu* PopupMenu() const { return popupMenu_; }
+
     // Appearance, dimensions, axes and legend back to their defaults, no repaint.
     void SetDefaults();
 
@@ -98,10 +154,20 @@ public:
     TSeriesEvent OnTooManyPoints;
     TSeriesEvent OnLogError;
     TNotifyEvent OnRescale;
+    TPaintEvent OnPaintEnd;
+    TNotifyEvent OnWantDesigner;
+    TNotifyEvent OnDblClick;
+    TPrinterSetup PrinterSetup;
 
 protected:
     void DrawGraph(bool full);
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
     int surfaceWidth_ = 200;
     int surfaceHeight_ = 200;
@@ -111,6 +177,46 @@ protected:
     bool printing_ = false;
 
 private:
+    struct TSavedAxis {
+        bool AutoSizing = false;
+        double Min = 0, Max = 1;
+    };
+    enum class TDrag { None, Zoom, Legend, Move, Resize };
+
+    // The painting of one draw (PlotGraphDraw.cpp).
+    void PaintFrame(TGraphCanvas& c);
+    void PaintCross(TGraphCanvas& c);
+    void PaintMarks(TGraphCanvas& c, bool afterSeries);
+    void PaintSeries(TGraphCanvas& c, bool full);
+    void RaisePaintEnd(QPainter& p, bool ignoreErrors);
+    // Runs a full draw on another surface, restoring the canvas afterwards.
+    void DrawOn(TGraphCanvas& canvas, int width, int height);
+    void DrawRubberBand();
+
+    TGraphCanvas* canvas_ = nullptr; // the surface of the draw under way, if not the screen
+    int canvasPenWidth_ = 1;
+    double fontFactor_ = 1.0;
+    int fontPpi_ = 0; // 0: the screen's
+    std::unique_ptr<QImage> backBuffer_;
+    // Per series: how much of it the present picture shows, so that an
+    // incremental draw goes on from there.
+    struct TDrawnTail {
+        const void* Series = nullptr;
+        int Count = 0;
+        std::uint32_t LastId = 0;
+        double LastX = 0, LastY = 0;
+    };
+    std::vector<TDrawnTail> drawnTails_;
+
+    QMenu* popupMenu_ = nullptr;
+    TDrag drag_ = TDrag::None;
+    QPoint anchor_;
+    QPoint dragStartGlobal_;
+    QRect dragStartGeometry_;
+    QRect rubberBand_;
+    bool zoomed_ = false;
+    TSavedAxis savedAxes_[3];
+
     TColor controlColor_ = clWhite;
     bool plotting_ = true;
     bool dragAllowed_ = true;
