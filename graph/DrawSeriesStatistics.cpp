@@ -1,5 +1,6 @@
 #include "DrawSeriesStatistics.h"
 
+#include "GraphCanvas.h"
 #include "QtColor.h"
 #include "Series.h"
 
@@ -10,21 +11,6 @@
 #include <vector>
 
 namespace {
-
-Qt::PenStyle PenStyleOf(int style) {
-    switch (style) {
-    case 1:
-        return Qt::DashLine;
-    case 2:
-        return Qt::DotLine;
-    case 3:
-        return Qt::DashDotLine;
-    case 4:
-        return Qt::DashDotDotLine;
-    default:
-        return Qt::SolidLine;
-    }
-}
 
 // Multiples of the spread at which each bounds mode draws its lines.
 std::vector<int> SpreadMultiples(int boundsMode) {
@@ -49,7 +35,7 @@ void DrawBoundLines(QPainter& painter, TSeries& series, const TPixelTransform& x
     const TStatistics y = series.YStatistics();
     if (y.Failed || y.Count == 0) return; // no spread to draw from
     painter.setPen(
-        QPen(ToQColor(series.BoundsColor()), penWidth, PenStyleOf(series.BoundLineMode())));
+        QPen(ToQColor(series.BoundsColor()), penWidth, ToQtPenStyle(series.BoundLineMode())));
     if (series.ExtentsStale()) series.RecalcExtents();
     const int left = xToPixel(series.XMin());
     const int right = xToPixel(series.XMax());
@@ -70,7 +56,7 @@ void DrawRegressionCurve(QPainter& painter, TSeries& series, const TPixelTransfo
         series.RegressionType() == rt_Spline || series.RegressionType() == rt_LocalWeighted;
     const std::vector<TDataPoint>& points = onCurve ? series.CurvePoints() : series.Points();
     painter.setPen(QPen(ToQColor(series.RegressionLineColor()), penWidth,
-                        PenStyleOf(series.RegressionLineStyle())));
+                        ToQtPenStyle(series.RegressionLineStyle())));
     const double zero = series.ZeroValue();
     QPolygon run;
     auto flush = [&] {
