@@ -1,61 +1,42 @@
 #include "PolylineReducer.h"
 
-#include <algorithm>
-
 namespace {
 
-void Push(std::vector<QPoint>& out, QPoint p) {
-    if (out.empty() || out.back() != p) out.push_back(p);
+int Sign(int v) {
+    return (v > 0) - (v < 0);
 }
 
-// Drops a vertex that lies between its neighbours on one row.
-void PushMergingRows(std::vector<QPoint>& out, QPoint p) {
-    const std::size_t n = out.size();
-    if (n >= 2 && out[n - 1].y() == p.y() && out[n - 2].y() == p.y()) {
-        const int a = out[n - 2].x(), b = out[n - 1].x();
-        if ((a <= b && b <= p.x()) || (a >= b && b >= p.x())) {
-            out[n - 1] = p;
-            return;
-        }
-    }
-    Push(out, p);
+// b lies on the way from a to c along one row or one column, in one
+// direction: a line a-b-c and a line a-c cover the same pixels.
+bool Between(QPoint a, QPoint b, QPoint c) {
+    if (a.x() == b.x() && b.x() == c.x())
+        return Sign(b.y() - a.y()) == Sign(c.y() - b.y()) && b.y() != a.y();
+    if (a.y() == b.y() && b.y() == c.y())
+        return Sign(b.x() - a.x()) == Sign(c.x() - b.x()) && b.x() != a.x();
+    return false;
 }
 
 } // namespace
 
+// The painter's pixels of a piece depend on its direction (each piece covers
+// its start and leaves its end to the next one), and its end pixels on the
+// first and last pieces; so only inner vertices that continue a straight run
+// in the same direction are dropped, and the first and last pieces stay.
 void ReducePolyline(std::vector<QPoint>& points, bool solidHairline) {
-    if (points.size() < 3) return;
+    if (!solidHairline || points.size() < 5) return;
+    const std::size_t n = points.size();
     std::vector<QPoint> out;
-    out.reserve(solidHairline ? std::min<std::size_t>(points.size(), 4096) : points.size());
-    if (!solidHairline) {
-        for (const QPoint& p : points)
-            Push(out, p);
-    } else {
-        const std::size_t n = points.size();
-        std::size_t i = 0;
-        while (i < n) {
-            const int x = points[i].x();
-            std::size_t j = i;
-            int low = points[i].y(), high = low;
-            while (j + 1 < n && points[j + 1].x() == x) {
-                ++j;
-                low = std::min(low, points[j].y());
-                high = std::max(high, points[j].y());
-            }
-            PushMergingRows(out, points[i]);
-            if (j > i) {
-                // From the first point to the nearer end of the span, across
-                // it, then to the last point.
-                const int first = points[i].y();
-                const bool downFirst = high - first <= first - low;
-                PushMergingRows(out, QPoint(x, downFirst ? high : low));
-                PushMergingRows(out, QPoint(x, downFirst ? low : high));
-                PushMergingRows(out, points[j]);
-            }
-            i = j + 1;
-        }
+    out.reserve(n);
+    out.push_back(points[0]);
+    out.push_back(points[1]);
+    for (std::size_t i = 2; i + 2 < n; ++i) {
+        const QPoint p = points[i];
+        if (out.size() >= 3 && Between(out[out.size() - 2], out.back(), p))
+            out.back() = p;
+        else
+            out.push_back(p);
     }
-    // A line of one pixel stays a line of two equal points.
-    if (out.size() == 1) out.push_back(out.front());
+    out.push_back(points[n - 2]);
+    out.push_back(points[n - 1]);
     points.swap(out);
 }
