@@ -1,5 +1,6 @@
 // Cost of adding points to a series while drawing is held, and the bytes
 // held per point at the program's point limit.
+#include "BenchMain.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -126,12 +127,5 @@ BENCHMARK(PeerQCustomPlotInsert)->Name("peer/qcustomplot/insert");
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGraphBenchmarks(argc, argv);
 }

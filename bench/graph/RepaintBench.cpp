@@ -3,6 +3,7 @@
 // mapped points; and the incremental draw of one appended point.
 #include "Appearance.h"
 #include "Axis.h"
+#include "BenchMain.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -126,12 +127,5 @@ BENCHMARK(Floor)->Name("repaint/floor/lines");
 BENCHMARK(IncrementalAppend)->Name("incremental/tarnivell/append");
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGraphBenchmarks(argc, argv);
 }
