@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -22,19 +23,23 @@ void WritePolynomial(Points& points, const TRegressionResult& r) {
         p.Fit = r.Intercept + r.Slope * p.X + r.Curvature * p.X * p.X;
 }
 
-// Least squares in deviations from the means: the textbook sums
-// nΣxy − ΣxΣy lose every digit when x lies far from 0 (times as days).
-TRegressionResult Linear(const Points& points) {
-    TRegressionResult r;
-    if (points.size() < 2 || !XHasSpread(points)) return r;
-    const double n = static_cast<double>(points.size());
+// The means of x and of y.
+std::pair<double, double> Means(const Points& points) {
     double mx = 0, my = 0;
     for (const TDataPoint& p : points) {
         mx += p.X;
         my += p.Y;
     }
-    mx /= n;
-    my /= n;
+    const double n = static_cast<double>(points.size());
+    return {mx / n, my / n};
+}
+
+// Least squares in deviations from the means: the textbook sums
+// nΣxy − ΣxΣy lose every digit when x lies far from 0 (times as days).
+TRegressionResult Linear(const Points& points) {
+    TRegressionResult r;
+    if (points.size() < 2 || !XHasSpread(points)) return r;
+    const auto [mx, my] = Means(points);
     double sxx = 0, sxy = 0;
     for (const TDataPoint& p : points) {
         sxx += (p.X - mx) * (p.X - mx);
@@ -82,13 +87,7 @@ TRegressionResult Quadratic(const Points& points) {
     TRegressionResult r;
     if (points.size() < 3 || !XHasSpread(points)) return r;
     const double n = static_cast<double>(points.size());
-    double mx = 0, my = 0;
-    for (const TDataPoint& p : points) {
-        mx += p.X;
-        my += p.Y;
-    }
-    mx /= n;
-    my /= n;
+    const auto [mx, my] = Means(points);
     double m2 = 0; // mean of t²
     for (const TDataPoint& p : points)
         m2 += (p.X - mx) * (p.X - mx);
