@@ -26,7 +26,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
@@ -35,6 +34,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -56,31 +56,6 @@ QString Title() {
 
 QString Q(const std::string& s) {
     return QString::fromStdString(s);
-}
-
-// The graph's output commands arrive with the graph's drawing; until the
-// graph offers one, its command says so instead of failing to build.
-template <typename G> void CopyGraphToClipboard(G& graph) {
-    if constexpr (requires { graph.CopyToClipboard(); })
-        graph.CopyToClipboard();
-    else
-        throw Exception("Copying the graph is not available in this build");
-}
-
-template <typename G> void PrintGraph(G& graph) {
-    if constexpr (requires { graph.Print(); })
-        graph.Print();
-    else
-        throw Exception("Printing the graph is not available in this build");
-}
-
-template <typename G> void SaveGraphBitmap(G& graph, const QString& fileName) {
-    if constexpr (requires { graph.SaveBitmap(fileName); })
-        graph.SaveBitmap(fileName);
-    else if constexpr (requires { graph.SaveBitmap(fileName.toStdString()); })
-        graph.SaveBitmap(fileName.toStdString());
-    else
-        throw Exception("Saving the graph as a bitmap is not available in this build");
 }
 
 TFloatEdit* MakeNumberEdit(QWidget* parent, const char* name, int digits, const char* hint) {
@@ -144,18 +119,15 @@ void TForm1::BuildGraph() {
     PlotGraph1->setToolTip(QStringLiteral("Population density time evolution of both species"));
     PlotGraph1->setMinimumHeight(80);
 
-    TAxis& x = PlotGraph1->XAxis();
-    x.SetTitle(QStringLiteral("Time"));
-    x.SetGridlines(false);
-    x.SetShowAxis(true);
-    x.SetAutoSizing(true);
-    x.SetAutoStepping(true);
-    TAxis& y = PlotGraph1->YAxis();
-    y.SetTitle(QStringLiteral("Density"));
-    y.SetGridlines(true);
-    y.SetShowAxis(true);
-    y.SetAutoSizing(true);
-    y.SetAutoStepping(true);
+    // Grid lines from the density axis only.
+    for (auto [axis, title, grid] : {std::tuple{&PlotGraph1->XAxis(), "Time", false},
+                                     std::tuple{&PlotGraph1->YAxis(), "Density", true}}) {
+        axis->SetTitle(QLatin1String(title));
+        axis->SetGridlines(grid);
+        axis->SetShowAxis(true);
+        axis->SetAutoSizing(true);
+        axis->SetAutoStepping(true);
+    }
     PlotGraph1->YAxis_Second().SetShowAxis(false);
 
     TAppearance& look = PlotGraph1->Appearance();
@@ -191,9 +163,6 @@ void TForm1::BuildGraph() {
         s.SetLineColor(stored[i].color);
         s.SetPointColor(stored[i].color);
     }
-
-    PlotGraph1->setContextMenuPolicy(Qt::CustomContextMenu);
-    PlotGraph1->installEventFilter(this);
 }
 
 QWidget* TForm1::BuildPanel() {
@@ -370,8 +339,8 @@ void TForm1::WireHandlers() {
     connect(CheckBox4, &QCheckBox::toggled, this, &TForm1::CheckBox4Click);
 
     PlotGraph1->OnTooManyPoints = [this](QObject*, int index) { PlotGraph1TooManyPoints(index); };
-    connect(PlotGraph1, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& at) { PopupMenu1->popup(PlotGraph1->mapToGlobal(at)); });
+    PlotGraph1->SetPopupMenu(PopupMenu1);
+    PlotGraph1->OnDblClick = [this](QObject*) { ButtonStartPauseClick(); };
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
@@ -387,15 +356,6 @@ void TForm1::WireHandlers() {
     connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap1, &QAction::triggered, this, &TForm1::Bitmap1Click);
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == PlotGraph1 && event->type() == QEvent::MouseButtonDblClick &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        ButtonStartPauseClick();
-        return true;
-    }
-    return QMainWindow::eventFilter(watched, event);
 }
 
 // Entering a density, a rate or the table pauses a run. A window that only
@@ -704,7 +664,7 @@ void TForm1::CheckBox4Click() {
 }
 
 void TForm1::Clip1Click() {
-    CopyGraphToClipboard(*PlotGraph1);
+    PlotGraph1->CopyToClipboard();
 }
 
 void TForm1::Print1Click() {
@@ -712,7 +672,7 @@ void TForm1::Print1Click() {
     // The legend belongs on paper only, also when printing fails.
     PlotGraph1->Legend().setVisible(true);
     try {
-        PrintGraph(*PlotGraph1);
+        PlotGraph1->Print();
     } catch (...) {
         PlotGraph1->Legend().setVisible(false);
         throw;
@@ -724,7 +684,7 @@ void TForm1::Bitmap1Click() {
     Pause();
     const QString name = ChooseFileName(
         this, {QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), "bmp", true});
-    if (!name.isEmpty()) SaveGraphBitmap(*PlotGraph1, name);
+    if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
 }
 
 void TForm1::About2Click() {

@@ -123,9 +123,6 @@ public:
     std::vector<ParameterRow> ParameterRows() const;
     void SetParameterRows(const std::vector<ParameterRow>& rows);
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
 private:
     void BuildGraph();
     QWidget* BuildPanel();

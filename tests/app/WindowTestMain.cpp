@@ -4,10 +4,7 @@
 #include "Application.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QTemporaryDir>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -18,25 +15,6 @@ void TDialogLog::Clear() {
     questions.clear();
     infos.clear();
     fileSpecs.clear();
-}
-
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    if (done()) return true;
-    QEventLoop loop;
-    QTimer poll;
-    poll.setInterval(1);
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (done() || clock.elapsed() > timeoutMs) loop.quit();
-    });
-    poll.start();
-    loop.exec();
-    return done();
-}
-
-void ProcessEventsFor(int ms) {
-    ProcessEventsUntil([] { return false; }, ms);
 }
 
 int main(int argc, char** argv) {

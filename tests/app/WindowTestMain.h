@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <functional>
 #include <vector>
 
 // What the window asked of its dialogs, and the answers it gets.
@@ -23,7 +22,3 @@ struct TDialogLog {
     void Clear();
 };
 extern TDialogLog gDialogs;
-
-// Runs the event loop until `done` holds; false when timeoutMs passed first.
-bool ProcessEventsUntil(const std::function<bool()>& done, int timeoutMs);
-void ProcessEventsFor(int ms);
