@@ -1,10 +1,10 @@
 // LoadFromSource from a one-million-row tab-separated file and from an SQLite
 // table of the same rows, beside the floor: a plain read of the same data
 // into two std::vector<double>.
+#include "BenchMain.h"
 #include "DataSeries.h"
 #include "DataSupplier.h"
 
-#include <QCoreApplication>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -147,10 +147,5 @@ BENCHMARK(SqliteTarnivell)
     ->Iterations(3);
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return RunGraphBenchmarks(argc, argv);
 }
