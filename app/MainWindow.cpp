@@ -106,6 +106,8 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
 }
 
 TForm1::~TForm1() {
+    // Focus moves while the controls are torn down; this window no longer answers.
+    disconnect(qApp, nullptr, this, nullptr);
     // The worker must not hand over another tick while the window goes.
     Timer1->SetEnabled(false);
     Timer2->stop();
@@ -449,6 +451,11 @@ void TForm1::ButtonStartPauseClick() {
         Timer2->stop();
     PlotGraph1->GetSeries(1).SetHold(false);
     PlotGraph1->GetSeries(2).SetHold(false);
+    // At top speed the curves are drawn by the refresh from the first step on.
+    if (Running() && Timer1->Interval() == 0) {
+        PlotGraph1->GetSeries(1).SetHold(true);
+        PlotGraph1->GetSeries(2).SetHold(true);
+    }
 }
 
 void TForm1::Running1Click() {

@@ -7,6 +7,7 @@
 #include "ModelFile.h"
 #include "PlotGraph.h"
 #include "Series.h"
+#include "TFormStorage.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -106,6 +107,7 @@ BENCHMARK(StepsNative)->Name("steps/native");
 void StepsWindow(benchmark::State& state) {
     AppDialogs().AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
     TForm1 form(QString::fromStdString(kModel));
+    form.FormStorage1->SetActive(false); // no settings file in the benchmark's folder
     form.show();
     form.TrackBar1->setValue(10);
     const int stepsPerRun = static_cast<int>(state.range(0));

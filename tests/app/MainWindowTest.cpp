@@ -134,6 +134,7 @@ TEST_F(MainWindow, TheTimerDrivesTheRunAndResetRestartsTheTime) {
     SetRates("0.001*N1", "0");
     form.TrackBar1->setValue(10);
     form.ButtonStartPause->click();
+    EXPECT_TRUE(S(1).Hold()); // drawn by the refresh from the first step on
     ASSERT_TRUE(QTest::qWaitFor([&] { return S(1).Count() >= 20; }, 5000));
     form.ButtonClearClick();
     ExpectState("&Pause", true);
