@@ -33,12 +33,12 @@ QStringList QtNameFilters(const QString& filter) {
     return out;
 }
 
-QString ChooseFileName(QWidget* parent, const TFileDialogSpec& spec) {
-    if (AppDialogs().ChooseFile) return AppDialogs().ChooseFile(parent, spec);
-    QFileDialog dialog(parent, spec.title);
-    dialog.setNameFilters(QtNameFilters(spec.filter));
-    dialog.setDefaultSuffix(spec.defaultExt);
-    if (spec.save) {
+QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
+    if (AppDialogs().ChooseFile) return AppDialogs().ChooseFile(parent, dialogSpec);
+    QFileDialog dialog(parent, dialogSpec.title);
+    dialog.setNameFilters(QtNameFilters(dialogSpec.filter));
+    dialog.setDefaultSuffix(dialogSpec.defaultExt);
+    if (dialogSpec.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     } else {

@@ -28,7 +28,7 @@ struct TAppDialogs {
     // A box without an icon and with an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
-    std::function<QString(QWidget* parent, const TFileDialogSpec& spec)> ChooseFile;
+    std::function<QString(QWidget* parent, const TFileDialogSpec& dialogSpec)> ChooseFile;
 };
 
 // The functions in force; assign members to replace them, clear to restore.
@@ -37,7 +37,7 @@ TAppDialogs& AppDialogs();
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
 bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
-QString ChooseFileName(QWidget* parent, const TFileDialogSpec& spec);
+QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec);
 
 // "Text|*.ini|All Files|*.*" as a Qt name filter list ("Text (*.ini)", ...).
 QStringList QtNameFilters(const QString& filter);

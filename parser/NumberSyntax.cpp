@@ -2,9 +2,6 @@
 
 #include "FloatText.h"
 
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <numbers>
 #include <string>
 
@@ -56,18 +53,7 @@ bool ReadClassic(std::string_view text, double& value) {
     // A lone sign (or nothing) is no numeral: "A*-" must not read as A*0.
     if (i != n || (digits == 0 && !exponent)) return false;
 
-    double result = 0;
-    const char* last = plain.data() + plain.size();
-    const auto [ptr, ec] = std::from_chars(plain.data(), last, result);
-    if (ptr != last) return false;
-    if (ec == std::errc::result_out_of_range) {
-        if (std::fabs(std::strtod(plain.c_str(), nullptr)) > 1) return false;
-        result = plain[0] == '-' ? -0.0 : 0.0;
-    } else if (ec != std::errc()) {
-        return false;
-    }
-    value = result;
-    return true;
+    return ConvertCNumeral(plain, value);
 }
 
 } // namespace

@@ -11,11 +11,17 @@
 namespace {
 std::atomic<char> gDecimalSeparator{'.'};
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 } // namespace
 
-char DecimalSeparator() noexcept { return gDecimalSeparator.load(std::memory_order_relaxed); }
+char DecimalSeparator() noexcept {
+    return gDecimalSeparator.load(std::memory_order_relaxed);
+}
 
 void SetDecimalSeparator(char separator) noexcept {
     gDecimalSeparator.store(separator, std::memory_order_relaxed);
@@ -116,15 +122,17 @@ bool TryTextToFloat(const std::string& text, double& value) {
     }
     if (i != n) return false;
 
+    return ConvertCNumeral(plain, value);
+}
+
+bool ConvertCNumeral(const std::string& numeral, double& value) {
     double result = 0;
-    const char* first = plain.data();
-    const char* last = plain.data() + plain.size();
-    auto [ptr, ec] = std::from_chars(first, last, result);
+    const char* last = numeral.data() + numeral.size();
+    auto [ptr, ec] = std::from_chars(numeral.data(), last, result);
     if (ptr != last) return false;
     if (ec == std::errc::result_out_of_range) {
-        // Too large for a double is no number; too small is zero.
-        if (std::abs(std::strtod(plain.c_str(), nullptr)) > 1) return false;
-        result = 0;
+        if (std::abs(std::strtod(numeral.c_str(), nullptr)) > 1) return false;
+        result = numeral[0] == '-' ? -0.0 : 0.0;
     } else if (ec != std::errc()) {
         return false;
     }

@@ -16,6 +16,11 @@ double TextToFloat(const std::string& text);
 // The same without the exception: false when the text is not a number.
 bool TryTextToFloat(const std::string& text, double& value);
 
+// Converts a numeral already in the C form ("-12.5e3", made by a caller that
+// checked its own syntax) to a double. A value too large for a double is no
+// number; one too small reads as zero of its sign.
+bool ConvertCNumeral(const std::string& numeral, double& value);
+
 // The decimal separator of every number text the program reads or writes.
 // One value for the whole process; "." unless changed, so that model files
 // move between machines.

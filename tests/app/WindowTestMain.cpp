@@ -35,8 +35,8 @@ int main(int argc, char** argv) {
     dialogs.ShowInfo = [](QWidget*, const QString& caption, const QString& text) {
         gDialogs.infos.push_back({caption, text});
     };
-    dialogs.ChooseFile = [](QWidget*, const TFileDialogSpec& spec) {
-        gDialogs.fileSpecs.push_back(spec);
+    dialogs.ChooseFile = [](QWidget*, const TFileDialogSpec& dialogSpec) {
+        gDialogs.fileSpecs.push_back(dialogSpec);
         return gDialogs.chosenFile;
     };
     return RUN_ALL_TESTS();
