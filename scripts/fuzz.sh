@@ -5,6 +5,8 @@ build=$1
 seconds=$2
 list="$build/fuzz/fuzzers.txt"
 [ -s "$list" ] || { echo "no fuzz targets built"; exit 0; }
+# Leaks that system libraries keep for the life of the process are not ours.
+export LSAN_OPTIONS="suppressions=$(pwd)/fuzz/lsan.supp:print_suppressions=0${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 status=0
 while read -r name; do
     [ -n "$name" ] || continue
