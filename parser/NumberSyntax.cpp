@@ -38,18 +38,7 @@ bool ReadClassic(std::string_view text, double& value) {
         digits += fraction;
     }
     bool exponent = false;
-    if (i < n && (text[i] == 'E' || text[i] == 'e')) {
-        plain += 'e';
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) plain += text[i++];
-        size_t expDigits = 0;
-        while (i < n && IsDigit(text[i])) {
-            plain += text[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0) return false;
-        exponent = true;
-    }
+    if (!ScanExponent(text, i, plain, exponent)) return false;
     // A lone sign (or nothing) is no numeral: "A*-" must not read as A*0.
     if (i != n || (digits == 0 && !exponent)) return false;
 

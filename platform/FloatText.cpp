@@ -109,20 +109,27 @@ bool TryTextToFloat(const std::string& text, double& value) {
         }
     }
     if (mantissaDigits == 0) return false;
-    if (i < n && (text[i] == 'e' || text[i] == 'E')) {
-        plain += 'e';
-        ++i;
-        if (i < n && (text[i] == '+' || text[i] == '-')) plain += text[i++];
-        size_t expDigits = 0;
-        while (i < n && IsDigit(text[i])) {
-            plain += text[i++];
-            ++expDigits;
-        }
-        if (expDigits == 0) return false;
-    }
+    bool exponent = false;
+    if (!ScanExponent(std::string_view(text).substr(0, n), i, plain, exponent)) return false;
     if (i != n) return false;
 
     return ConvertCNumeral(plain, value);
+}
+
+bool ScanExponent(std::string_view text, size_t& i, std::string& numeral, bool& found) {
+    found = false;
+    const size_t n = text.size();
+    if (i >= n || (text[i] != 'e' && text[i] != 'E')) return true;
+    numeral += 'e';
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) numeral += text[i++];
+    size_t digits = 0;
+    while (i < n && IsDigit(text[i])) {
+        numeral += text[i++];
+        ++digits;
+    }
+    found = digits > 0;
+    return found;
 }
 
 bool ConvertCNumeral(const std::string& numeral, double& value) {

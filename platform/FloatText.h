@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 // General number text: the shortest form of a value rounded to `digits`
 // significant digits, plain between 0.0001 and 10^digits, scientific outside
@@ -15,6 +16,11 @@ double TextToFloat(const std::string& text);
 
 // The same without the exception: false when the text is not a number.
 bool TryTextToFloat(const std::string& text, double& value);
+
+// Reads an optional exponent ("E" or "e", an optional sign, at least one
+// digit) at text[i], appending it to `numeral` in the C form and moving i past
+// it. `found` tells whether there was one; false when an "E" has no digits.
+bool ScanExponent(std::string_view text, size_t& i, std::string& numeral, bool& found);
 
 // Converts a numeral already in the C form ("-12.5e3", made by a caller that
 // checked its own syntax) to a double. A value too large for a double is no
