@@ -29,6 +29,8 @@ struct TAppDialogs {
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
     std::function<QString(QWidget* parent, const TFileDialogSpec& dialogSpec)> ChooseFile;
+    // The Solver dialog: true when the user confirmed new tolerances.
+    std::function<bool(QWidget* parent, double& relTol, double& absTol)> EditTolerances;
 };
 
 // The functions in force; assign members to replace them, clear to restore.
@@ -38,6 +40,12 @@ void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
 bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
 QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec);
+
+// The small "Solver" dialog with the relative and absolute tolerance of the
+// adaptive methods. OK takes both only when both are positive numbers (else
+// the error is shown and the dialog stays); Cancel changes nothing. True when
+// the tolerances were taken.
+bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol);
 
 // "Text|*.ini|All Files|*.*" as a Qt name filter list ("Text (*.ini)", ...).
 QStringList QtNameFilters(const QString& filter);

@@ -7,31 +7,38 @@
 TSolver::TSolver() = default;
 TSolver::~TSolver() = default;
 
+namespace {
+
+std::unique_ptr<TStepper> MakeStepper(TSolverMethod method, TRateLaws& rates) {
+    switch (method) {
+    case sm_RK4:
+        return std::make_unique<TRK4Stepper>(rates);
+    case sm_RK45:
+        return std::make_unique<TDormandPrinceStepper>(rates);
+    default:
+        return std::make_unique<TBDFStepper>(rates);
+    }
+}
+
+} // namespace
+
+// The rate laws come last: a method that cannot be made leaves the solver
+// detached, not pointing at a stepper that is gone.
 void TSolver::Attach(const TRateLaws& rates, const TSolverSettings& settings) {
-    rates_ = rates;
-    settings_ = settings;
-    if (settings.Method == sm_Euler) {
-        stepper_ = &euler_;
-    } else {
+    Detach();
+    stepper_ = &euler_;
+    if (settings.Method != sm_Euler) {
         if (!other_ || otherMethod_ != settings.Method) {
             other_.reset();
-            switch (settings.Method) {
-            case sm_RK4:
-                other_ = std::make_unique<TRK4Stepper>(rates_);
-                break;
-            case sm_RK45:
-                other_ = std::make_unique<TDormandPrinceStepper>(rates_);
-                break;
-            default:
-                other_ = std::make_unique<TBDFStepper>(rates_);
-                break;
-            }
+            other_ = MakeStepper(settings.Method, rates_);
             otherMethod_ = settings.Method;
         }
         stepper_ = other_.get();
     }
+    settings_ = settings;
     euler_.Restart(settings);
     stepper_->Restart(settings);
+    rates_ = rates;
 }
 
 void TSolver::Detach() {
