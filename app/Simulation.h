@@ -59,6 +59,10 @@ public:
     // of its value.
     bool EulerStepTooLarge() const { return solver_.EulerStepTooLarge(); }
 
+    // Evaluations of both rate laws at one state since the last Bind: the
+    // work of the method.
+    long long Evaluations() const { return solver_.Evaluations(); }
+
 private:
     void BindParameters(std::vector<ParameterRow>& rows);
 
