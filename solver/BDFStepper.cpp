@@ -4,8 +4,17 @@
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
 
-#include <cstdlib>
 #include <new>
+
+namespace {
+
+const TSundialsStepper::TFlags kFlags{CV_TOO_MUCH_WORK,      CV_TOO_MUCH_ACC, CV_ERR_FAILURE,
+                                      CV_CONV_FAILURE,       CV_TOO_CLOSE,    CV_ILL_INPUT,
+                                      CVodeGetReturnFlagName};
+
+} // namespace
+
+TBDFStepper::TBDFStepper(TRateLaws& rates) : TSundialsStepper(rates, kFlags) {}
 
 void TBDFStepper::Init(double t0) {
     if (memory_) {
@@ -27,27 +36,4 @@ void TBDFStepper::Init(double t0) {
 
 int TBDFStepper::Evolve(double tout, double& reached) {
     return CVode(memory_.get(), tout, y_.get(), &reached, CV_NORMAL);
-}
-
-std::string TBDFStepper::Reason(int flag) const {
-    switch (flag) {
-    case CV_TOO_MUCH_WORK:
-        return "too many internal steps";
-    case CV_TOO_MUCH_ACC:
-        return "tolerances too small";
-    case CV_ERR_FAILURE:
-        return "step size too small";
-    case CV_CONV_FAILURE:
-        return "Newton iteration failed to converge";
-    case CV_TOO_CLOSE:
-        return "time step too small";
-    case CV_ILL_INPUT:
-        return "invalid tolerances";
-    default: {
-        char* name = CVodeGetReturnFlagName(flag);
-        std::string text = name ? name : "unknown failure";
-        std::free(name);
-        return text;
-    }
-    }
 }

@@ -8,12 +8,11 @@
 // with a dense linear solver on a difference-quotient Jacobian.
 class TBDFStepper final : public TSundialsStepper {
 public:
-    using TSundialsStepper::TSundialsStepper;
+    explicit TBDFStepper(TRateLaws& rates);
 
 protected:
     void Init(double t0) override;
     int Evolve(double tout, double& reached) override;
-    std::string Reason(int flag) const override;
 
 private:
     // Freed in reverse: the integrator before the solver and matrix it uses.

@@ -1,7 +1,16 @@
 #include "DormandPrinceStepper.h"
 
-#include <cstdlib>
 #include <new>
+
+namespace {
+
+const TSundialsStepper::TFlags kFlags{ARK_TOO_MUCH_WORK,       ARK_TOO_MUCH_ACC, ARK_ERR_FAILURE,
+                                      ARK_CONV_FAILURE,        ARK_TOO_CLOSE,    ARK_ILL_INPUT,
+                                      ERKStepGetReturnFlagName};
+
+} // namespace
+
+TDormandPrinceStepper::TDormandPrinceStepper(TRateLaws& rates) : TSundialsStepper(rates, kFlags) {}
 
 void TDormandPrinceStepper::Init(double t0) {
     if (memory_) {
@@ -19,25 +28,4 @@ void TDormandPrinceStepper::Init(double t0) {
 
 int TDormandPrinceStepper::Evolve(double tout, double& reached) {
     return ERKStepEvolve(memory_.get(), tout, y_.get(), &reached, ARK_NORMAL);
-}
-
-std::string TDormandPrinceStepper::Reason(int flag) const {
-    switch (flag) {
-    case ARK_TOO_MUCH_WORK:
-        return "too many internal steps";
-    case ARK_TOO_MUCH_ACC:
-        return "tolerances too small";
-    case ARK_ERR_FAILURE:
-        return "step size too small";
-    case ARK_TOO_CLOSE:
-        return "time step too small";
-    case ARK_ILL_INPUT:
-        return "invalid tolerances";
-    default: {
-        char* name = ERKStepGetReturnFlagName(flag);
-        std::string text = name ? name : "unknown failure";
-        std::free(name);
-        return text;
-    }
-    }
 }

@@ -8,12 +8,11 @@
 // with an embedded order-4 error estimate, from ARKODE's explicit stepper.
 class TDormandPrinceStepper final : public TSundialsStepper {
 public:
-    using TSundialsStepper::TSundialsStepper;
+    explicit TDormandPrinceStepper(TRateLaws& rates);
 
 protected:
     void Init(double t0) override;
     int Evolve(double tout, double& reached) override;
-    std::string Reason(int flag) const override;
 
 private:
     TSunMemory<ERKStepFree> memory_;

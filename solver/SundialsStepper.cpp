@@ -3,13 +3,15 @@
 #include "FloatText.h"
 
 #include <cmath>
+#include <cstdlib>
 #include <new>
 
 ESolverError SolverStopped(double reached, const std::string& why) {
     return ESolverError(FormatMessage("Solver stopped at t = %s: %s", {FloatToText(reached), why}));
 }
 
-TSundialsStepper::TSundialsStepper(TRateLaws& rates) : TStepper(rates) {
+TSundialsStepper::TSundialsStepper(TRateLaws& rates, const TFlags& flags)
+    : TStepper(rates), flags_(flags) {
     SUNContext context = nullptr;
     if (SUNContext_Create(nullptr, &context) != 0) throw std::bad_alloc();
     context_.reset(context);
@@ -24,6 +26,19 @@ void TSundialsStepper::Restart(const TSolverSettings& settings) {
 
 void TSundialsStepper::Check(int flag, double t0) const {
     if (flag < 0) throw SolverStopped(t0, Reason(flag));
+}
+
+std::string TSundialsStepper::Reason(int flag) const {
+    if (flag == flags_.tooMuchWork) return "too many internal steps";
+    if (flag == flags_.tooMuchAccuracy) return "tolerances too small";
+    if (flag == flags_.errorTestFailure) return "step size too small";
+    if (flag == flags_.convergenceFailure) return "Newton iteration failed to converge";
+    if (flag == flags_.tooClose) return "time step too small";
+    if (flag == flags_.illegalInput) return "invalid tolerances";
+    char* name = flags_.name(flag);
+    std::string text = name ? name : "unknown failure";
+    std::free(name);
+    return text;
 }
 
 int TSundialsStepper::Rhs(double, N_Vector y, N_Vector ydot, void* self) noexcept {

@@ -19,7 +19,18 @@ class TSundialsStepper : public TStepper {
 public:
     static constexpr long kMaxInternalSteps = 100000;
 
-    explicit TSundialsStepper(TRateLaws& rates);
+    // A module's return flags that end an output step, and its flag names.
+    struct TFlags {
+        int tooMuchWork;
+        int tooMuchAccuracy;
+        int errorTestFailure;
+        int convergenceFailure;
+        int tooClose;
+        int illegalInput;
+        char* (*name)(long flag);
+    };
+
+    TSundialsStepper(TRateLaws& rates, const TFlags& flags);
 
     void Step(double& t, double dt, double& n1, double& n2) final;
     void Restart(const TSolverSettings& settings) final;
@@ -31,11 +42,11 @@ protected:
     // Integrates to tout into the state vector: the library's flag, and the
     // time it reached.
     virtual int Evolve(double tout, double& reached) = 0;
-    // The reason for a failure flag, as the message shows it.
-    virtual std::string Reason(int flag) const = 0;
 
-    // A refused set-up call ends the start with the library's flag name.
+    // A refused set-up call ends the start with the reason.
     void Check(int flag, double t0) const;
+    // The reason for a failure flag, as the message shows it.
+    std::string Reason(int flag) const;
 
     // The right-hand side and error handler handed to the library; `self` is
     // the stepper. A fault is kept and reported after the library returns:
@@ -43,6 +54,7 @@ protected:
     static int Rhs(double t, N_Vector y, N_Vector ydot, void* self) noexcept;
     static void Quiet(int, const char*, const char*, char*, void*) noexcept {}
 
+    const TFlags& flags_;
     TSolverSettings settings_;
     TSunContext context_;
     TSunVector y_;

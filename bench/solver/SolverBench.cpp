@@ -166,36 +166,38 @@ const struct {
 // output step whatever the tolerance, and equal work is 1E-14 here.
 const int kTolerances[] = {4, 6, 8, 10, 12, 14};
 
+// The two models, ours and the peer's run of each at the same step (0: the
+// example's) and span.
+const struct {
+    const char* name;
+    void (*ours)(benchmark::State&, TSolverSettings);
+    double dt;
+    double total;
+} kModels[] = {{"lotka-volterra", AccuracyLotkaVolterra, 0, 100},
+               {"stiff", AccuracyStiff, 0.001, 10}};
+
 void RegisterAccuracy() {
     for (const auto& m : kMethods) {
         const bool adaptive = m.method == sm_RK45 || m.method == sm_BDF;
         for (int tol : kTolerances) {
             if (!adaptive && tol != 6) continue;
             const std::string suffix = adaptive ? "/rtol:1E-" + std::to_string(tol) : "";
-            const std::string name = MethodName(m.method);
             const TSolverSettings settings = Settings(m.method, tol);
-            benchmark::RegisterBenchmark(
-                ("accuracy/" + name + "/lotka-volterra" + suffix).c_str(),
-                [settings](benchmark::State& s) { AccuracyLotkaVolterra(s, settings); })
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(
-                ("accuracy/xppaut-" + std::string(m.peer) + "/lotka-volterra" + suffix).c_str(),
-                [m, tol](benchmark::State& s) {
-                    AccuracyXppaut(s, "lotka-volterra", m.peer, Example().dt, 100, tol);
-                })
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(1);
-            benchmark::RegisterBenchmark(
-                ("accuracy/" + name + "/stiff" + suffix).c_str(),
-                [settings](benchmark::State& s) { AccuracyStiff(s, settings); })
-                ->Unit(benchmark::kMillisecond);
-            benchmark::RegisterBenchmark(
-                ("accuracy/xppaut-" + std::string(m.peer) + "/stiff" + suffix).c_str(),
-                [m, tol](benchmark::State& s) {
-                    AccuracyXppaut(s, "stiff", m.peer, 0.001, 10, tol);
-                })
-                ->Unit(benchmark::kMillisecond)
-                ->Iterations(1);
+            for (const auto& model : kModels) {
+                const std::string tail = std::string("/") + model.name + suffix;
+                benchmark::RegisterBenchmark(
+                    ("accuracy/" + MethodName(m.method) + tail).c_str(),
+                    [settings, &model](benchmark::State& s) { model.ours(s, settings); })
+                    ->Unit(benchmark::kMillisecond);
+                benchmark::RegisterBenchmark(
+                    ("accuracy/xppaut-" + std::string(m.peer) + tail).c_str(),
+                    [m, tol, &model](benchmark::State& s) {
+                        const double dt = model.dt > 0 ? model.dt : Example().dt;
+                        AccuracyXppaut(s, model.name, m.peer, dt, model.total, tol);
+                    })
+                    ->Unit(benchmark::kMillisecond)
+                    ->Iterations(1);
+            }
         }
     }
 }
