@@ -58,25 +58,32 @@ void Publish(benchmark::State& state, const TAccuracy& a) {
     state.counters["evals_per_step"] = a.evalsPerStep;
 }
 
-// Runs `steps` output steps, `measure` giving the error at each; a solver
-// failure ends the run with an infinite error.
+// Runs the model from its first state for `steps` output steps, `measure`
+// giving the error at each, and publishes the result. A solver failure ends
+// the run with an infinite error and its message as the label.
 template <typename Measure>
-TAccuracy Run(TSimulation& sim, long steps, Measure measure, long long& evaluations,
-              std::string& failure) {
+void Accuracy(benchmark::State& state, const TModel& model, const TSolverSettings& settings,
+              long steps, Measure measure) {
     TAccuracy a;
-    try {
-        for (long i = 0; i < steps; ++i) {
-            sim.Step();
-            a.error = measure(sim);
-            a.maxError = std::max(a.maxError, a.error);
+    std::string failure;
+    for (auto _ : state) {
+        TSimulation sim;
+        Bind(sim, model, settings);
+        a = TAccuracy{};
+        try {
+            for (long i = 0; i < steps; ++i) {
+                sim.Step();
+                a.error = measure(sim);
+                a.maxError = std::max(a.maxError, a.error);
+            }
+        } catch (const std::exception& e) {
+            failure = e.what();
+            a.error = a.maxError = INFINITY;
         }
-    } catch (const std::exception& e) {
-        failure = e.what();
-        a.error = a.maxError = INFINITY;
+        a.evalsPerStep = static_cast<double>(sim.Evaluations()) / static_cast<double>(steps);
     }
-    evaluations = sim.Evaluations();
-    a.evalsPerStep = static_cast<double>(evaluations) / static_cast<double>(steps);
-    return a;
+    Publish(state, a);
+    if (!failure.empty()) state.SetLabel(failure);
 }
 
 // Lotka-Volterra of the example over t = 0..100: the relative drift of the
@@ -87,48 +94,24 @@ void AccuracyLotkaVolterra(benchmark::State& state, TSolverSettings settings) {
     for (const ParameterRow& row : model.rows)
         if (!row.name.empty()) p[row.name] = TextToFloat(row.value);
     const double a = p["a"], b = p["b"], c = p["c"], d = p["d"];
-    const auto V = [&](double n1, double n2) {
+    const auto V = [=](double n1, double n2) {
         return d * n1 - c * std::log(n1) + b * n2 - a * std::log(n2);
     };
     const double v0 = V(model.N1, model.N2);
-    const long steps = std::lround(100 / model.dt);
-    TAccuracy result;
-    std::string failure;
-    for (auto _ : state) {
-        TSimulation sim;
-        Bind(sim, model, settings);
-        long long evaluations = 0;
-        result = Run(
-            sim, steps, [&](const TSimulation& s) { return std::fabs((V(s.N1, s.N2) - v0) / v0); },
-            evaluations, failure);
-    }
-    Publish(state, result);
-    if (!failure.empty()) state.SetLabel(failure);
+    Accuracy(state, model, settings, std::lround(100 / model.dt),
+             [&](const TSimulation& s) { return std::fabs((V(s.N1, s.N2) - v0) / v0); });
 }
 
 // The stiff linear model from (1, 1) over t = 0..10 at output steps of 0.001,
 // against N1 = (1 - 1/999) e^-1000t + e^-t / 999, N2 = e^-t (relative error,
 // absolute below 1E-3).
 void AccuracyStiff(benchmark::State& state, TSolverSettings settings) {
-    const TModel model = StiffModel(0.001);
-    const auto exact1 = [](double t) {
-        return (1 - 1.0 / 999) * std::exp(-1000 * t) + std::exp(-t) / 999;
-    };
-    const auto Error = [&](const TSimulation& s) {
-        const double e1 = exact1(s.t), e2 = std::exp(-s.t);
+    Accuracy(state, StiffModel(0.001), settings, 10000, [](const TSimulation& s) {
+        const double e1 = (1 - 1.0 / 999) * std::exp(-1000 * s.t) + std::exp(-s.t) / 999;
+        const double e2 = std::exp(-s.t);
         return std::max(std::fabs(s.N1 - e1) / std::max(e1, 1E-3),
                         std::fabs(s.N2 - e2) / std::max(e2, 1E-3));
-    };
-    TAccuracy result;
-    std::string failure;
-    for (auto _ : state) {
-        TSimulation sim;
-        Bind(sim, model, settings);
-        long long evaluations = 0;
-        result = Run(sim, 10000, Error, evaluations, failure);
-    }
-    Publish(state, result);
-    if (!failure.empty()) state.SetLabel(failure);
+    });
 }
 
 // XPPAUT on the same model, step and tolerances.
