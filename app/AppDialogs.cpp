@@ -58,7 +58,6 @@ QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
 }
 
 bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol) {
-    if (AppDialogs().EditTolerances) return AppDialogs().EditTolerances(parent, relTol, absTol);
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Solver"));
     auto* form = new QFormLayout(&dialog);

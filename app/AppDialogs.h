@@ -29,8 +29,6 @@ struct TAppDialogs {
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
     std::function<QString(QWidget* parent, const TFileDialogSpec& dialogSpec)> ChooseFile;
-    // The Solver dialog: true when the user confirmed new tolerances.
-    std::function<bool(QWidget* parent, double& relTol, double& absTol)> EditTolerances;
 };
 
 // The functions in force; assign members to replace them, clear to restore.
