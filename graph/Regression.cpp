@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <utility>
 
 namespace {
@@ -66,7 +67,8 @@ TRegressionResult Robust(const Points& points, double tolerance) {
     if (slopes.empty()) return r;
     SortValues(slopes);
     const TStatistics slopeStats = StatisticsOfSorted(slopes, tolerance);
-    r.Slope = slopeStats.Q50;
+    // The median, also of a single slope (whose statistics are too few).
+    r.Slope = LowerPositionValue(slopes, 1, 2);
     r.SlopeSpread = slopeStats.Spread;
 
     std::vector<double> intercepts;
@@ -214,6 +216,67 @@ void Exponential(const TRegressionSettings& s, Points& points) {
             i == 0 ? points[i].Y : alpha * points[i].Y + (1 - alpha) * points[i - 1].Fit;
 }
 
+// A sum of doubles kept exactly, as a list of non-overlapping parts in
+// ascending magnitude (each addition splits off what does not fit the larger
+// part). Taking a value out again is adding its negative, so a window sliding
+// over the points keeps its exact sum however far its values lie apart.
+// Values that are not finite are counted apart; the sum is then theirs.
+class TExactSum {
+public:
+    void Add(double v, int times = 1) {
+        if (std::isnan(v)) {
+            nans_ += times;
+        } else if (std::isinf(v)) {
+            (v > 0 ? positive_ : negative_) += times;
+        } else {
+            AddFinite(times > 0 ? v : -v);
+        }
+    }
+    // The exact sum rounded once, to nearest.
+    double Value() const {
+        if (nans_ > 0 || (positive_ > 0 && negative_ > 0))
+            return std::numeric_limits<double>::quiet_NaN();
+        if (positive_ > 0) return std::numeric_limits<double>::infinity();
+        if (negative_ > 0) return -std::numeric_limits<double>::infinity();
+        if (parts_.empty()) return 0;
+        std::size_t i = parts_.size() - 1;
+        double hi = parts_[i], lo = 0;
+        while (i > 0) {
+            const double x = hi, y = parts_[--i];
+            hi = x + y;
+            lo = y - (hi - x);
+            if (lo != 0) break;
+        }
+        // Half-way between two doubles, the parts below decide the direction.
+        if (i > 0 && ((lo < 0 && parts_[i - 1] < 0) || (lo > 0 && parts_[i - 1] > 0))) {
+            const double y = lo * 2, x = hi + y;
+            if (y == x - hi) hi = x;
+        }
+        return hi;
+    }
+
+private:
+    void AddFinite(double v) {
+        std::size_t kept = 0;
+        for (double part : parts_) {
+            if (std::fabs(v) < std::fabs(part)) std::swap(v, part);
+            const double hi = v + part;
+            const double lo = part - (hi - v);
+            if (lo != 0) parts_[kept++] = lo;
+            v = hi;
+        }
+        parts_.resize(kept);
+        parts_.push_back(v);
+    }
+
+    std::vector<double> parts_;
+    int nans_ = 0, positive_ = 0, negative_ = 0;
+};
+
+// Each Fit is the mean of the window ending at its point, from the exact sum
+// of the window, so that a large value leaving the window takes nothing of
+// the small ones with it. Near the largest double the values are summed
+// halved as often as the window needs (exact, but for the tiniest values).
 void RunningAverage(const TRegressionSettings& s, Points& points) {
     // The window is the whole part of 1/fraction; a fraction of 0 or below has
     // no window at all.
@@ -222,11 +285,17 @@ void RunningAverage(const TRegressionSettings& s, Points& points) {
     const std::size_t n = window >= static_cast<double>(points.size())
                               ? points.size()
                               : static_cast<std::size_t>(window);
-    double sum = 0;
+    double largest = 0;
+    for (const TDataPoint& p : points)
+        if (std::isfinite(p.Y)) largest = std::max(largest, std::fabs(p.Y));
+    const int down = largest * static_cast<double>(n) < std::numeric_limits<double>::max() / 2
+                         ? 0
+                         : std::ilogb(static_cast<double>(n)) + 2;
+    TExactSum sum;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        sum += points[i].Y;
-        if (i >= n) sum -= points[i - n].Y;
-        points[i].Fit = sum / static_cast<double>(std::min(i + 1, n));
+        sum.Add(std::ldexp(points[i].Y, -down));
+        if (i >= n) sum.Add(std::ldexp(points[i - n].Y, -down), -1);
+        points[i].Fit = std::ldexp(sum.Value() / static_cast<double>(std::min(i + 1, n)), down);
     }
 }
 

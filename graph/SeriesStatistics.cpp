@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 void SortValues(std::vector<double>& values) {
     std::stable_sort(values.begin(), values.end(),
@@ -31,6 +32,71 @@ double PositionValue(const std::vector<double>& sorted, int num, int den, bool u
     return (At(sorted, p - 1, upper) + At(sorted, p, upper)) / 2;
 }
 
+// The largest magnitude among the values, or not a number when one of them
+// is not finite.
+double LargestMagnitude(const std::vector<double>& values) {
+    double largest = 0;
+    for (double v : values) {
+        if (!std::isfinite(v)) return std::numeric_limits<double>::quiet_NaN();
+        largest = std::max(largest, std::fabs(v));
+    }
+    return largest;
+}
+
+// The exponent that brings a magnitude below 1 (0 for 0).
+int ExponentAbove(double magnitude) {
+    return magnitude > 0 ? std::ilogb(magnitude) + 1 : 0;
+}
+
+// Mean, spread, skew and kurtosis. Every value is scaled by a power of two
+// (exact) so that its magnitude lies below 1, and the deviations once more by
+// the power of two of the largest: their squares and fourth powers neither
+// overflow for values near 1E200 nor underflow for tiny ones. The mean gets
+// one correcting pass, the mean of the deviations from the first estimate, so
+// that equal values deviate by exactly nothing.
+void Moments(const std::vector<double>& values, TStatistics& s) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double largest = LargestMagnitude(values);
+    if (std::isnan(largest)) {
+        s.Spread = s.Skew = s.Kurtosis = nan;
+        return;
+    }
+    const double n = static_cast<double>(values.size());
+    const int k = ExponentAbove(largest);
+    double mean = 0;
+    for (double v : values)
+        mean += std::ldexp(v, -k);
+    mean /= n;
+    double drift = 0;
+    for (double v : values)
+        drift += std::ldexp(v, -k) - mean;
+    mean += drift / n;
+    s.Mean = std::ldexp(mean, k);
+
+    double widest = 0;
+    for (double v : values)
+        widest = std::max(widest, std::fabs(std::ldexp(v, -k) - mean));
+    const int e = ExponentAbove(widest);
+    double d2 = 0, d3 = 0, d4 = 0;
+    for (double v : values) {
+        const double d = std::ldexp(std::ldexp(v, -k) - mean, -e);
+        d2 += d * d;
+        d3 += d * d * d;
+        d4 += d * d * d * d;
+    }
+    const double spread = std::sqrt(d2 / (n - 1)); // in units of 2^(k + e)
+    s.Spread = std::ldexp(spread, k + e);
+    // A spread below the rounding unit of the largest value cannot be told
+    // from none.
+    if (!(s.Spread > std::numeric_limits<double>::epsilon() * largest)) {
+        s.Spread = 0;
+        s.Message = kNoDevianceMessage;
+        return;
+    }
+    s.Skew = d3 / (n * spread * spread * spread);
+    s.Kurtosis = d4 / (n * spread * spread * spread * spread) - 3;
+}
+
 } // namespace
 
 double LowerPositionValue(const std::vector<double>& sorted, int num, int den) {
@@ -56,25 +122,7 @@ TStatistics StatisticsOfSorted(const std::vector<double>& sorted, double toleran
         s.Failed = true;
         return s;
     }
-
-    // Deviations from the mean rather than Σv² − (Σv)²/n: the same value, but
-    // without the cancellation that turns near-equal values into a negative
-    // variance.
-    double d2 = 0, d3 = 0, d4 = 0;
-    for (double v : sorted) {
-        const double d = v - s.Mean;
-        d2 += d * d;
-        d3 += d * d * d;
-        d4 += d * d * d * d;
-    }
-    const double nd = static_cast<double>(n);
-    s.Spread = std::sqrt(d2 / (nd - 1));
-    if (d2 == 0) {
-        s.Message = kNoDevianceMessage;
-    } else {
-        s.Skew = d3 / (nd * s.Spread * s.Spread * s.Spread);
-        s.Kurtosis = d4 / (nd * s.Spread * s.Spread * s.Spread * s.Spread) - 3;
-    }
+    Moments(sorted, s);
 
     s.Q50 = LowerPositionValue(sorted, 1, 2);
     s.Q25 = LowerPositionValue(sorted, 1, 4);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,31 @@ TEST(Regression, RobustIgnoresAnOutlier) {
 
     Fixture three(rt_Robust, {{0, 0}, {1, 1}, {2, 10}}); // slopes 1, 5, 9
     EXPECT_DOUBLE_EQ(three.s.Slope(), 5);
+}
+
+TEST(Regression, RobustFitOfASingleQualifyingPairIsItsLine) {
+    const struct {
+        std::vector<std::pair<double, double>> points;
+        double tolerance;
+        double a, b;
+    } cases[] = {
+        {{{0, 1}, {1, 3}}, 0, 1, 2},
+        {{{0, 5}, {2, 1}}, 0, 5, -2},
+        // Two of the three pairs lie within the tolerance: one slope is left.
+        {{{0, 1}, {0.05, 1.1}, {0.1, 1.2}}, 0.07, 1, 2},
+    };
+    for (const auto& c : cases) {
+        TDataSeries s;
+        s.SetDuplicatesAllowed(true); // points within the tolerance stay apart
+        s.SetNumericalTolerance(c.tolerance);
+        s.SetRegressionType(rt_Robust);
+        for (auto [x, y] : c.points)
+            s.AddPoint(x, y);
+        s.CalcRegression();
+        EXPECT_NEAR(s.Slope(), c.b, 1e-12) << c.points.size() << " points";
+        EXPECT_NEAR(s.Intercept(), c.a, 1e-12) << c.points.size() << " points";
+        EXPECT_EQ(s.SlopeSpread(), 0);
+    }
 }
 
 TEST(Regression, RobustRefusesMorePairsThanItCanKeep) {
@@ -183,6 +209,39 @@ TEST(Regression, RunningAverageOverTheWindow) {
     EXPECT_DOUBLE_EQ(f.Fits()[3], 1.5);
     EXPECT_DOUBLE_EQ(f.Fits()[19], 9.5);
     EXPECT_DOUBLE_EQ(f.Fits()[24], 14.5);
+}
+
+TEST(Regression, RunningAverageOfEveryWindowIsExactToRounding) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::vector<double> ys;
+        double fraction; // the window is the whole part of its inverse
+        std::vector<double> fits;
+    } cases[] = {
+        {{1e20, 1, 1, 1}, 0.5, {1e20, 5e19, 1, 1}},
+        {{1, 1e20, -1e20, 1, 1}, 0.3, {1, 5e19, 1.0 / 3, 1.0 / 3, (-1e20 + 2) / 3}},
+        // A value that is not a number or infinite spoils only its own windows.
+        {{1, nan, 1, 1}, 0.5, {1, nan, nan, 1}},
+        {{1, inf, 1, 1}, 0.5, {1, inf, inf, 1}},
+        {{-inf, inf, 2, 4}, 0.5, {-inf, nan, inf, 3}},
+        // Near the largest double the sum of a window does not fit, its mean does.
+        {{1.5e308, 1.7e308, -1.7e308}, 0.5, {1.5e308, 1.5e308 / 2 + 1.7e308 / 2, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::pair<double, double>> points;
+        for (std::size_t i = 0; i < c.ys.size(); ++i)
+            points.emplace_back(static_cast<double>(i), c.ys[i]);
+        Fixture f(rt_RunningAverage, points, c.fraction);
+        const std::vector<double> fits = f.Fits();
+        ASSERT_EQ(fits.size(), c.fits.size());
+        for (std::size_t i = 0; i < fits.size(); ++i) {
+            if (std::isnan(c.fits[i]))
+                EXPECT_TRUE(std::isnan(fits[i])) << c.ys[0] << " window " << i;
+            else
+                EXPECT_EQ(fits[i], c.fits[i]) << c.ys[0] << " window " << i;
+        }
+    }
 }
 
 TEST(Regression, ErrorsAndTheStaleFlag) {
