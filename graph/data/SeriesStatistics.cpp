@@ -1,7 +1,5 @@
 #include "SeriesStatistics.h"
 
-#include "DataSeries.h"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -147,27 +145,25 @@ TStatistics StatisticsOfSorted(const std::vector<double>& sorted, double toleran
     return s;
 }
 
-TStatistics TDataSeries::XStatistics() {
-    if (!statsValid_[0]) {
+TStatistics XStatistics(TDataSeries& series) {
+    if (!series.StatisticsValid(0)) {
         std::vector<double> xs;
-        xs.reserve(points_.size());
-        for (const TDataPoint& p : points_)
+        xs.reserve(series.Points().size());
+        for (const TDataPoint& p : series.Points())
             xs.push_back(p.X);
-        statistics_[0] = StatisticsOfSorted(xs, tolerance_);
-        statsValid_[0] = true;
+        series.SetStatistics(0, StatisticsOfSorted(xs, series.NumericalTolerance()));
     }
-    return statistics_[0];
+    return series.Statistics(0);
 }
 
-TStatistics TDataSeries::YStatistics() {
-    if (!statsValid_[1]) {
+TStatistics YStatistics(TDataSeries& series) {
+    if (!series.StatisticsValid(1)) {
         std::vector<double> ys;
-        ys.reserve(points_.size());
-        for (const TDataPoint& p : points_)
+        ys.reserve(series.Points().size());
+        for (const TDataPoint& p : series.Points())
             ys.push_back(p.Y);
         SortValues(ys);
-        statistics_[1] = StatisticsOfSorted(ys, tolerance_);
-        statsValid_[1] = true;
+        series.SetStatistics(1, StatisticsOfSorted(ys, series.NumericalTolerance()));
     }
-    return statistics_[1];
+    return series.Statistics(1);
 }

@@ -15,7 +15,7 @@ TStatistics YStatsOf(const std::vector<double>& ys, double tolerance = 0) {
     double x = 0;
     for (double y : ys)
         s.AddPoint(x++, y);
-    return s.YStatistics();
+    return YStatistics(s);
 }
 
 TEST(SeriesStatistics, FourValuesGiveMeanSpreadAndMiddlePositions) {
@@ -141,17 +141,17 @@ TEST(SeriesStatistics, CachedUntilThePointsChange) {
     s.AddPoint(1, 10);
     s.AddPoint(2, 20);
     EXPECT_FALSE(s.StatisticsValid(1));
-    EXPECT_DOUBLE_EQ(s.YStatistics().Mean, 15);
+    EXPECT_DOUBLE_EQ(YStatistics(s).Mean, 15);
     EXPECT_TRUE(s.StatisticsValid(1));
-    EXPECT_DOUBLE_EQ(s.XStatistics().Mean, 1.5);
+    EXPECT_DOUBLE_EQ(XStatistics(s).Mean, 1.5);
 
     s.AddPoint(3, 60);
     EXPECT_FALSE(s.StatisticsValid(0));
-    EXPECT_DOUBLE_EQ(s.YStatistics().Mean, 30);
-    EXPECT_DOUBLE_EQ(s.XStatistics().Total, 6);
+    EXPECT_DOUBLE_EQ(YStatistics(s).Mean, 30);
+    EXPECT_DOUBLE_EQ(XStatistics(s).Total, 6);
 
     s.Clear();
-    EXPECT_EQ(s.YStatistics().Count, 0);
+    EXPECT_EQ(YStatistics(s).Count, 0);
 }
 
 } // namespace

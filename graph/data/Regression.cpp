@@ -1,6 +1,5 @@
 #include "Regression.h"
 
-#include "DataSeries.h"
 #include "SeriesStatistics.h"
 
 #include <algorithm>
@@ -11,21 +10,23 @@
 
 namespace {
 
-using Points = std::vector<TDataPoint>;
+using Points = std::span<TDataPoint>;
+using ConstPoints = std::span<const TDataPoint>;
+using Curve = std::vector<TDataPoint>;
 
-bool XHasSpread(const Points& points) {
+bool XHasSpread(ConstPoints points) {
     for (const TDataPoint& p : points)
         if (p.X != points.front().X) return true;
     return false;
 }
 
-void WritePolynomial(Points& points, const TRegressionResult& r) {
+void WritePolynomial(Points points, const TRegressionResult& r) {
     for (TDataPoint& p : points)
         p.Fit = r.Intercept + r.Slope * p.X + r.Curvature * p.X * p.X;
 }
 
 // The means of x and of y.
-std::pair<double, double> Means(const Points& points) {
+std::pair<double, double> Means(ConstPoints points) {
     double mx = 0, my = 0;
     for (const TDataPoint& p : points) {
         mx += p.X;
@@ -37,7 +38,7 @@ std::pair<double, double> Means(const Points& points) {
 
 // Least squares in deviations from the means: the textbook sums
 // nΣxy − ΣxΣy lose every digit when x lies far from 0 (times as days).
-TRegressionResult Linear(const Points& points) {
+TRegressionResult Linear(ConstPoints points) {
     TRegressionResult r;
     if (points.size() < 2 || !XHasSpread(points)) return r;
     const auto [mx, my] = Means(points);
@@ -53,7 +54,7 @@ TRegressionResult Linear(const Points& points) {
 
 // The median of the slopes of all pairs, then the median of the residual
 // intercepts.
-TRegressionResult Robust(const Points& points, double tolerance) {
+TRegressionResult Robust(ConstPoints points, double tolerance) {
     TRegressionResult r;
     if (points.size() < 2 || !XHasSpread(points)) return r;
     const auto n = static_cast<std::int64_t>(points.size());
@@ -85,7 +86,7 @@ TRegressionResult Robust(const Points& points, double tolerance) {
 // The least-squares parabola, solved in t = x − x̄ and carried back to x, which
 // keeps the normal equations well-conditioned. With fewer than three distinct
 // abscissae no parabola is determined; the least-squares line is the fit then.
-TRegressionResult Quadratic(const Points& points) {
+TRegressionResult Quadratic(ConstPoints points) {
     TRegressionResult r;
     if (points.size() < 3 || !XHasSpread(points)) return r;
     const double n = static_cast<double>(points.size());
@@ -132,7 +133,7 @@ int CurveSteps(const TRegressionSettings& s) {
 // A cubic spline through every point: the second derivatives from the
 // tridiagonal sweep, natural ends for a fraction above 0.99e30, else both ends
 // clamped to the first derivative `Fraction`.
-void Spline(const TRegressionSettings& s, const Points& points, Points& curve) {
+void Spline(const TRegressionSettings& s, ConstPoints points, Curve& curve) {
     curve.clear();
     const std::size_t n = points.size();
     if (s.DuplicatesAllowed || s.Steps <= 0 || n < 2) return;
@@ -181,7 +182,7 @@ void Spline(const TRegressionSettings& s, const Points& points, Points& curve) {
 
 // A locally weighted line at each evaluation point: abscissae mapped into
 // [1, 2], weights e^t / (t³ + α) by the mapped distance t.
-void LocalWeighted(const TRegressionSettings& s, const Points& points, Points& curve) {
+void LocalWeighted(const TRegressionSettings& s, ConstPoints points, Curve& curve) {
     curve.clear();
     if (s.Steps <= 0 || points.empty()) return;
     const double xMin = points.front().X, xMax = points.back().X;
@@ -209,7 +210,7 @@ void LocalWeighted(const TRegressionSettings& s, const Points& points, Points& c
     });
 }
 
-void Exponential(const TRegressionSettings& s, Points& points) {
+void Exponential(const TRegressionSettings& s, Points points) {
     const double alpha = s.Fraction;
     for (std::size_t i = 0; i < points.size(); ++i)
         points[i].Fit =
@@ -277,7 +278,7 @@ private:
 // of the window, so that a large value leaving the window takes nothing of
 // the small ones with it. Near the largest double the values are summed
 // halved as often as the window needs (exact, but for the tiniest values).
-void RunningAverage(const TRegressionSettings& s, Points& points) {
+void RunningAverage(const TRegressionSettings& s, Points points) {
     // The window is the whole part of 1/fraction; a fraction of 0 or below has
     // no window at all.
     const double window = s.Fraction > 0 ? std::trunc(1 / s.Fraction) : 0;
@@ -301,7 +302,7 @@ void RunningAverage(const TRegressionSettings& s, Points& points) {
 
 } // namespace
 
-TRegressionResult ComputeRegression(const TRegressionSettings& s, Points& points, Points& curve) {
+TRegressionResult ComputeRegression(const TRegressionSettings& s, Points points, Curve& curve) {
     TRegressionResult r;
     switch (s.Type) {
     case rt_None:
@@ -336,15 +337,14 @@ TRegressionResult ComputeRegression(const TRegressionSettings& s, Points& points
     return r;
 }
 
-void TDataSeries::CalcRegression() {
-    if (!regressionStale_) return;
-    // Cleared first: a computation that fails is not retried until the next change.
-    regressionStale_ = false;
+void CalcRegression(TDataSeries& series) {
+    if (!series.RegressionStale()) return;
+    series.SetRegressionStale(false);
     TRegressionSettings s;
-    s.Type = regressionType_;
-    s.Steps = regressionControlValue1_;
-    s.Fraction = regressionFraction_;
-    s.Tolerance = tolerance_;
-    s.DuplicatesAllowed = duplicatesAllowed_;
-    regression_ = ComputeRegression(s, points_, curve_);
+    s.Type = series.RegressionType();
+    s.Steps = series.RegressionControlValue1();
+    s.Fraction = series.RegressionFraction();
+    s.Tolerance = series.NumericalTolerance();
+    s.DuplicatesAllowed = series.DuplicatesAllowed();
+    series.SetRegressionResult(ComputeRegression(s, series.PointsForFit(), series.Curve()));
 }
