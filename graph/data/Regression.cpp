@@ -224,15 +224,8 @@ void Exponential(const TRegressionSettings& s, Points points) {
 // Values that are not finite are counted apart; the sum is then theirs.
 class TExactSum {
 public:
-    void Add(double v, int times = 1) {
-        if (std::isnan(v)) {
-            nans_ += times;
-        } else if (std::isinf(v)) {
-            (v > 0 ? positive_ : negative_) += times;
-        } else {
-            AddFinite(times > 0 ? v : -v);
-        }
-    }
+    void Add(double v) { Count(v, 1); }
+    void Remove(double v) { Count(v, -1); }
     // The exact sum rounded once, to nearest.
     double Value() const {
         if (nans_ > 0 || (positive_ > 0 && negative_ > 0))
@@ -257,6 +250,15 @@ public:
     }
 
 private:
+    void Count(double v, int sign) {
+        if (std::isnan(v)) {
+            nans_ += sign;
+        } else if (std::isinf(v)) {
+            (v > 0 ? positive_ : negative_) += sign;
+        } else {
+            AddFinite(sign * v);
+        }
+    }
     void AddFinite(double v) {
         std::size_t kept = 0;
         for (double part : parts_) {
@@ -295,7 +297,7 @@ void RunningAverage(const TRegressionSettings& s, Points points) {
     TExactSum sum;
     for (std::size_t i = 0; i < points.size(); ++i) {
         sum.Add(std::ldexp(points[i].Y, -down));
-        if (i >= n) sum.Add(std::ldexp(points[i - n].Y, -down), -1);
+        if (i >= n) sum.Remove(std::ldexp(points[i - n].Y, -down));
         points[i].Fit = std::ldexp(sum.Value() / static_cast<double>(std::min(i + 1, n)), down);
     }
 }

@@ -143,12 +143,10 @@ TEST(GraphStatistics, DrawnByTheGraphThatIsGivenThePainter) {
     for (bool given : {false, true}) {
         TPlotGraph g;
         g.resize(300, 200);
-        g.XAxis().SetMin(0);
-        g.XAxis().SetMax(10);
-        g.YAxis().SetMin(0);
-        g.YAxis().SetMax(10);
-        g.XAxis().SetGridlines(false);
-        g.YAxis().SetGridlines(false);
+        for (TAxis* axis : {&g.XAxis(), &g.YAxis()}) {
+            axis->SetMin(0);
+            axis->SetMax(10);
+        }
         if (given) g.StatisticsPainter = DrawSeriesStatistics;
         TSeries& s = g.GetSeries(1);
         s.SetShowLine(false);
