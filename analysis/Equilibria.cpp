@@ -191,16 +191,13 @@ bool Crossing(const TSegment& p, const TSegment& q, TPoint& at) {
     return true;
 }
 
+// Both signs (0 counting as either) at the four corners, none a fault.
 bool ChangesSign(const TRateGrid& g, int which, int i, int j) {
-    const double f[4] = {g.At(which, i, j), g.At(which, i + 1, j), g.At(which, i + 1, j + 1),
-                         g.At(which, i, j + 1)};
-    bool below = false, above = false;
-    for (double v : f) {
-        if (!std::isfinite(v)) return false;
-        below |= v <= 0;
-        above |= v >= 0;
-    }
-    return below && above;
+    const int n0 = g.Node(i, j), n3 = g.Node(i, j + 1);
+    const unsigned char any =
+        g.Flags(which, n0) | g.Flags(which, n0 + 1) | g.Flags(which, n3) | g.Flags(which, n3 + 1);
+    return !(any & TRateGrid::kFault) && (any & TRateGrid::kNotNegative) &&
+           (any & TRateGrid::kNotPositive);
 }
 
 } // namespace

@@ -17,42 +17,60 @@ constexpr double kRootShare = 1.0 / 32768; // 2^-15
 
 // A point where one rate crosses zero on a grid edge.
 struct TCrossing {
-    enum TState : unsigned char { kUnknown, kPoint, kRefused };
+    enum TState : unsigned char { kPoint, kRefused };
     double n1 = 0;
     double n2 = 0;
     int node = -1; // the grid node when the crossing is a node of exact 0
-    TState state = kUnknown;
+    int row = -1;  // the grid row of the edge this holds (-1: none yet)
+    TState state = kPoint;
 };
 
-// Traces one rate's zero set cell by cell. Crossings are kept per edge, so
-// the two cells beside an edge use the same point and the bisection runs once.
+// Traces one rate's zero set cell by cell, row by row. Crossings are kept
+// per edge while the two cells beside it are traced, so both use the same
+// point and the bisection runs once; only two rows of them are held.
 class TTracer {
 public:
     TTracer(const TRateGrid& grid, int which, std::vector<TSegment>& out, std::vector<int>& cells)
         : g_(grid), which_(which), nc_(grid.Columns()), nr_(grid.Rows()), out_(out), cells_(cells),
-          horizontal_(std::size_t(nc_) * std::size_t(nr_ + 1)),
-          vertical_(std::size_t(nc_ + 1) * std::size_t(nr_)) {}
+          below_(std::size_t(nc_)), above_(std::size_t(nc_)), sides_(std::size_t(nc_ + 1)) {}
 
     void Run() {
-        for (int j = 0; j < nr_; ++j)
+        for (int j = 0; j < nr_; ++j) {
+            row_ = j;
             for (int i = 0; i < nc_; ++i)
                 Cell(i, j);
+            std::swap(below_, above_);
+        }
         ZeroEdges();
     }
 
 private:
     double F(int i, int j) const { return g_.At(which_, i, j); }
+    unsigned char Flags(int node) const { return g_.Flags(which_, node); }
+    bool Zero(int i, int j) const {
+        constexpr unsigned char zero = TRateGrid::kNotNegative | TRateGrid::kNotPositive;
+        return (Flags(g_.Node(i, j)) & zero) == zero;
+    }
 
-    // The edge from node (i, j) to node (i + 1, j).
+    // The edge from node (i, j) to node (i + 1, j), j being the row traced or
+    // the one above it.
     const TCrossing& Horizontal(int i, int j) {
-        TCrossing& c = horizontal_[std::size_t(j) * std::size_t(nc_) + std::size_t(i)];
-        if (c.state == TCrossing::kUnknown) Refine(c, i, j, i + 1, j);
+        TCrossing& c = (j == row_ ? below_ : above_)[std::size_t(i)];
+        if (c.row != j) {
+            c = {};
+            c.row = j;
+            Refine(c, i, j, i + 1, j);
+        }
         return c;
     }
-    // The edge from node (i, j) to node (i, j + 1).
+    // The edge from node (i, j) to node (i, j + 1) in the row traced.
     const TCrossing& Vertical(int i, int j) {
-        TCrossing& c = vertical_[std::size_t(j) * std::size_t(nc_ + 1) + std::size_t(i)];
-        if (c.state == TCrossing::kUnknown) Refine(c, i, j, i, j + 1);
+        TCrossing& c = sides_[std::size_t(i)];
+        if (c.row != j) {
+            c = {};
+            c.row = j;
+            Refine(c, i, j, i, j + 1);
+        }
         return c;
     }
 
@@ -97,13 +115,13 @@ private:
     }
 
     void Cell(int i, int j) {
-        const double f[4] = {F(i, j), F(i + 1, j), F(i + 1, j + 1), F(i, j + 1)};
-        int code = 0;
-        for (int k = 0; k < 4; ++k) {
-            if (!std::isfinite(f[k])) return;
-            if (f[k] >= 0) code |= 1 << k;
-        }
+        const int n0 = g_.Node(i, j), n3 = g_.Node(i, j + 1);
+        const unsigned char s[4] = {Flags(n0), Flags(n0 + 1), Flags(n3 + 1), Flags(n3)};
+        if ((s[0] | s[1] | s[2] | s[3]) & TRateGrid::kFault) return;
+        constexpr int up = TRateGrid::kNotNegative;
+        const int code = (s[0] & up) | (s[1] & up) << 1 | (s[2] & up) << 2 | (s[3] & up) << 3;
         if (code == 0 || code == 15) return;
+        const double f[4] = {F(i, j), F(i + 1, j), F(i + 1, j + 1), F(i, j + 1)};
 
         // Edges in order round the cell: bottom (corners 0-1), right (1-2),
         // top (3-2), left (0-3).
@@ -189,7 +207,7 @@ private:
     void ZeroEdges() {
         for (int j = 0; j <= nr_; ++j)
             for (int i = 0; i < nc_; ++i) {
-                if (F(i, j) != 0 || F(i + 1, j) != 0) continue;
+                if (!Zero(i, j) || !Zero(i + 1, j)) continue;
                 if (!HasNonZeroCorner(i, j - 1) && !HasNonZeroCorner(i, j)) continue;
                 const double x0 = g_.N1At(i), x1 = g_.N1At(i + 1), y = g_.N2At(j);
                 if (SafeRate(g_.Model(), which_, 0.5 * (x0 + x1), y) != 0) continue;
@@ -198,7 +216,7 @@ private:
             }
         for (int j = 0; j < nr_; ++j)
             for (int i = 0; i <= nc_; ++i) {
-                if (F(i, j) != 0 || F(i, j + 1) != 0) continue;
+                if (!Zero(i, j) || !Zero(i, j + 1)) continue;
                 if (!HasNonZeroCorner(i - 1, j) && !HasNonZeroCorner(i, j)) continue;
                 const double x = g_.N1At(i), y0 = g_.N2At(j), y1 = g_.N2At(j + 1);
                 if (SafeRate(g_.Model(), which_, x, 0.5 * (y0 + y1)) != 0) continue;
@@ -213,8 +231,10 @@ private:
     const int nr_;
     std::vector<TSegment>& out_;
     std::vector<int>& cells_;
-    std::vector<TCrossing> horizontal_;
-    std::vector<TCrossing> vertical_;
+    int row_ = 0;
+    std::vector<TCrossing> below_; // the horizontal edges under the row traced
+    std::vector<TCrossing> above_; // and over it
+    std::vector<TCrossing> sides_; // the vertical edges of the row traced
 };
 
 } // namespace

@@ -22,3 +22,10 @@ struct TPlaneRect {
     // of positions in the rectangle refer to.
     double Extent() const { return std::max(Width(), Height()); }
 };
+
+// Where equilibria are looked for when no range is given: 0 to 10 × the
+// larger of 1 and the two start densities, on both axes.
+inline TPlaneRect DefaultBox(double N1, double N2) {
+    const double top = 10 * std::fmax(1.0, std::fmax(N1, N2));
+    return {0, top, 0, top};
+}

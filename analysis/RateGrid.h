@@ -39,6 +39,15 @@ public:
     double At(int which, int i, int j) const { return values_[which][Node(i, j)]; }
     int Node(int i, int j) const { return j * (columns_ + 1) + i; }
 
+    // What the sampled rate at a node is, as bits, for the cell tests that
+    // would otherwise compare the same value once for each of its cells.
+    enum : unsigned char {
+        kNotNegative = 1, // >= 0
+        kNotPositive = 2, // <= 0 (with kNotNegative: exactly 0)
+        kFault = 4,       // not finite
+    };
+    unsigned char Flags(int which, int node) const { return flags_[which][std::size_t(node)]; }
+
     // True when the rate is finite at one node at least.
     bool AnyFinite(int which) const;
     // The median magnitude of the rate over the finite nodes: a size of the
@@ -52,4 +61,5 @@ private:
     int columns_;
     int rows_;
     std::array<std::vector<double>, 2> values_;
+    std::array<std::vector<unsigned char>, 2> flags_;
 };

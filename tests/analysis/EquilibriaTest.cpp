@@ -132,6 +132,19 @@ TEST(Equilibria, ClosedFormModels) {
     }
 }
 
+TEST(Equilibria, DefaultBox) {
+    const struct {
+        double n1, n2, top;
+    } cases[] = {{40, 9, 400}, {10, 15, 150}, {0.5, 0.2, 10}, {-3, 0, 10}, {NAN, 2, 20}};
+    for (const auto& c : cases) {
+        const TPlaneRect box = DefaultBox(c.n1, c.n2);
+        EXPECT_EQ(box.n1Min, 0);
+        EXPECT_EQ(box.n2Min, 0);
+        EXPECT_EQ(box.n1Max, c.top);
+        EXPECT_EQ(box.n2Max, c.top);
+    }
+}
+
 TEST(Equilibria, OnAnAxisExactlyOnIt) {
     // Newton lands on an axis equilibrium a rounding error or a denormal off
     // it (slowly, where an eigenvalue is 0); the result is put back on the
