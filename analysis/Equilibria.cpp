@@ -61,6 +61,7 @@ public:
 
     // Newton's method from `start`, kept when it converges inside the rectangle.
     void From(TPoint start) {
+        if (Crowded()) return;
         TPoint x = start;
         TSample s;
         if (!s.Take(grid_.Model(), x.n1, x.n2)) return;
@@ -97,8 +98,15 @@ public:
         Keep(x, s, merit);
     }
 
+    // More equilibria than isolated ones could be: a curve of them.
+    bool Crowded() const { return found_.size() > kMaxEquilibria; }
+
     TEquilibria Result() {
         TEquilibria result;
+        if (Crowded()) {
+            result.error = kNotIsolated;
+            return result;
+        }
         for (const TFound& f : found_) {
             TEquilibrium e;
             e.n1 = f.x.n1 + 0.0; // + 0.0: no negative zero
@@ -214,6 +222,10 @@ TEquilibria FindEquilibria(const TRateGrid& grid, const TNullclines& nullclines)
     }
     if (!grid.AnyFinite(0) || !grid.AnyFinite(1)) {
         result.error = kNowhereFinite;
+        return result;
+    }
+    if (grid.AllZero(0) || grid.AllZero(1)) {
+        result.error = kNotIsolated;
         return result;
     }
 

@@ -29,13 +29,19 @@ struct TEquilibria {
 inline constexpr const char* kNoDerivatives = "The rates give no derivatives";
 inline constexpr const char* kEmptyRange = "The range is empty";
 inline constexpr const char* kNowhereFinite = "The rates are not finite anywhere in the range";
+inline constexpr const char* kNotIsolated = "The equilibria are not isolated points";
+
+// More than this many equilibria in one range are taken for a curve of them.
+inline constexpr std::size_t kMaxEquilibria = 100;
 
 // Equilibria in the closed rectangle, by Newton's method with the model's
 // exact Jacobian, started from every grid cell (columns × rows) where both
 // rates change sign (a node value of 0 counts as either sign) and from every
 // crossing of the two rates' nullcline pieces. Results closer than 1E-9 of
 // the larger of their magnitude and the rectangle's extent are one. Faults at
-// single points and starts that do not converge are skipped silently.
+// single points and starts that do not converge are skipped silently. A rate
+// that is 0 at every grid node, or more than kMaxEquilibria equilibria (a
+// line of them), gives kNotIsolated and no points.
 TEquilibria FindEquilibria(TPlaneModel& model, const TPlaneRect& rect, int columns = 200,
                            int rows = 200);
 // The same on a grid already sampled, with its nullclines.

@@ -42,6 +42,12 @@ bool TRateGrid::AnyFinite(int which) const {
                        [](unsigned char f) { return !(f & kFault); });
 }
 
+bool TRateGrid::AllZero(int which) const {
+    return std::all_of(flags_[which].begin(), flags_[which].end(), [](unsigned char f) {
+        return (f & kFault) || (f & (kNotNegative | kNotPositive)) == (kNotNegative | kNotPositive);
+    });
+}
+
 double TRateGrid::TypicalSize(int which) const {
     // A median of evenly spread nodes is as good a size as that of all.
     constexpr std::size_t kSample = 4096;

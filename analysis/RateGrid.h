@@ -50,6 +50,8 @@ public:
 
     // True when the rate is finite at one node at least.
     bool AnyFinite(int which) const;
+    // True when the rate is exactly 0 at every node where it is finite.
+    bool AllZero(int which) const;
     // The median magnitude of the rate over the finite nodes: a size of the
     // rate that one pole's huge values do not distort; the largest magnitude
     // when most nodes are zero, and 0 when none is finite or all are zero.

@@ -218,6 +218,17 @@ TEST(Equilibria, SearchesThatCannotRunSayWhy) {
     TDualModel nowhere([](auto x, auto) { return sqrt(-1 - x * x); },
                        [](auto, auto y) { return y; });
     EXPECT_EQ(FindEquilibria(nowhere, {-1, 1, -1, 1}).error, kNowhereFinite);
+
+    // The rates the window starts with, and a line of equilibria at N2 = 0.5.
+    TDualModel zero([](auto x, auto) { return 0 * x; }, [](auto x, auto) { return 0 * x; });
+    TDualModel line([](auto x, auto y) { return (y - 0.5) * x; },
+                    [](auto x, auto y) { return (y - 0.5) * (1 + x); });
+    for (TPlaneModel* model :
+         {static_cast<TPlaneModel*>(&zero), static_cast<TPlaneModel*>(&line)}) {
+        const TEquilibria found = FindEquilibria(*model, {0, 1, 0, 1});
+        EXPECT_EQ(found.error, kNotIsolated);
+        EXPECT_TRUE(found.points.empty());
+    }
 }
 
 } // namespace
