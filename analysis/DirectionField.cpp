@@ -19,8 +19,9 @@ std::vector<TArrow> DirectionField(TPlaneModel& model, const TPlaneRect& rect,
     if (!rect.IsValid() || !(scale.pixelsPerN1 > 0) || !(scale.pixelsPerN2 > 0) ||
         !std::isfinite(scale.pixelsPerN1) || !std::isfinite(scale.pixelsPerN2))
         return arrows;
-    columns = std::max(columns, 1);
-    rows = std::max(rows, 1);
+    // A field finer than the screen shows nothing more; the bound keeps a wild count harmless.
+    columns = std::clamp(columns, 1, 1000);
+    rows = std::clamp(rows, 1, 1000);
     const double cellWidth = rect.Width() / columns;
     const double cellHeight = rect.Height() / rows;
     if (!(maxLength > 0) || !std::isfinite(maxLength))

@@ -31,8 +31,9 @@ struct TScreenScale {
 // quarter of `maxLength` for the slowest arrow to `maxLength` for the fastest,
 // over at most three decades (slower ones get the shortest length), so that
 // both slow and fast regions stay readable. `maxLength` 0 means 0.8 × the
-// smaller side of a cell in pixels. A point where a rate is not finite gets
-// no arrow; an invalid rectangle or scale gives none.
+// smaller side of a cell in pixels. Columns and rows are taken between 1 and
+// 1000. A point where a rate is not finite gets no arrow; an invalid
+// rectangle or scale gives none.
 std::vector<TArrow> DirectionField(TPlaneModel& model, const TPlaneRect& rect,
                                    const TScreenScale& scale, int columns = 20, int rows = 20,
                                    double maxLength = 0);

@@ -15,7 +15,8 @@ double SafeRate(TPlaneModel& model, int which, double N1, double N2) noexcept {
 }
 
 TRateGrid::TRateGrid(TPlaneModel& model, const TPlaneRect& rect, int columns, int rows)
-    : model_(&model), rect_(rect), columns_(std::max(columns, 1)), rows_(std::max(rows, 1)) {
+    : model_(&model), rect_(rect), columns_(std::clamp(columns, 1, kMaxCells)),
+      rows_(std::clamp(rows, 1, kMaxCells)) {
     const std::size_t nodes = std::size_t(columns_ + 1) * std::size_t(rows_ + 1);
     for (int which = 0; which < 2; ++which) {
         values_[which].assign(nodes, std::numeric_limits<double>::quiet_NaN());

@@ -16,8 +16,12 @@ double SafeRate(TPlaneModel& model, int which, double N1, double N2) noexcept;
 // model is evaluated once per node.
 class TRateGrid {
 public:
-    // At least one cell each way; an invalid rectangle gives a grid whose
-    // nodes are all NaN.
+    // Cells each way, at most this many (a finer grid than any screen has
+    // pixels only costs time and memory).
+    static constexpr int kMaxCells = 4096;
+
+    // At least one cell each way and at most kMaxCells; an invalid rectangle
+    // gives a grid whose nodes are all NaN.
     TRateGrid(TPlaneModel& model, const TPlaneRect& rect, int columns, int rows);
 
     TPlaneModel& Model() const { return *model_; }
