@@ -5,14 +5,16 @@
 #include "FloatText.h"
 #include "ModelFile.h"
 
+#include <algorithm>
 #include <charconv>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <ostream>
 
 namespace {
 
-const char* const kUsage = "usage: tarnivell --batch MODEL.ini [--steps N] [--every K] "
-                           "[--method euler|rk4|rk45|bdf] [--rtol R] [--atol A]";
+const std::string kUsage = std::string("usage: tarnivell ") + kBatchUsage;
 
 long long ReadCount(const std::string& option, const std::string& text, long long least) {
     long long value = 0;
@@ -21,6 +23,19 @@ long long ReadCount(const std::string& option, const std::string& text, long lon
     if (text.empty() || ec != std::errc() || ptr != last || value < least)
         throw Exception(FormatMessage("'%s' is not a valid count for %s", {text, option}));
     return value;
+}
+
+// The model file as the ini layer will read it. The window opens on a file
+// that is not there (it reads as all defaults); a batch run refuses it.
+void RequireReadable(const std::string& fileName) {
+    std::string path = fileName;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        throw Exception(FormatMessage("Model file '%s' does not exist", {fileName}));
+    if (!std::filesystem::is_regular_file(status) || !std::ifstream(path, std::ios::binary))
+        throw Exception(FormatMessage("Model file '%s' cannot be read", {fileName}));
 }
 
 void WriteRow(std::ostream& out, const TSimulation& sim) {
@@ -53,6 +68,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         if (modelFile.empty()) throw Exception(kUsage);
 
+        RequireReadable(modelFile);
         TModel model;
         LoadModelFile(modelFile, model);
         TSimulation sim;

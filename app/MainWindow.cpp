@@ -17,6 +17,7 @@
 #include "Series.h"
 #include "TFormStorage.h"
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -51,7 +52,6 @@ constexpr char kShownTextProperty[] = "shownText";
 
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
                                        "and improve performance, clear the data now?";
-const char* const kVersion = "1.0b";
 const char* const kSettingsFilter = "Configuration Settings|*.ini|All Files|*.*";
 
 QString Title() {
@@ -133,6 +133,7 @@ unsigned TForm1::IntervalOfPosition(int position) {
 
 TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
+    SetMainForm(this);
     move(5, 5);
     resize(625, 503);
 
@@ -448,15 +449,19 @@ void TForm1::ShowNumberText(TFloatEdit* edit, const QString& text) {
     edit->setProperty(kShownTextProperty, text);
 }
 
-bool TForm1::TypedNumber(const TFloatEdit* edit, double& value) const {
+// Typed is what the user edited since the program last wrote the edit, even
+// when it reads as what was shown (the state may be -11 behind a "0"), and
+// any text the program did not write itself.
+bool TForm1::TypedNumber(TFloatEdit* edit, double& value) {
     const QString text = edit->text();
-    if (text == edit->property(kShownTextProperty).toString()) return false;
+    if (!edit->isModified() && text == edit->property(kShownTextProperty).toString()) return false;
     double typed = 0;
     if (!TryTextToFloat(text.toStdString(), typed) || typed < edit->Min() || typed > edit->Max())
         return false;
     value = typed;
     // What the user typed is the state from now on.
-    const_cast<TFloatEdit*>(edit)->setProperty(kShownTextProperty, text);
+    edit->setProperty(kShownTextProperty, text);
+    edit->setModified(false);
     return true;
 }
 
@@ -495,6 +500,7 @@ void TForm1::ButtonStartPauseClick() {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
     } else {
+        CommitParameterEdit();
         TypedNumber(dtEdit, Sim.dt);
         TypedNumber(N1Edit, Sim.N1);
         TypedNumber(N2Edit, Sim.N2);
@@ -526,6 +532,9 @@ void TForm1::ButtonStartPauseClick() {
 }
 
 void TForm1::Running1Click() {
+    // Choosing the item has ticked or unticked it already; the mark shows the
+    // run state only, also when the start fails.
+    Running1->setChecked(Running());
     ButtonStartPauseClick();
 }
 
@@ -598,6 +607,17 @@ void TForm1::Solver1Click() {
 }
 
 // --- the parameter table ----------------------------------------------------
+
+// A cell still being edited holds what the user sees; Alt+S and the menus
+// leave the focus in it, so nothing else would take it into the table.
+void TForm1::CommitParameterEdit() {
+    QWidget* editor = StringGrid1->indexWidget(StringGrid1->currentIndex());
+    if (!editor) return;
+    QAbstractItemDelegate* delegate =
+        StringGrid1->itemDelegateForIndex(StringGrid1->currentIndex());
+    emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
 
 std::vector<ParameterRow> TForm1::ParameterRows() const {
     const auto cell = [this](int row, int col) {
@@ -673,7 +693,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
 }
 
 void TForm1::SaveModelSettings(const QString& fileName) {
-    // A density typed but not yet left is what the user sees, so it is saved.
+    // A density or a cell typed but not yet left is what the user sees, so it is saved.
+    CommitParameterEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
     TypedNumber(N2Edit, Sim.N2);
@@ -705,8 +726,11 @@ void TForm1::FormCreate(const QString& modelFile) {
     try {
         LoadModelSettings(modelFile);
     } catch (const std::exception& error) {
-        // A bad model file is reported; the window still opens with its defaults.
-        ShowErrorDisplay(error);
+        // A bad model file is reported once the window is up, centred on it;
+        // the window opens with its defaults.
+        QTimer::singleShot(0, this, [this, message = std::string(error.what())] {
+            ShowErrorDisplay(message, this);
+        });
     }
     ColorButton1ColorChange();
     ColorButton2ColorChange();
@@ -774,7 +798,7 @@ void TForm1::Bitmap1Click() {
 
 void TForm1::About2Click() {
     ShowInfoBox(this, Title(),
-                QStringLiteral("Tarnivell v") + QLatin1String(kVersion) + QLatin1Char('\n') +
+                QStringLiteral("Tarnivell v") + QLatin1String(kProgramVersion) + QLatin1Char('\n') +
                     Title());
 }
 

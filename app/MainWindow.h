@@ -150,7 +150,9 @@ private:
     // that only what the user typed since is taken back as a new value.
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
-    bool TypedNumber(const TFloatEdit* edit, double& value) const;
+    bool TypedNumber(TFloatEdit* edit, double& value);
+    // Takes the text of an open parameter cell editor into its cell.
+    void CommitParameterEdit();
 
     int resets_ = 0;              // counts Resets, so a step knows one happened inside it
     bool eulerHintShown_ = false; // the hint comes once per Start or Continue

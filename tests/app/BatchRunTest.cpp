@@ -75,6 +75,26 @@ TEST_F(BatchRun, ReportsBadModelsAndArguments) {
     }
 }
 
+TEST_F(BatchRun, AFileItCannotReadFailsNamingTheFile) {
+    const std::string folder = dir.path().toStdString();
+    const std::string missing = folder + "/nosuch.ini";
+    const struct {
+        std::string file, message;
+    } cases[] = {
+        {missing, "Model file '" + missing + "' does not exist.\n"},
+        {"nosuch.ini", "Model file 'nosuch.ini' does not exist.\n"},
+        {folder, "Model file '" + folder + "' cannot be read.\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run({c.file}), 1) << c.file;
+        EXPECT_EQ(out.str(), "") << c.file;
+        EXPECT_EQ(err.str(), c.message);
+    }
+    // An existing file without a single key is a model like any other.
+    EXPECT_EQ(Run({Model(""), "--steps", "0"}), 0);
+    EXPECT_EQ(out.str(), "t,N1,N2\n0,1,1\n");
+}
+
 // N1' = N1 over one step of 1 from 1: Euler gives 2, RK4 the Taylor sum to
 // fourth order, the adaptive methods e to their tolerance.
 TEST_F(BatchRun, MethodOptionsOverrideTheFilesSolverSection) {
