@@ -5,9 +5,9 @@
 #include <vector>
 
 // The arguments of the batch run, as the help text shows them after the
-// program name.
-inline constexpr char kBatchUsage[] = "--batch MODEL.ini [--steps N] [--every K] "
-                                      "[--method euler|rk4|rk45|bdf] [--rtol R] [--atol A]";
+// program name; the tolerances --rtol R and --atol A are named in its summary,
+// so that the line fits a terminal.
+inline constexpr char kBatchUsage[] = "--batch MODEL.ini [--steps N] [--every K] [--method M]";
 
 // The headless run: `tarnivell --batch MODEL.ini [--steps N] [--every K]
 // [--method euler|rk4|rk45|bdf] [--rtol R] [--atol A]`. `args` are the

@@ -135,7 +135,7 @@ TEST_F(BatchRun, BadSolverOptionsAreReported) {
         EXPECT_EQ(out.str(), "");
     }
     EXPECT_EQ(Run({path, "--method"}), 1);
-    EXPECT_NE(err.str().find("--method euler|rk4|rk45|bdf"), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("[--method M]"), std::string::npos) << err.str();
     EXPECT_EQ(Run({Model("[Solver]\nMethod=rk5\n")}), 1);
     EXPECT_EQ(err.str(), "Unknown method 'rk5'.\n");
 }
