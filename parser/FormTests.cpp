@@ -192,10 +192,13 @@ bool TFormTests::EndsInExponentMark(int end) const {
 }
 
 bool TFormTests::BinaryCapable(int j) const {
-    // A sum's or difference's operator follows a complete operand.
+    // A sum's or difference's operator follows a complete operand. The
+    // locale's numerals may also end in the separator ("5.") or a tab.
     if (j == 0) return false;
     const char before = text_[j - 1];
-    return (IsIdentChar(before) || before == ')') && !EndsInExponentMark(j);
+    const bool operandEnd = IsIdentChar(before) || before == ')' ||
+                            (!classic_ && (before == DecimalSeparator() || before == '\t'));
+    return operandEnd && !EndsInExponentMark(j);
 }
 
 bool TFormTests::HardSign(int j) const {
