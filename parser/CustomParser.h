@@ -4,6 +4,7 @@
 #include "FormTests.h"
 #include "Term.h"
 
+#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -69,6 +70,9 @@ protected:
 
 private:
     void Compile();
+    // Runs the terms again from the random seed the evaluation started with,
+    // raising the first fault; returns if none arises.
+    void RaiseFirstFault(std::uint32_t seed) const;
     void FreeCompiledForm();
     double* LetterCell(const std::string& upperName);
 

@@ -2,7 +2,6 @@
 
 #include "FpFaults.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
@@ -14,14 +13,6 @@ namespace {
 std::int64_t Trunc32(double x) {
     if (!(x > -2147483649.0 && x < 2147483648.0)) fpfaults::Raise(fpfaults::kInvalid);
     return static_cast<std::int64_t>(x);
-}
-
-// Stores an extended result as a double; a finite result beyond the double
-// range is an overflow, as it would be when the hardware stores it.
-double StoreChecked(long double r) {
-    if (std::isfinite(r) && std::fabs(r) > static_cast<long double>(DBL_MAX))
-        fpfaults::Raise(fpfaults::kOverflow);
-    return static_cast<double>(r);
 }
 
 long double IntPowerExtended(long double base, std::uint64_t n) {
@@ -66,11 +57,10 @@ void OpSquare(const TTerm& t) {
     *t.result = *t.a * *t.a;
 }
 void OpCube(const TTerm& t) {
-    *t.result = *t.a * *t.a * *t.a;
+    *t.result = Cube(*t.a);
 }
 void OpFourthPower(const TTerm& t) {
-    const double s = *t.a * *t.a;
-    *t.result = s * s;
+    *t.result = FourthPower(*t.a);
 }
 
 } // namespace
@@ -101,7 +91,7 @@ double IntPower(double a, double exponent) {
         if (negative && r == 0) fpfaults::Raise(fpfaults::kZeroDivide);
     }
     if (negative) r = 1.0L / r;
-    return StoreChecked(r);
+    return fpfaults::Narrowed(r, a);
 }
 
 double Power(double a, double b) {
@@ -115,8 +105,8 @@ double Power(double a, double b) {
         if (b > 0) return 0.0;
         fpfaults::Raise(fpfaults::kZeroDivide);
     }
-    return StoreChecked(
-        std::exp(static_cast<long double>(b) * std::log(static_cast<long double>(a))));
+    return fpfaults::Narrowed(
+        std::exp(static_cast<long double>(b) * std::log(static_cast<long double>(a))), a, b);
 }
 
 TMathProcedure ForKind(TTermKind kind) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FpFaults.h"
 #include "Term.h"
 
 // The operations of the term kinds 0 to 13. The evaluator runs the simple ones
@@ -16,6 +17,17 @@ double IntQuotient(double a, double b);
 double Remainder(double a, double b);
 // a raised to a whole exponent by repeated squaring (kind 9).
 double IntPower(double a, double exponent);
+// The cube and the fourth power (kinds 12, 13) in extended precision, so that
+// X^3 and X^A with A = 3 give the same double.
+inline double Cube(double x) {
+    const long double a = x;
+    return fpfaults::Narrowed(a * a * a, x);
+}
+inline double FourthPower(double x) {
+    const long double a = x;
+    const long double s = a * a;
+    return fpfaults::Narrowed(s * s, x);
+}
 // The general power (kind 10).
 double Power(double a, double b);
 
