@@ -87,18 +87,18 @@ struct CutForm {
 };
 
 // In the order a text is classified.
+// clang-format off
 inline constexpr CutForm kCutForms[] = {
-    // form       kind                     op     left                          right
-    {fSum, TTermKind::Sum, "+", kTerm | Set({fNegation, fDifference, fProduct}),
-     kTerm | Set({fSum, fDifference, fProduct}), false},
-    {fDifference, TTermKind::Difference, "-", kTerm | Set({fNegation, fDifference, fProduct}),
-     kTerm | Set({fProduct}), true},
-    {fProduct, TTermKind::Product, "*", kTerm | Set({fNegation}), kTerm | Set({fProduct}), false},
-    {fIntQuotient, TTermKind::IntQuotient, "DIV", kTerm | Set({fNegation}), kFactor, true},
-    {fRemainder, TTermKind::Remainder, "MOD", kTerm | Set({fNegation}), kFactor, true},
-    {fQuotient, TTermKind::Quotient, "/", kTerm | Set({fNegation}), kFactor, false},
-    {fPower, TTermKind::Power, "^", kPrimary | kCall, kPrimary | kCall, false},
+    // form        kind                    op     left operand                                     right operand                               leading op passed over
+    {fSum,         TTermKind::Sum,         "+",   kTerm | Set({fNegation, fDifference, fProduct}), kTerm | Set({fSum, fDifference, fProduct}), false},
+    {fDifference,  TTermKind::Difference,  "-",   kTerm | Set({fNegation, fDifference, fProduct}), kTerm | Set({fProduct}),                     true},
+    {fProduct,     TTermKind::Product,     "*",   kTerm | Set({fNegation}),                        kTerm | Set({fProduct}),                     false},
+    {fIntQuotient, TTermKind::IntQuotient, "DIV", kTerm | Set({fNegation}),                        kFactor,                                     true},
+    {fRemainder,   TTermKind::Remainder,   "MOD", kTerm | Set({fNegation}),                        kFactor,                                     true},
+    {fQuotient,    TTermKind::Quotient,    "/",   kTerm | Set({fNegation}),                        kFactor,                                     false},
+    {fPower,       TTermKind::Power,       "^",   kPrimary | kCall,                                kPrimary | kCall,                            false},
 };
+// clang-format on
 constexpr int kCutCount = static_cast<int>(std::size(kCutForms));
 
 constexpr FormSet kNegationOperand = Set({fBracketed, fVariable, fPower}) | kCall;
