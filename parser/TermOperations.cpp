@@ -1,5 +1,6 @@
 #include "TermOperations.h"
 
+#include "FpErrors.h"
 #include "FpFaults.h"
 
 #include <cmath>
@@ -7,13 +8,6 @@
 
 namespace termops {
 namespace {
-
-// Truncation toward zero into 32 bits; an operand outside that range (or not
-// a number) is an invalid operation.
-std::int64_t Trunc32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) fpfaults::Raise(fpfaults::kInvalid);
-    return static_cast<std::int64_t>(x);
-}
 
 long double IntPowerExtended(long double base, std::uint64_t n) {
     long double result = 1.0L;
@@ -66,15 +60,15 @@ void OpFourthPower(const TTerm& t) {
 } // namespace
 
 double IntQuotient(double a, double b) {
-    const std::int64_t ia = Trunc32(a);
-    const std::int64_t ib = Trunc32(b);
+    const std::int64_t ia = TruncToInt32(a);
+    const std::int64_t ib = TruncToInt32(b);
     if (ib == 0) fpfaults::RaiseDivByZero();
     return static_cast<double>(ia / ib); // 64 bits: -2147483648 DIV -1 fits
 }
 
 double Remainder(double a, double b) {
-    const std::int64_t ia = Trunc32(a);
-    const std::int64_t ib = Trunc32(b);
+    const std::int64_t ia = TruncToInt32(a);
+    const std::int64_t ib = TruncToInt32(b);
     if (ib == 0) fpfaults::RaiseDivByZero();
     return static_cast<double>(ia % ib);
 }
