@@ -1,8 +1,6 @@
 #include "CustomParser.h"
 
-#include "FpFaults.h"
 #include "ParserErrors.h"
-#include "RandomSequence.h"
 #include "TermListBuilder.h"
 #include "TermOperations.h"
 
@@ -64,70 +62,8 @@ void TCustomParser::Compile() {
     compiled_ = builder.Build(whole);
 }
 
-// The arithmetic does not trap, so the fault-free path tests the flags once,
-// after the last term. An evaluation that faulted is run again term by term,
-// testing after each, so that the fault reported is the first one in
-// evaluation order, as if the arithmetic trapped. The rerun starts from the
-// same random seed, so it draws the same numbers, and a faulted evaluation
-// leaves the sequence where the trapping one would have stopped.
 double TCustomParser::GetValue() {
-    if (compiled_.terms.empty()) return 0;
-    const std::uint32_t seed = RandomSeed();
-    fpfaults::Begin();
-    try {
-        for (const TTerm& t : compiled_.terms) {
-            switch (t.kind) {
-            case TTermKind::Variable:
-            case TTermKind::Number:
-                break;
-            case TTermKind::Negate:
-                *t.result = -*t.a;
-                break;
-            case TTermKind::Sum:
-                *t.result = *t.a + *t.b;
-                break;
-            case TTermKind::Difference:
-                *t.result = *t.a - *t.b;
-                break;
-            case TTermKind::Product:
-                *t.result = *t.a * *t.b;
-                break;
-            case TTermKind::Quotient:
-                *t.result = *t.a / *t.b;
-                break;
-            case TTermKind::Square:
-                *t.result = *t.a * *t.a;
-                break;
-            case TTermKind::Cube:
-                *t.result = termops::Cube(*t.a);
-                break;
-            case TTermKind::FourthPower:
-                *t.result = termops::FourthPower(*t.a);
-                break;
-            default:
-                t.operation(t);
-                break;
-            }
-        }
-    } catch (const Exception&) {
-        // A check in an operation raised; an earlier term may have faulted.
-        RaiseFirstFault(seed);
-        throw;
-    }
-    if (const unsigned bits = fpfaults::Pending()) {
-        RaiseFirstFault(seed);
-        fpfaults::Throw(bits);
-    }
-    return *compiled_.terms.back().result;
-}
-
-void TCustomParser::RaiseFirstFault(std::uint32_t seed) const {
-    SetRandomSeed(seed);
-    for (const TTerm& t : compiled_.terms) {
-        fpfaults::Begin();
-        t.operation(t);
-        fpfaults::End();
-    }
+    return compiled_.terms.empty() ? 0 : termops::Run(compiled_.terms);
 }
 
 double* TCustomParser::LetterCell(const std::string& upperName) {

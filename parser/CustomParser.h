@@ -4,7 +4,6 @@
 #include "FormTests.h"
 #include "Term.h"
 
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
@@ -61,6 +60,9 @@ public:
 
     // The compiled terms in evaluation order (empty without a compiled form).
     const std::vector<TTerm>& Terms() const { return compiled_.terms; }
+    // The function tables, by name.
+    const TFunctionTable& FunctionsOneParam() const { return functions1_; }
+    const TFunctionTable& FunctionsTwoParam() const { return functions2_; }
 
     TMathParserExceptionEvent OnParserError;
 
@@ -70,9 +72,6 @@ protected:
 
 private:
     void Compile();
-    // Runs the terms again from the random seed the evaluation started with,
-    // raising the first fault; returns if none arises.
-    void RaiseFirstFault(std::uint32_t seed) const;
     void FreeCompiledForm();
     double* LetterCell(const std::string& upperName);
 

@@ -17,9 +17,16 @@ inline void SetRandomSeed(std::uint32_t seed) noexcept {
     randomsequence::gSeed.store(seed, std::memory_order_relaxed);
 }
 
-// The next number of the sequence, in [0, 1).
-inline double NextRandom() noexcept {
-    const std::uint32_t seed = RandomSeed() * 134775813u + 1u;
-    SetRandomSeed(seed);
+// Steps a seed and returns the number it stands for, in [0, 1).
+inline double AdvanceRandom(std::uint32_t& seed) noexcept {
+    seed = seed * 134775813u + 1u;
     return static_cast<double>(seed) / 4294967296.0;
+}
+
+// The next number of the sequence.
+inline double NextRandom() noexcept {
+    std::uint32_t seed = RandomSeed();
+    const double r = AdvanceRandom(seed);
+    SetRandomSeed(seed);
+    return r;
 }

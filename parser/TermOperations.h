@@ -3,10 +3,18 @@
 #include "FpFaults.h"
 #include "Term.h"
 
-// The operations of the term kinds 0 to 13. The evaluator runs the simple ones
-// inline (TCustomParser::Value); these are the same operations as callables,
-// kept in every term so that a term can also be run on its own.
+#include <vector>
+
+// The evaluation of a term list and the operations of the term kinds 0 to 13.
+// Run does the simple ones inline; these are the same operations as
+// callables, kept in every term so that a term can also be run on its own.
 namespace termops {
+
+// Runs the terms in order and returns the last one's result. Faults raise
+// the platform's exceptions, the first one in evaluation order, as if the
+// arithmetic trapped; the random sequence is then left where a trapping
+// evaluation would have stopped.
+double Run(const std::vector<TTerm>& terms);
 
 // The callable of a kind, or null for kinds 14 and 15 (their operation comes
 // from the function tables).
