@@ -1,4 +1,5 @@
 #include "CompileShapes.h"
+#include "DualEvaluator.h"
 #include "Exception.h"
 #include "MathParser.h"
 
@@ -51,6 +52,57 @@ void Tarnivell(benchmark::State& state, const RateLaw& law) {
         *n2 = 9 - x;
         benchmark::DoNotOptimize(p.Value());
         x = x == 0 ? 1e-9 : 0;
+    }
+}
+
+// The value and both partial derivatives, for the Jacobian of the phase plane.
+void Gradient(benchmark::State& state, const RateLaw& law) {
+    TMathParser p;
+    double* n1 = p.DefineVariable("N1", 40);
+    double* n2 = p.DefineVariable("N2", 9);
+    p.DefineVariable("R", R);
+    p.DefineVariable("K", K);
+    p.DefineVariable("A", A);
+    p.DefineVariable("H", H);
+    p.SetExpression(law.text);
+    TDualEvaluator dual(p, n1, n2);
+    double x = 0;
+    for (auto _ : state) {
+        *n1 = 40 + x;
+        *n2 = 9 - x;
+        benchmark::DoNotOptimize(dual.Evaluate());
+        x = x == 0 ? 1e-9 : 0;
+    }
+}
+
+// Both rates of a model with their gradients on a 200 x 200 grid, as the
+// phase plane samples them for nullclines and equilibria.
+void GradientGrid(benchmark::State& state, const RateLaw& prey, const RateLaw& predator) {
+    TMathParser p1, p2;
+    TMathParser* parsers[] = {&p1, &p2};
+    const RateLaw* laws[] = {&prey, &predator};
+    double* cells[2][2];
+    for (int i = 0; i < 2; ++i) {
+        cells[i][0] = parsers[i]->DefineVariable("N1", 0);
+        cells[i][1] = parsers[i]->DefineVariable("N2", 0);
+        parsers[i]->DefineVariable("R", R);
+        parsers[i]->DefineVariable("K", K);
+        parsers[i]->DefineVariable("A", A);
+        parsers[i]->DefineVariable("H", H);
+        parsers[i]->SetExpression(laws[i]->text);
+    }
+    TDualEvaluator d1(p1, cells[0][0], cells[0][1]), d2(p2, cells[1][0], cells[1][1]);
+    constexpr int kGrid = 200;
+    for (auto _ : state) {
+        for (int i = 0; i < kGrid; ++i) {
+            for (int j = 0; j < kGrid; ++j) {
+                const double n1 = 100.0 * i / kGrid, n2 = 50.0 * j / kGrid;
+                *cells[0][0] = *cells[1][0] = n1;
+                *cells[0][1] = *cells[1][1] = n2;
+                benchmark::DoNotOptimize(d1.Evaluate());
+                benchmark::DoNotOptimize(d2.Evaluate());
+            }
+        }
     }
 }
 
@@ -109,9 +161,15 @@ int Register() {
     for (const RateLaw& law : kLaws) {
         const std::string id = law.id;
         benchmark::RegisterBenchmark(("eval/tarnivell/" + id).c_str(), Tarnivell, law);
+        benchmark::RegisterBenchmark(("gradient/tarnivell/" + id).c_str(), Gradient, law);
         benchmark::RegisterBenchmark(("eval/muparser/" + id).c_str(), MuParser, law);
         benchmark::RegisterBenchmark(("eval/native/" + id).c_str(), Native, law);
     }
+    benchmark::RegisterBenchmark("gradient_grid200/lotka_volterra", GradientGrid, kLaws[0],
+                                 kLaws[1])
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("gradient_grid200/holling", GradientGrid, kLaws[2], kLaws[1])
+        ->Unit(benchmark::kMillisecond);
     for (const CompileShape& shape : CompileShapes(4096))
         benchmark::RegisterBenchmark(("compile/tarnivell/" + shape.name).c_str(), Compile,
                                      shape.text)
