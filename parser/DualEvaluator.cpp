@@ -50,35 +50,14 @@ constexpr std::pair<std::string_view, Rule> kFunctionRules[] = {
     {"MIN", Rule::Min},
 };
 
-Rule RuleOfKind(TTermKind kind) {
-    switch (kind) {
-    case TTermKind::Negate:
-        return Rule::Negate;
-    case TTermKind::Sum:
-        return Rule::Sum;
-    case TTermKind::Difference:
-        return Rule::Difference;
-    case TTermKind::Product:
-        return Rule::Product;
-    case TTermKind::Quotient:
-        return Rule::Quotient;
-    case TTermKind::Remainder:
-    case TTermKind::IntQuotient:
-        return Rule::Flat;
-    case TTermKind::IntPower:
-        return Rule::IntPower;
-    case TTermKind::Power:
-        return Rule::Power;
-    case TTermKind::Square:
-        return Rule::Square;
-    case TTermKind::Cube:
-        return Rule::Cube;
-    case TTermKind::FourthPower:
-        return Rule::FourthPower;
-    default:
-        return Rule::Unknown;
-    }
-}
+// By term kind, 0 to 15; the calls' rules come from their function's name.
+constexpr Rule kRuleOfKind[] = {
+    Rule::Unknown,    Rule::Unknown,     Rule::Negate,   Rule::Sum,
+    Rule::Difference, Rule::Product,     Rule::Quotient, Rule::Flat,
+    Rule::Flat,       Rule::IntPower,    Rule::Power,    Rule::Square,
+    Rule::Cube,       Rule::FourthPower, Rule::Unknown,  Rule::Unknown,
+};
+static_assert(kRuleOfKind[static_cast<int>(TTermKind::FourthPower)] == Rule::FourthPower);
 
 std::string_view NameOf(const TFunctionTable& table, TMathProcedure operation) {
     for (const auto& [name, op] : table)
@@ -206,7 +185,8 @@ TDualEvaluator::TDualEvaluator(const TCustomParser& parser, const double* cell1,
             resultSlot_ = slot(t.a);
             continue;
         }
-        Step step{RuleOfKind(t.kind), slot(t.a), IsTwoOperand(t.kind) ? slot(t.b) : 0, 0};
+        Step step{kRuleOfKind[static_cast<int>(t.kind)], slot(t.a),
+                  IsTwoOperand(t.kind) ? slot(t.b) : 0, 0};
         if (t.kind == TTermKind::Function1 || t.kind == TTermKind::Function2) {
             const std::string_view name =
                 NameOf(t.kind == TTermKind::Function1 ? parser.FunctionsOneParam()
