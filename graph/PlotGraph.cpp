@@ -203,12 +203,14 @@ void TPlotGraph::DrawGraph(bool full) {
         if (!plotting_) return;
         if (c->PenWidth() > 2) c->SetPenWidth((c->PenWidth() + 1) / 2);
         if (appearance_->ShowMarks()) PaintMarks(*c, false);
+        PaintOverlay(*c, false);
     }
     if (!plotting_ || !c) return;
     const int penWidth = c->PenWidth();
     if (appearance_->PrintLineStyle()) c->SetPenWidth(1);
     PaintSeries(*c, full);
     c->SetPenWidth(penWidth);
+    PaintOverlay(*c, true);
     if (appearance_->ShowMarks()) PaintMarks(*c, true);
     if (full) {
         if (legend_->visible()) PaintLegend(*this, *c);

@@ -85,6 +85,13 @@ void TPlotGraph::PaintSeries(TGraphCanvas& c, bool full) {
     if (screen) drawnTails_ = std::move(tails);
 }
 
+void TPlotGraph::PaintOverlay(TGraphCanvas& c, bool overSeries) {
+    if (!OverlayPainter || !metricsOK_) return;
+    c.SetClip(PlotRect());
+    OverlayPainter(c, overSeries);
+    c.ClearClip();
+}
+
 void TPlotGraph::RaisePaintEnd(QPainter& p, bool ignoreErrors) {
     if (!OnPaintEnd) return;
     if (!ignoreErrors) {

@@ -86,7 +86,9 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from) {
     const TAxis& xAxis = graph_.XAxis();
     const TAxis& yAxis = s.YAxisRef();
     const int r = graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale());
-    const int first = offGraph ? from : FirstAtOrAbove(pts, xAxis.Min(), from);
+    // Points in time order are in no x order: each is tested on its own.
+    const bool sorted = !s.TimeOrder();
+    const int first = offGraph || !sorted ? from : FirstAtOrAbove(pts, xAxis.Min(), from);
     const TColor fill = s.FillPoints() ? s.PointColor() : graph_.ControlColor();
     canvas_.SetPen(s.PointColor(), canvas_.PenWidth());
     canvas_.SetBrush(fill);
@@ -106,7 +108,11 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from) {
         for (std::size_t i = first; i < pts.size(); ++i) {
             const double y = pts[i].Y - zero;
             if (!offGraph) {
-                if (pts[i].X > xAxis.Max()) break;
+                if (pts[i].X > xAxis.Max()) {
+                    if (sorted) break;
+                    continue;
+                }
+                if (!sorted && pts[i].X < xAxis.Min()) continue;
                 if (!(yAxis.Min() <= y && y <= yAxis.Max())) continue;
             }
             const QPoint c(x_(pts[i].X), y_(y));
