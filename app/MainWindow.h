@@ -1,5 +1,6 @@
 #pragma once
 
+#include "PlaneAnalysis.h"
 #include "Simulation.h"
 
 #include <QMainWindow>
@@ -23,6 +24,8 @@ class TDropColorButton;
 class TFixLabelAutoSize;
 class TFloatEdit;
 class TFormStorage;
+class TGraphViews;
+class TPhasePlaneGraph;
 class TPlotGraph;
 
 // The program's one window: the live graph above a panel with the time step,
@@ -45,9 +48,13 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
+    // The model on screen as the phase plane shows it.
+    TPlaneAnalysis Plane;
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
+    TPhasePlaneGraph* PlotGraph2 = nullptr;
+    TGraphViews* Views1 = nullptr;
     QWidget* Panel1 = nullptr;
     TFloatEdit* dtEdit = nullptr;
     QComboBox* MethodBox = nullptr;
@@ -76,6 +83,9 @@ public:
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
     QAction* About2 = nullptr;
+    QAction* Field1 = nullptr;
+    QAction* Refresh1 = nullptr;
+    QAction* Equilibria1 = nullptr;
     QAction* Running1 = nullptr;
     QAction* Clip1 = nullptr;
     QAction* Print1 = nullptr;
@@ -131,12 +141,31 @@ public:
     void About2Click();
     void ButtonExitClick();
 
+    // The phase plane (MainWindowPlane.cpp). A click in it while stopped or
+    // paused puts the point into the density edits, as if typed, and starts.
+    void PlotGraph2Click(double n1, double n2);
+    void Field1Click();
+    // Compiles the model on screen for the plane and draws it again; a model
+    // that does not compile leaves the plane empty and reports its error.
+    void Refresh1Click();
+    void Equilibria1Click();
+
     // The parameter table as rows in displayed order, and back.
     std::vector<ParameterRow> ParameterRows() const;
     void SetParameterRows(const std::vector<ParameterRow>& rows);
 
 private:
     void BuildGraph();
+    void BuildPhasePlane();
+    void BuildViewMenu();
+    // Holds or releases the curves the run appends to: both species' series
+    // and the phase plane's trajectory.
+    void SetHolds(bool hold);
+    // The start of a run: the plane takes the model just bound (or is left
+    // empty when `rows` is null: the model did not compile), and a run that
+    // does not go on from where the trajectory ends starts a piece of its own.
+    void StartPlane(const std::vector<ParameterRow>* rows);
+    void ResetPlane();
     QWidget* BuildPanel();
     QWidget* BuildSpeciesTab();
     QWidget* BuildParametersTab();

@@ -63,8 +63,15 @@ public:
     // work of the method.
     long long Evaluations() const { return solver_.Evaluations(); }
 
+    // The cells of N1 and N2 that rate law `which` (0: dN1/dt in MathParser1,
+    // 1: dN2/dt in MathParser2) reads, as the last Bind defined them; null
+    // before the first. The phase plane evaluates the laws through them.
+    double* N1Cell(int which) const { return cells_[which][0]; }
+    double* N2Cell(int which) const { return cells_[which][1]; }
+
 private:
     void BindParameters(std::vector<ParameterRow>& rows);
 
     TSolver solver_;
+    double* cells_[2][2] = {};
 };
