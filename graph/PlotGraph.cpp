@@ -197,6 +197,7 @@ void TPlotGraph::DrawGraph() {
             screen = std::make_unique<TGraphCanvas>(*backBuffer_, this, false);
         }
         drawn_.clear();
+        coverMap_.reset();
         legendBox_ = QRect();
     }
     TGraphCanvas* c = canvas_ ? canvas_ : screen.get();

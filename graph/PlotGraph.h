@@ -218,6 +218,10 @@ private:
         int From = 0;
         QRect Region; // what the new points cover, on the surface
     };
+    // Layers of the picture, numbered in drawing order, as the cover map
+    // holds them: the frame, each series' line and its symbols, the legend.
+    static constexpr QRgb kFrameLayer = 0;
+    static constexpr QRgb kTopLayer = 0xFFFFFF;
 
     // The steps of a full draw (PlotGraph.cpp, PlotGraphDraw.cpp).
     bool FitAxes();
@@ -232,6 +236,12 @@ private:
     // Appending (PlotGraphAppend.cpp): the one decision, and the draw.
     bool AppendableTail(TTail& tail);
     void DrawTail(const TTail& tail);
+    // Which layer lies on top at each pixel of the picture, made when the
+    // first point is appended after a full draw.
+    void PaintCoverMap();
+    // Puts the opaque pixels of a tail layer onto the picture where no later
+    // layer lies over them.
+    void Compose(const QImage& layer, QPoint at, QRgb number);
     // The data range of the visible series on an axis; false when none.
     bool DataRange(const TAxis& axis, double& lo, double& hi) const;
     void RaisePaintEnd(QPainter& p, bool ignoreErrors);
@@ -248,7 +258,8 @@ private:
     double fontFactor_ = 1.0;
     int fontPpi_ = 0; // 0: the screen's
     std::unique_ptr<QImage> backBuffer_;
-    std::vector<TDrawnSeries> drawn_; // empty: the picture cannot be added to
+    std::vector<TDrawnSeries> drawn_;  // empty: the picture cannot be added to
+    std::unique_ptr<QImage> coverMap_; // null: not made since the full draw
     QRect legendBox_;
     QMargins labelRoom_; // what the labels need, when fitting the margins
     bool fitMargins_ = false;

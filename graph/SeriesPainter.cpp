@@ -7,7 +7,6 @@
 #include "GraphMath.h"
 #include "LinePieces.h"
 #include "PlotGraph.h"
-#include "QtColor.h"
 #include "Series.h"
 
 #include <algorithm>
@@ -55,6 +54,10 @@ bool TSeriesPainter::Appendable(const TSeries& s) {
     return !s.ShowPoints() || s.PointShape() <= sh_Cross;
 }
 
+bool TSeriesPainter::Coverable(const TSeries& s) {
+    return !s.Visible() || (s.RegressionType() == 0 && s.BoundsMode() <= bm_Fixed);
+}
+
 void TSeriesPainter::Map(const TSeries& s) {
     x_ = graph_.Transform(graph_.XAxis());
     y_ = graph_.Transform(s.YAxisRef());
@@ -78,32 +81,48 @@ bool TSeriesPainter::Paint(TSeries& s) {
     DrawSeriesStatistics(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
     if (s.ShowLine()) PaintLine(s, 0, s.Count());
     if (clip) canvas_.ClearClip();
-    if (s.ShowPoints()) {
-        const int shape = s.PointShape();
-        const bool offGraph = graph_.Appearance().PlotOffGraph();
-        const int first = offGraph ? 0 : FirstAtOrAbove(s.Points(), xAxis.Min(), 0);
-        if (shape == sh_Step)
-            PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
-        else if (shape == sh_Bar)
-            PaintBars(s, first);
-        else
-            PaintSymbols(s, 0, s.Count());
-        canvas_.SetBrush(graph_.ControlColor());
-        canvas_.SetClearBrush();
-    }
+    if (s.ShowPoints()) PaintPointShapes(s, s.Count());
     return true;
 }
 
-void TSeriesPainter::PaintTail(const TSeries& s, int from) {
+void TSeriesPainter::PaintPointShapes(const TSeries& s, int count) {
+    const int shape = s.PointShape();
+    const bool offGraph = graph_.Appearance().PlotOffGraph();
+    const int first = offGraph ? 0 : FirstAtOrAbove(s.Points(), graph_.XAxis().Min(), 0);
+    if (shape == sh_Step)
+        PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
+    else if (shape == sh_Bar)
+        PaintBars(s, first);
+    else
+        PaintSymbols(s, 0, count);
+    canvas_.SetBrush(graph_.ControlColor());
+    canvas_.SetClearBrush();
+}
+
+void TSeriesPainter::PaintCover(const TSeries& s, int count, QColor line, QColor symbols) {
+    if (!s.Visible() || count == 0) return;
+    Map(s);
+    const bool clip = !graph_.Appearance().PlotOffGraph();
+    if (clip) canvas_.SetClip(graph_.PlotRect());
+    canvas_.SetOneColor(line);
+    PaintBounds(s);
+    if (s.ShowLine()) PaintLine(s, 0, count);
+    if (clip) canvas_.ClearClip();
+    canvas_.SetOneColor(symbols);
+    if (s.ShowPoints()) PaintPointShapes(s, count);
+    canvas_.SetOneColor(std::nullopt);
+}
+
+void TSeriesPainter::PaintTail(const TSeries& s, int from, bool line) {
     if (!s.Visible() || from >= s.Count()) return;
     Map(s);
-    if (s.ShowLine()) {
+    if (line && s.ShowLine()) {
         const bool clip = !graph_.Appearance().PlotOffGraph();
         if (clip) canvas_.SetClip(graph_.PlotRect());
         PaintLine(s, std::max(0, from - 1), s.Count());
         if (clip) canvas_.ClearClip();
     }
-    if (s.ShowPoints()) PaintSymbols(s, from, s.Count());
+    if (!line && s.ShowPoints()) PaintSymbols(s, from, s.Count());
     canvas_.SetClearBrush();
 }
 
@@ -123,35 +142,6 @@ QRect TSeriesPainter::TailRegion(const TPlotGraph& graph, const TSeries& s, int 
     const QRect surface(graph.XOffset(), graph.YOffset(), graph.SurfaceWidth(),
                         graph.SurfaceHeight());
     return box & surface;
-}
-
-int TSeriesPainter::FirstAtColumn(const TSeries& s, int column, int from) const {
-    const std::vector<TDataPoint>& pts = s.Points();
-    const auto at = std::partition_point(pts.begin() + from, pts.end(),
-                                         [&](const TDataPoint& p) { return x_(p.X) < column; });
-    return static_cast<int>(at - pts.begin());
-}
-
-void TSeriesPainter::PaintRegion(const TSeries& s, const QRect& region, bool withLine) {
-    if (!s.Visible() || s.Count() == 0 || region.isEmpty()) return;
-    Map(s);
-    const bool offGraph = graph_.Appearance().PlotOffGraph();
-    if (withLine && s.ShowLine()) {
-        canvas_.SetClip(offGraph ? region : region & graph_.PlotRect());
-        // The pieces that reach into the region's columns: from the point
-        // before the first inside them to the point after the last.
-        const int first = std::max(0, FirstAtColumn(s, region.left(), 0) - 1);
-        const int last = std::min(s.Count(), FirstAtColumn(s, region.right() + 1, first) + 1);
-        PaintLine(s, first, last);
-    }
-    if (s.ShowPoints()) {
-        const int r = graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()) + 1;
-        canvas_.SetClip(region);
-        const int first = FirstAtColumn(s, region.left() - r, 0);
-        PaintSymbols(s, first, FirstAtColumn(s, region.right() + r + 1, first));
-    }
-    canvas_.ClearClip();
-    canvas_.SetClearBrush();
 }
 
 void TSeriesPainter::PaintBounds(const TSeries& s) {
@@ -212,7 +202,7 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
     // A one-colour square is exactly its filled box.
     const bool solidSquare =
         shape == sh_Square && fill == s.PointColor() && canvas_.PenWidth() == 1;
-    const QColor solid = ToQColor(fill);
+    const QColor solid = canvas_.Color(fill);
     QPoint previous(INT_MIN, INT_MIN);
     for (int i = first; i < last; ++i) {
         const double y = pts[i].Y - zero;

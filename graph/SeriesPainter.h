@@ -2,6 +2,7 @@
 
 #include "AxisTransform.h"
 
+#include <QColor>
 #include <QLine>
 #include <QPoint>
 #include <QRect>
@@ -18,9 +19,9 @@ class TSeries;
 void PaintSymbolShape(QPainter& painter, int shape, int x, int y, int r);
 
 // Draws one series: its bound lines, its line (in runs of at most kMaxRun
-// points) and its symbols, clipped as the graph's PlotOffGraph says; or, over
-// a picture that already shows the series, the points appended to it and
-// what of the series lies in a region.
+// points) and its symbols, clipped as the graph's PlotOffGraph says; or the
+// points appended to it alone; or, in one colour each, what its line and its
+// symbols cover.
 //
 // A solid one-pixel line is drawn as separate pieces (LinePieces.h), so that
 // the pieces of appended points give the same pixels as the whole line.
@@ -32,19 +33,22 @@ public:
     // The whole series as a full draw has it. False when the series cannot be
     // drawn on a log axis (OnLogError has then been raised).
     bool Paint(TSeries& series);
-    // The points from index from (at least 1) on: the line from the point
-    // before, and their symbols.
-    void PaintTail(const TSeries& series, int from);
-    // The pixels PaintTail would touch, within the surface.
+    // Of the points from index from (at least 1) on, the line from the
+    // point before (line) or their symbols (not line).
+    void PaintTail(const TSeries& series, int from, bool line);
+    // The pixels PaintTail touches, within the surface.
     static QRect TailRegion(const TPlotGraph& graph, const TSeries& series, int from);
-    // The series' line (withLine) and symbols again where they cross the
-    // region, clipped to it.
-    void PaintRegion(const TSeries& series, const QRect& region, bool withLine);
+    // The pixels the first count points of the series cover in a full draw,
+    // but its statistics: the line and fixed bound lines in one colour, the
+    // symbols in another.
+    void PaintCover(const TSeries& series, int count, QColor line, QColor symbols);
 
-    // Whether a series draws nothing but what PaintTail and PaintRegion can
-    // draw again: a solid line or none, symbols square to cross or none, no
-    // bound lines, no regression curve.
+    // Whether appended points of the series can be drawn alone: a solid line
+    // or none, symbols square to cross or none, no bound lines, no
+    // regression curve.
     static bool Appendable(const TSeries& series);
+    // Whether PaintCover covers all the series draws: no statistics drawing.
+    static bool Coverable(const TSeries& series);
 
 private:
     void Map(const TSeries& s);
@@ -53,10 +57,10 @@ private:
     void PaintLine(const TSeries& s, int first, int last);
     // The symbols of the points [first, last) that the graph shows.
     void PaintSymbols(const TSeries& s, int first, int last);
+    // Steps, bars or symbols of the first count points.
+    void PaintPointShapes(const TSeries& s, int count);
     void PaintSteps(const TSeries& s, int first, int r);
     void PaintBars(const TSeries& s, int first);
-    // The first point at or after from whose column is at least column.
-    int FirstAtColumn(const TSeries& s, int column, int from) const;
 
     TPlotGraph& graph_;
     TGraphCanvas& canvas_;

@@ -106,7 +106,32 @@ std::vector<AppendCase> Cases() {
                          g.Legend().setTop(60);
                          g.Legend().setVisible(true);
                      },
-                     false});
+                     true});
+    // The series drawn after the appended one, in every look it may have.
+    const struct {
+        const char* name;
+        std::function<void(TSeries&)> look;
+        bool drawsOnlyTheTail;
+    } later[] = {{"dashed", [](TSeries& t) { t.SetLineStyle(1); }, true},
+                 {"steps", [](TSeries& t) { Symbols(t, sh_Step, true); }, true},
+                 {"bars",
+                  [](TSeries& t) {
+                      Symbols(t, sh_Bar, false);
+                      t.SetBarWidth(0.1);
+                  },
+                  true},
+                 {"fixed bound lines",
+                  [](TSeries& t) {
+                      t.SetBoundsMode(bm_Fixed);
+                      t.SetUpperBound(7);
+                      t.SetLowerBound(3);
+                  },
+                  true},
+                 {"a regression", [](TSeries& t) { t.SetRegressionType(1); }, false}};
+    for (const auto& l : later)
+        cases.push_back({std::string("later series: ") + l.name,
+                         [look = l.look](TPlotGraph& g, TSeries&) { look(g.GetSeries(2)); },
+                         l.drawsOnlyTheTail});
     cases.push_back({"off the plot",
                      [](TPlotGraph& g, TSeries& s) {
                          Symbols(s, sh_Square, false);
