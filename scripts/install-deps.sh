@@ -11,6 +11,8 @@ packages=(
     libmuparser-dev libqcustomplot-dev
     clang-14 libclang-rt-14-dev
     xvfb xauth imagemagick fonts-dejavu-core libxkbcommon-x11-0
+    # `make package`: the dependencies of the binary, the icon and the desktop entry checked
+    dpkg-dev librsvg2-bin desktop-file-utils
 )
 
 missing=()
