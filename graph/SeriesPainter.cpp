@@ -3,7 +3,6 @@
 #include "Appearance.h"
 #include "Axis.h"
 #include "Dimensions.h"
-#include "DrawSeriesStatistics.h"
 #include "GraphCanvas.h"
 #include "GraphMath.h"
 #include "PlotGraph.h"
@@ -42,7 +41,8 @@ bool TSeriesPainter::Paint(TSeries& s, int from) {
     const bool clip = !graph_.Appearance().PlotOffGraph();
     if (clip) canvas_.SetClip(graph_.PlotRect());
     PaintBounds(s);
-    DrawSeriesStatistics(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
+    if (graph_.StatisticsPainter)
+        graph_.StatisticsPainter(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
     if (s.ShowLine()) PaintLine(s, std::max(0, from - 1));
     if (clip) canvas_.ClearClip();
     if (s.ShowPoints()) PaintSymbols(s, from);

@@ -1,30 +1,32 @@
 #include "Regression.h"
 
-#include "DataSeries.h"
 #include "SeriesStatistics.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <utility>
 
 namespace {
 
-using Points = std::vector<TDataPoint>;
+using Points = std::span<TDataPoint>;
+using ConstPoints = std::span<const TDataPoint>;
+using Curve = std::vector<TDataPoint>;
 
-bool XHasSpread(const Points& points) {
+bool XHasSpread(ConstPoints points) {
     for (const TDataPoint& p : points)
         if (p.X != points.front().X) return true;
     return false;
 }
 
-void WritePolynomial(Points& points, const TRegressionResult& r) {
+void WritePolynomial(Points points, const TRegressionResult& r) {
     for (TDataPoint& p : points)
         p.Fit = r.Intercept + r.Slope * p.X + r.Curvature * p.X * p.X;
 }
 
 // The means of x and of y.
-std::pair<double, double> Means(const Points& points) {
+std::pair<double, double> Means(ConstPoints points) {
     double mx = 0, my = 0;
     for (const TDataPoint& p : points) {
         mx += p.X;
@@ -36,7 +38,7 @@ std::pair<double, double> Means(const Points& points) {
 
 // Least squares in deviations from the means: the textbook sums
 // nΣxy − ΣxΣy lose every digit when x lies far from 0 (times as days).
-TRegressionResult Linear(const Points& points) {
+TRegressionResult Linear(ConstPoints points) {
     TRegressionResult r;
     if (points.size() < 2 || !XHasSpread(points)) return r;
     const auto [mx, my] = Means(points);
@@ -52,7 +54,7 @@ TRegressionResult Linear(const Points& points) {
 
 // The median of the slopes of all pairs, then the median of the residual
 // intercepts.
-TRegressionResult Robust(const Points& points, double tolerance) {
+TRegressionResult Robust(ConstPoints points, double tolerance) {
     TRegressionResult r;
     if (points.size() < 2 || !XHasSpread(points)) return r;
     const auto n = static_cast<std::int64_t>(points.size());
@@ -66,7 +68,8 @@ TRegressionResult Robust(const Points& points, double tolerance) {
     if (slopes.empty()) return r;
     SortValues(slopes);
     const TStatistics slopeStats = StatisticsOfSorted(slopes, tolerance);
-    r.Slope = slopeStats.Q50;
+    // The median, also of a single slope (whose statistics are too few).
+    r.Slope = LowerPositionValue(slopes, 1, 2);
     r.SlopeSpread = slopeStats.Spread;
 
     std::vector<double> intercepts;
@@ -83,7 +86,7 @@ TRegressionResult Robust(const Points& points, double tolerance) {
 // The least-squares parabola, solved in t = x − x̄ and carried back to x, which
 // keeps the normal equations well-conditioned. With fewer than three distinct
 // abscissae no parabola is determined; the least-squares line is the fit then.
-TRegressionResult Quadratic(const Points& points) {
+TRegressionResult Quadratic(ConstPoints points) {
     TRegressionResult r;
     if (points.size() < 3 || !XHasSpread(points)) return r;
     const double n = static_cast<double>(points.size());
@@ -130,7 +133,7 @@ int CurveSteps(const TRegressionSettings& s) {
 // A cubic spline through every point: the second derivatives from the
 // tridiagonal sweep, natural ends for a fraction above 0.99e30, else both ends
 // clamped to the first derivative `Fraction`.
-void Spline(const TRegressionSettings& s, const Points& points, Points& curve) {
+void Spline(const TRegressionSettings& s, ConstPoints points, Curve& curve) {
     curve.clear();
     const std::size_t n = points.size();
     if (s.DuplicatesAllowed || s.Steps <= 0 || n < 2) return;
@@ -179,7 +182,7 @@ void Spline(const TRegressionSettings& s, const Points& points, Points& curve) {
 
 // A locally weighted line at each evaluation point: abscissae mapped into
 // [1, 2], weights e^t / (t³ + α) by the mapped distance t.
-void LocalWeighted(const TRegressionSettings& s, const Points& points, Points& curve) {
+void LocalWeighted(const TRegressionSettings& s, ConstPoints points, Curve& curve) {
     curve.clear();
     if (s.Steps <= 0 || points.empty()) return;
     const double xMin = points.front().X, xMax = points.back().X;
@@ -207,14 +210,77 @@ void LocalWeighted(const TRegressionSettings& s, const Points& points, Points& c
     });
 }
 
-void Exponential(const TRegressionSettings& s, Points& points) {
+void Exponential(const TRegressionSettings& s, Points points) {
     const double alpha = s.Fraction;
     for (std::size_t i = 0; i < points.size(); ++i)
         points[i].Fit =
             i == 0 ? points[i].Y : alpha * points[i].Y + (1 - alpha) * points[i - 1].Fit;
 }
 
-void RunningAverage(const TRegressionSettings& s, Points& points) {
+// A sum of doubles kept exactly, as a list of non-overlapping parts in
+// ascending magnitude (each addition splits off what does not fit the larger
+// part). Taking a value out again is adding its negative, so a window sliding
+// over the points keeps its exact sum however far its values lie apart.
+// Values that are not finite are counted apart; the sum is then theirs.
+class TExactSum {
+public:
+    void Add(double v) { Count(v, 1); }
+    void Remove(double v) { Count(v, -1); }
+    // The exact sum rounded once, to nearest.
+    double Value() const {
+        if (nans_ > 0 || (positive_ > 0 && negative_ > 0))
+            return std::numeric_limits<double>::quiet_NaN();
+        if (positive_ > 0) return std::numeric_limits<double>::infinity();
+        if (negative_ > 0) return -std::numeric_limits<double>::infinity();
+        if (parts_.empty()) return 0;
+        std::size_t i = parts_.size() - 1;
+        double hi = parts_[i], lo = 0;
+        while (i > 0) {
+            const double x = hi, y = parts_[--i];
+            hi = x + y;
+            lo = y - (hi - x);
+            if (lo != 0) break;
+        }
+        // Half-way between two doubles, the parts below decide the direction.
+        if (i > 0 && ((lo < 0 && parts_[i - 1] < 0) || (lo > 0 && parts_[i - 1] > 0))) {
+            const double y = lo * 2, x = hi + y;
+            if (y == x - hi) hi = x;
+        }
+        return hi;
+    }
+
+private:
+    void Count(double v, int sign) {
+        if (std::isnan(v)) {
+            nans_ += sign;
+        } else if (std::isinf(v)) {
+            (v > 0 ? positive_ : negative_) += sign;
+        } else {
+            AddFinite(sign * v);
+        }
+    }
+    void AddFinite(double v) {
+        std::size_t kept = 0;
+        for (double part : parts_) {
+            if (std::fabs(v) < std::fabs(part)) std::swap(v, part);
+            const double hi = v + part;
+            const double lo = part - (hi - v);
+            if (lo != 0) parts_[kept++] = lo;
+            v = hi;
+        }
+        parts_.resize(kept);
+        parts_.push_back(v);
+    }
+
+    std::vector<double> parts_;
+    int nans_ = 0, positive_ = 0, negative_ = 0;
+};
+
+// Each Fit is the mean of the window ending at its point, from the exact sum
+// of the window, so that a large value leaving the window takes nothing of
+// the small ones with it. Near the largest double the values are summed
+// halved as often as the window needs (exact, but for the tiniest values).
+void RunningAverage(const TRegressionSettings& s, Points points) {
     // The window is the whole part of 1/fraction; a fraction of 0 or below has
     // no window at all.
     const double window = s.Fraction > 0 ? std::trunc(1 / s.Fraction) : 0;
@@ -222,17 +288,23 @@ void RunningAverage(const TRegressionSettings& s, Points& points) {
     const std::size_t n = window >= static_cast<double>(points.size())
                               ? points.size()
                               : static_cast<std::size_t>(window);
-    double sum = 0;
+    double largest = 0;
+    for (const TDataPoint& p : points)
+        if (std::isfinite(p.Y)) largest = std::max(largest, std::fabs(p.Y));
+    const int down = largest * static_cast<double>(n) < std::numeric_limits<double>::max() / 2
+                         ? 0
+                         : std::ilogb(static_cast<double>(n)) + 2;
+    TExactSum sum;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        sum += points[i].Y;
-        if (i >= n) sum -= points[i - n].Y;
-        points[i].Fit = sum / static_cast<double>(std::min(i + 1, n));
+        sum.Add(std::ldexp(points[i].Y, -down));
+        if (i >= n) sum.Remove(std::ldexp(points[i - n].Y, -down));
+        points[i].Fit = std::ldexp(sum.Value() / static_cast<double>(std::min(i + 1, n)), down);
     }
 }
 
 } // namespace
 
-TRegressionResult ComputeRegression(const TRegressionSettings& s, Points& points, Points& curve) {
+TRegressionResult ComputeRegression(const TRegressionSettings& s, Points points, Curve& curve) {
     TRegressionResult r;
     switch (s.Type) {
     case rt_None:
@@ -267,15 +339,14 @@ TRegressionResult ComputeRegression(const TRegressionSettings& s, Points& points
     return r;
 }
 
-void TDataSeries::CalcRegression() {
-    if (!regressionStale_) return;
-    // Cleared first: a computation that fails is not retried until the next change.
-    regressionStale_ = false;
+void CalcRegression(TDataSeries& series) {
+    if (!series.RegressionStale()) return;
+    series.SetRegressionStale(false);
     TRegressionSettings s;
-    s.Type = regressionType_;
-    s.Steps = regressionControlValue1_;
-    s.Fraction = regressionFraction_;
-    s.Tolerance = tolerance_;
-    s.DuplicatesAllowed = duplicatesAllowed_;
-    regression_ = ComputeRegression(s, points_, curve_);
+    s.Type = series.RegressionType();
+    s.Steps = series.RegressionControlValue1();
+    s.Fraction = series.RegressionFraction();
+    s.Tolerance = series.NumericalTolerance();
+    s.DuplicatesAllowed = series.DuplicatesAllowed();
+    series.SetRegressionResult(ComputeRegression(s, series.PointsForFit(), series.Curve()));
 }

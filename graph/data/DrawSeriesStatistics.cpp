@@ -2,7 +2,9 @@
 
 #include "GraphCanvas.h"
 #include "QtColor.h"
+#include "Regression.h"
 #include "Series.h"
+#include "SeriesStatistics.h"
 
 #include <QPainter>
 #include <QPolygon>
@@ -32,7 +34,7 @@ void DrawBoundLines(QPainter& painter, TSeries& series, const TPixelTransform& x
                     const TPixelTransform& yToPixel, int penWidth) {
     const std::vector<int> multiples = SpreadMultiples(series.BoundsMode());
     if (multiples.empty()) return;
-    const TStatistics y = series.YStatistics();
+    const TStatistics y = YStatistics(series);
     if (y.Failed || y.Count == 0) return; // no spread to draw from
     painter.setPen(
         QPen(ToQColor(series.BoundsColor()), penWidth, ToQtPenStyle(series.BoundLineMode())));
@@ -51,7 +53,7 @@ void DrawBoundLines(QPainter& painter, TSeries& series, const TPixelTransform& x
 void DrawRegressionCurve(QPainter& painter, TSeries& series, const TPixelTransform& xToPixel,
                          const TPixelTransform& yToPixel, int penWidth) {
     if (series.RegressionType() == rt_None || series.Count() < 2) return;
-    series.CalcRegression();
+    CalcRegression(series);
     const bool onCurve =
         series.RegressionType() == rt_Spline || series.RegressionType() == rt_LocalWeighted;
     const std::vector<TDataPoint>& points = onCurve ? series.CurvePoints() : series.Points();

@@ -1,27 +1,12 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
+#include "DataSeries.h"
+
 #include <vector>
 
-// The summary of one coordinate (x or y) of a series' points. A series keeps
-// one for its x values and one for its y values, recomputed on request after
-// any change of the points.
-struct TStatistics {
-    bool Valid = false;
-    std::string Message; // empty, or one of the two messages below
-    bool Failed = false; // fewer than two values
-    std::int32_t Count = 0;
-    double Mean = 0;
-    double Q50 = 0;
-    double Mode = 0;
-    double Total = 0;
-    double Spread = 0; // sample standard deviation
-    double Skew = 0;
-    double Kurtosis = 0;
-    double Q20 = 0, Q80 = 0;
-    double Q25 = 0, Q75 = 0;
-};
+// The statistics of a series' values: count, mean, spread, position values,
+// mode, skew and kurtosis (the record is TStatistics of DataSeries.h, which
+// the series keeps until its points change).
 
 inline const char* const kNoStatisticsMessage =
     "No Statistics are available unless more than one point exists";
@@ -41,3 +26,8 @@ TStatistics StatisticsOfSorted(const std::vector<double>& sorted, double toleran
 // values it is their mean; 0 for no values.
 double LowerPositionValue(const std::vector<double>& sorted, int num, int den);
 double UpperPositionValue(const std::vector<double>& sorted, int num, int den);
+
+// The statistics of the series' x values (in point order, already ascending)
+// or of its y values (sorted), computed when the series holds none valid.
+TStatistics XStatistics(TDataSeries& series);
+TStatistics YStatistics(TDataSeries& series);

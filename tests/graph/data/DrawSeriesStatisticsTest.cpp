@@ -1,6 +1,8 @@
 #include "DrawSeriesStatistics.h"
+#include "Axis.h"
 #include "GraphTestSupport.h"
 #include "PlotGraph.h"
+#include "Regression.h"
 #include "Series.h"
 
 #include <QImage>
@@ -133,6 +135,31 @@ TEST_F(Drawing, NotANumberLeavesAGapInsteadOfALine) {
     // Fits: 2, NaN, NaN, NaN: nothing to join.
     EXPECT_TRUE(IsWhite(30, YPixel(2)));
     EXPECT_TRUE(IsWhite(XPixel(5), 0));
+}
+
+// A whole graph draws the statistics of its series where it is given the
+// data side's painter, on the screen's picture, and none without it.
+TEST(GraphStatistics, DrawnByTheGraphThatIsGivenThePainter) {
+    for (bool given : {false, true}) {
+        TPlotGraph g;
+        g.resize(300, 200);
+        for (TAxis* axis : {&g.XAxis(), &g.YAxis()}) {
+            axis->SetMin(0);
+            axis->SetMax(10);
+        }
+        if (given) g.StatisticsPainter = DrawSeriesStatistics;
+        TSeries& s = g.GetSeries(1);
+        s.SetShowLine(false);
+        s.SetShowPoints(false);
+        s.SetRegressionLineColor(clBlue);
+        s.SetRegressionLineStyle(0);
+        s.SetRegressionType(rt_Linear);
+        s.AddPoint(1, 2);
+        s.AddPoint(9, 2);
+        g.RequestRepaint(TPlotGraph::TRepaintKind::Full);
+        const QColor at = g.BackBuffer().pixelColor(g.XToPixel(5), g.YToPixel(2));
+        EXPECT_EQ(at == QColor(Qt::blue), given);
+    }
 }
 
 } // namespace

@@ -4,7 +4,14 @@
 
 class TDataSeries;
 class TDataSupplier;
+class TSeries;
 struct TDataSourceSettings;
+
+// Refills a series from the data source its Source settings name (nothing
+// when there is none, or the source cannot be found or opened). A series of a
+// graph is held during the refill, so that the graph repaints once, after it.
+void LoadFromSource(TDataSeries& series);
+void LoadFromSource(TSeries& series);
 
 // Refills a series from a supplier by the row choice of its source settings:
 // skips the header rows, takes every RowSamplingFrequency-th row, and adds the

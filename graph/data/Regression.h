@@ -1,11 +1,11 @@
 #pragma once
 
+#include "DataSeries.h"
 #include "Exception.h"
 
 #include <cstdint>
+#include <span>
 #include <vector>
-
-struct TDataPoint;
 
 // Kinds of fitted or smoothed curve a series can draw over its points.
 enum TRegressionType : std::uint8_t {
@@ -21,17 +21,6 @@ enum TRegressionType : std::uint8_t {
 
 class ERegressionError : public Exception {
     using Exception::Exception;
-};
-
-// What a regression leaves besides the Fit values and the curve list: the
-// polynomial a + b·x + c·x² of the linear, robust and quadratic kinds, and the
-// spreads of the robust kind's slope and intercept samples.
-struct TRegressionResult {
-    double Intercept = 0;
-    double Slope = 0;
-    double Curvature = 0;
-    double SlopeSpread = 0;
-    double InterceptSpread = 0;
 };
 
 // The controls of a regression, as a series holds them.
@@ -55,5 +44,10 @@ inline constexpr std::int64_t kMaxRobustPairs = std::int64_t{1} << 23;
 // leave it alone. Throws ERegressionError for an unknown kind, for rt_None, for
 // an invalid running-average window and for a robust fit of too many points.
 TRegressionResult ComputeRegression(const TRegressionSettings& settings,
-                                    std::vector<TDataPoint>& points,
-                                    std::vector<TDataPoint>& curve);
+                                    std::span<TDataPoint> points, std::vector<TDataPoint>& curve);
+
+// Recomputes the series' regression (its Fit values, its curve list and its
+// regression result) by its RegressionType when RegressionStale is set. The
+// flag is cleared first: a computation that fails is not retried until the
+// next change.
+void CalcRegression(TDataSeries& series);

@@ -15,7 +15,7 @@ TStatistics YStatsOf(const std::vector<double>& ys, double tolerance = 0) {
     double x = 0;
     for (double y : ys)
         s.AddPoint(x++, y);
-    return s.YStatistics();
+    return YStatistics(s);
 }
 
 TEST(SeriesStatistics, FourValuesGiveMeanSpreadAndMiddlePositions) {
@@ -88,6 +88,40 @@ TEST(SeriesStatistics, TooFewValuesAndNoDevianceCarryTheirMessages) {
     EXPECT_EQ(flat.Spread, 0);
 }
 
+TEST(SeriesStatistics, SpreadSkewAndKurtosisFromScaledDeviations) {
+    const char* const none = kNoDevianceMessage;
+    const struct {
+        std::vector<double> ys;
+        const char* message;
+        double spread, skew, kurtosis;
+    } cases[] = {
+        // Equal values whose sum is not exact: no spread at all.
+        {{0.1, 0.1, 0.1}, none, 0, 0, 0},
+        {std::vector<double>(7, 0.7), none, 0, 0, 0},
+        {std::vector<double>(1000, 1.1), none, 0, 0, 0},
+        // Values one unit of rounding apart have no spread that can be told.
+        {{1, 1 + std::numeric_limits<double>::epsilon(), 1}, none, 0, 0, 0},
+        // Squares and fourth powers of these deviations do not fit a double.
+        {{1e200, 2e200, 3e200}, "", 1e200, 0, 2.0 / 3 - 3},
+        {{-1e300, 1e300}, "", std::sqrt(2.0) * 1e300, 0, -2.75},
+        // Nor does their sum.
+        {{1.5e308, 1.6e308}, "", 1e307 / std::sqrt(2.0), 0, -2.75},
+        // Tiny values keep their spread.
+        {{1e-310, 2e-310, 3e-310}, "", 1e-310, 0, 2.0 / 3 - 3},
+    };
+    for (const auto& c : cases) {
+        const TStatistics s = YStatsOf(c.ys);
+        EXPECT_EQ(s.Message, c.message) << c.ys[0];
+        EXPECT_FALSE(s.Failed) << c.ys[0];
+        EXPECT_NEAR(s.Spread, c.spread, 1e-12 * c.spread) << c.ys[0];
+        EXPECT_NEAR(s.Skew, c.skew, 1e-9) << c.ys[0];
+        EXPECT_NEAR(s.Kurtosis, c.kurtosis, 1e-9) << c.ys[0];
+        EXPECT_TRUE(std::isfinite(s.Mean)) << c.ys[0];
+    }
+    EXPECT_DOUBLE_EQ(YStatsOf({1.5e308, 1.6e308}).Mean, 1.55e308);
+    EXPECT_DOUBLE_EQ(YStatsOf({0.1, 0.1, 0.1}).Mean, 0.1);
+}
+
 TEST(SeriesStatistics, NearlyEqualValuesNeverGiveANegativeVariance) {
     const TStatistics s = YStatsOf({0.1, 0.1, 0.1, 0.1 + 1e-17, 0.3 - 0.2});
     EXPECT_FALSE(std::isnan(s.Spread));
@@ -107,17 +141,17 @@ TEST(SeriesStatistics, CachedUntilThePointsChange) {
     s.AddPoint(1, 10);
     s.AddPoint(2, 20);
     EXPECT_FALSE(s.StatisticsValid(1));
-    EXPECT_DOUBLE_EQ(s.YStatistics().Mean, 15);
+    EXPECT_DOUBLE_EQ(YStatistics(s).Mean, 15);
     EXPECT_TRUE(s.StatisticsValid(1));
-    EXPECT_DOUBLE_EQ(s.XStatistics().Mean, 1.5);
+    EXPECT_DOUBLE_EQ(XStatistics(s).Mean, 1.5);
 
     s.AddPoint(3, 60);
     EXPECT_FALSE(s.StatisticsValid(0));
-    EXPECT_DOUBLE_EQ(s.YStatistics().Mean, 30);
-    EXPECT_DOUBLE_EQ(s.XStatistics().Total, 6);
+    EXPECT_DOUBLE_EQ(YStatistics(s).Mean, 30);
+    EXPECT_DOUBLE_EQ(XStatistics(s).Total, 6);
 
     s.Clear();
-    EXPECT_EQ(s.YStatistics().Count, 0);
+    EXPECT_EQ(YStatistics(s).Count, 0);
 }
 
 } // namespace

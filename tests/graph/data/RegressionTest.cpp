@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -19,7 +20,7 @@ struct Fixture {
         s.SetRegressionControlValue1(steps);
         for (auto [x, y] : points)
             s.AddPoint(x, y);
-        s.CalcRegression();
+        CalcRegression(s);
     }
     std::vector<double> Fits() const {
         std::vector<double> v;
@@ -60,7 +61,7 @@ TEST(Regression, PolynomialKindsNeedPointsAndSpread) {
     s.SetRegressionType(rt_Linear);
     for (double y : {1, 2, 3})
         s.AddPoint(4, y);
-    s.CalcRegression();
+    CalcRegression(s);
     EXPECT_EQ(s.Intercept(), 0);
     EXPECT_EQ(s.Slope(), 0);
 }
@@ -79,13 +80,38 @@ TEST(Regression, RobustIgnoresAnOutlier) {
     EXPECT_DOUBLE_EQ(three.s.Slope(), 5);
 }
 
+TEST(Regression, RobustFitOfASingleQualifyingPairIsItsLine) {
+    const struct {
+        std::vector<std::pair<double, double>> points;
+        double tolerance;
+        double a, b;
+    } cases[] = {
+        {{{0, 1}, {1, 3}}, 0, 1, 2},
+        {{{0, 5}, {2, 1}}, 0, 5, -2},
+        // Two of the three pairs lie within the tolerance: one slope is left.
+        {{{0, 1}, {0.05, 1.1}, {0.1, 1.2}}, 0.07, 1, 2},
+    };
+    for (const auto& c : cases) {
+        TDataSeries s;
+        s.SetDuplicatesAllowed(true); // points within the tolerance stay apart
+        s.SetNumericalTolerance(c.tolerance);
+        s.SetRegressionType(rt_Robust);
+        for (auto [x, y] : c.points)
+            s.AddPoint(x, y);
+        CalcRegression(s);
+        EXPECT_NEAR(s.Slope(), c.b, 1e-12) << c.points.size() << " points";
+        EXPECT_NEAR(s.Intercept(), c.a, 1e-12) << c.points.size() << " points";
+        EXPECT_EQ(s.SlopeSpread(), 0);
+    }
+}
+
 TEST(Regression, RobustRefusesMorePairsThanItCanKeep) {
     TDataSeries s;
     s.SetPointLimit(0);
     s.SetRegressionType(rt_Robust);
     for (int i = 0; i < 5000; ++i)
         s.AddPoint(i, i);
-    EXPECT_EQ(ErrorOf([&] { s.CalcRegression(); }), "Too many points for a robust regression");
+    EXPECT_EQ(ErrorOf([&] { CalcRegression(s); }), "Too many points for a robust regression");
 }
 
 TEST(Regression, QuadraticRecoversAParabola) {
@@ -112,7 +138,7 @@ TEST(Regression, QuadraticOnTwoAbscissaeFallsBackToTheLine) {
     s.AddPoint(0, 1);
     s.AddPoint(0, 3);
     s.AddPoint(1, 4);
-    s.CalcRegression();
+    CalcRegression(s);
     EXPECT_EQ(s.Curvature(), 0);
     EXPECT_NEAR(s.Slope(), 2, 1e-12);
     EXPECT_NEAR(s.Intercept(), 2, 1e-12);
@@ -153,7 +179,7 @@ TEST(Regression, CurveKindsLeaveAnEmptyCurveWhenTheyCannotRun) {
     d.SetRegressionType(rt_Spline);
     d.AddPoint(0, 1);
     d.AddPoint(1, 2);
-    d.CalcRegression();
+    CalcRegression(d);
     EXPECT_TRUE(d.CurvePoints().empty());
     // A stored step count in the millions is cut to what can be drawn.
     EXPECT_EQ(Fixture(rt_Spline, {{0, 1}, {1, 2}}, 0.05, 2000000000).s.CurvePoints().size(),
@@ -185,23 +211,56 @@ TEST(Regression, RunningAverageOverTheWindow) {
     EXPECT_DOUBLE_EQ(f.Fits()[24], 14.5);
 }
 
+TEST(Regression, RunningAverageOfEveryWindowIsExactToRounding) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        std::vector<double> ys;
+        double fraction; // the window is the whole part of its inverse
+        std::vector<double> fits;
+    } cases[] = {
+        {{1e20, 1, 1, 1}, 0.5, {1e20, 5e19, 1, 1}},
+        {{1, 1e20, -1e20, 1, 1}, 0.3, {1, 5e19, 1.0 / 3, 1.0 / 3, (-1e20 + 2) / 3}},
+        // A value that is not a number or infinite spoils only its own windows.
+        {{1, nan, 1, 1}, 0.5, {1, nan, nan, 1}},
+        {{1, inf, 1, 1}, 0.5, {1, inf, inf, 1}},
+        {{-inf, inf, 2, 4}, 0.5, {-inf, nan, inf, 3}},
+        // Near the largest double the sum of a window does not fit, its mean does.
+        {{1.5e308, 1.7e308, -1.7e308}, 0.5, {1.5e308, 1.5e308 / 2 + 1.7e308 / 2, 0}},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::pair<double, double>> points;
+        for (std::size_t i = 0; i < c.ys.size(); ++i)
+            points.emplace_back(static_cast<double>(i), c.ys[i]);
+        Fixture f(rt_RunningAverage, points, c.fraction);
+        const std::vector<double> fits = f.Fits();
+        ASSERT_EQ(fits.size(), c.fits.size());
+        for (std::size_t i = 0; i < fits.size(); ++i) {
+            if (std::isnan(c.fits[i]))
+                EXPECT_TRUE(std::isnan(fits[i])) << c.ys[0] << " window " << i;
+            else
+                EXPECT_EQ(fits[i], c.fits[i]) << c.ys[0] << " window " << i;
+        }
+    }
+}
+
 TEST(Regression, ErrorsAndTheStaleFlag) {
     TDataSeries s;
     s.AddPoint(0, 1);
     s.AddPoint(1, 2);
-    EXPECT_EQ(ErrorOf([&] { s.CalcRegression(); }), "internal error: regression");
+    EXPECT_EQ(ErrorOf([&] { CalcRegression(s); }), "internal error: regression");
     for (double fraction : {0.6, 0.0, -1.0}) {
         s.SetRegressionType(rt_RunningAverage);
         s.SetRegressionFraction(fraction);
-        EXPECT_EQ(ErrorOf([&] { s.CalcRegression(); }), "Invalid Running Average limit");
+        EXPECT_EQ(ErrorOf([&] { CalcRegression(s); }), "Invalid Running Average limit");
         // Not retried until the next change.
         EXPECT_FALSE(s.RegressionStale());
-        EXPECT_EQ(ErrorOf([&] { s.CalcRegression(); }), "");
+        EXPECT_EQ(ErrorOf([&] { CalcRegression(s); }), "");
     }
     s.SetRegressionType(9);
-    EXPECT_EQ(ErrorOf([&] { s.CalcRegression(); }), "Unknown regression type");
+    EXPECT_EQ(ErrorOf([&] { CalcRegression(s); }), "Unknown regression type");
     s.SetRegressionType(rt_Linear);
-    s.CalcRegression();
+    CalcRegression(s);
     EXPECT_DOUBLE_EQ(s.Slope(), 1);
     s.AddPoint(2, 5);
     EXPECT_TRUE(s.RegressionStale());

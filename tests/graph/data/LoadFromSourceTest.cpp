@@ -1,3 +1,4 @@
+#include "LoadFromSource.h"
 #include "DataSeries.h"
 #include "DataSupplier.h"
 #include "GraphTestSupport.h"
@@ -39,7 +40,7 @@ protected:
     }
     void Rows(const QStringList& lines) { holder->setData(QStringList{"x\ty"} + lines); }
     Pairs Load() {
-        series.LoadFromSource();
+        LoadFromSource(series);
         return PointsOf(series);
     }
     std::unique_ptr<TPlotHolder> holder;
@@ -105,7 +106,7 @@ TEST_F(HolderRows, RowChoiceModes) {
         series.Source.RowChoiceMode = c.mode;
         series.Source.RowChoiceValue1 = c.v1;
         series.Source.RowChoiceValue2 = c.v2;
-        series.LoadFromSource();
+        LoadFromSource(series);
         std::vector<double> xs;
         for (const TDataPoint& p : series.Points())
             xs.push_back(p.X);
@@ -155,16 +156,16 @@ TEST(LoadFromSource, TextFileDatesAndMissingFile) {
     s.Source.XDataColumn = "day";
     s.Source.YDataColumn = "COUNT";
     s.Source.XFormat = 1;
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(PointsOf(s), (Pairs{{36526, 5}, {36528, 7}}));
 
     s.Source.DatasourceInfo = dir.filePath("gone.csv");
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(s.Count(), 2);
     s.Source.DataSource = 0;
     s.Source.DatasourceInfo = file.fileName();
     s.Clear();
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(s.Count(), 0);
 }
 
@@ -187,22 +188,22 @@ TEST(LoadFromSource, SQLiteTableAndQuery) {
     s.Source.FileHasHeaders = 0;
     s.Source.XDataColumn = "t";
     s.Source.YDataColumn = "n1";
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(PointsOf(s), (Pairs{{0, 1}, {1, 2}, {2, 4}, {3, 8}}));
 
     s.Source.RowChoiceMode = 5;
     s.Source.RowChoiceValue1 = 2;
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(PointsOf(s), (Pairs{{2, 4}, {3, 8}}));
 
     s.Source.DataSource = ds_Query;
     s.Source.RowChoiceMode = 0;
     s.Source.DatasourceInfo = path + ":SELECT n1 AS t, t AS n1 FROM run WHERE t >= 2";
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(PointsOf(s), (Pairs{{4, 2}, {8, 3}}));
 
     s.Source.DatasourceInfo = path + ":SELECT nothere FROM run";
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(s.Count(), 2);
 }
 
@@ -215,14 +216,14 @@ TEST(LoadFromSource, ASeriesRepaintsOnceAfterTheRefill) {
     s.Source.DataSource = ds_Holder;
     s.Source.DatasourceInfo = "h";
     const int before = graph.FullRepaintCount() + graph.IncrementalRepaintCount();
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(s.Count(), 50);
     EXPECT_EQ(graph.FullRepaintCount() + graph.IncrementalRepaintCount(), before + 1);
     EXPECT_FALSE(s.Hold());
 
     // A series held before stays held, its change pending.
     s.SetHold(true);
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_TRUE(s.Hold());
     EXPECT_TRUE(s.HoldPending());
 }
@@ -241,7 +242,7 @@ TEST(LoadFromSource, AHandlerThatDestroysTheSeriesEndsTheRefill) {
         ++calls;
         graph.ClearAllSeries();
     };
-    s.LoadFromSource();
+    LoadFromSource(s);
     EXPECT_EQ(calls, 1);
     EXPECT_EQ(graph.FindSeries(1), nullptr);
 }

@@ -79,27 +79,27 @@ bool LoadFromSupplier(TDataSeries& series, TDataSupplier& supplier, const TDataS
     return true;
 }
 
-void TDataSeries::LoadFromSource() {
-    const TDataSourceSettings settings = Source;
+void LoadFromSource(TDataSeries& series) {
+    const TDataSourceSettings settings = series.Source;
     const std::unique_ptr<TDataSupplier> supplier = SupplierOf(settings);
     if (!supplier) return;
-    LoadFromSupplier(*this, *supplier, settings, [] { return true; });
+    LoadFromSupplier(series, *supplier, settings, [] { return true; });
 }
 
-void TSeries::LoadFromSource() {
-    const TDataSourceSettings settings = Source;
+void LoadFromSource(TSeries& series) {
+    const TDataSourceSettings settings = series.Source;
     const std::unique_ptr<TDataSupplier> supplier = SupplierOf(settings);
     if (!supplier) return;
     // Held during the refill so that the graph repaints once, afterwards; a
     // series held before stays held.
-    const QPointer<TSeries> self(this);
-    const bool wasHeld = Hold();
-    SetHold(true);
+    const QPointer<TSeries> self(&series);
+    const bool wasHeld = series.Hold();
+    series.SetHold(true);
     try {
-        LoadFromSupplier(*this, *supplier, settings, [&] { return !self.isNull(); });
+        LoadFromSupplier(series, *supplier, settings, [&] { return !self.isNull(); });
     } catch (...) {
-        if (self) SetHold(wasHeld);
+        if (self) series.SetHold(wasHeld);
         throw;
     }
-    if (self) SetHold(wasHeld);
+    if (self) series.SetHold(wasHeld);
 }
