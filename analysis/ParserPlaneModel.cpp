@@ -31,6 +31,18 @@ private:
 
 } // namespace
 
+TParserPlaneModel::TParserPlaneModel(TRateLaw rate1, TRateLaw rate2) : laws_{rate1, rate2} {
+    for (int k = 0; k < 2; ++k) {
+        const TRateLaw& law = laws_[k];
+        if (!law.parser || !law.n1 || !law.n2) continue;
+        try {
+            duals_[k] = std::make_unique<TDualEvaluator>(*law.parser, law.n1, law.n2);
+        } catch (const Exception&) {
+            duals_[k].reset(); // a function without a known derivative
+        }
+    }
+}
+
 double TParserPlaneModel::Rate(int which, double N1, double N2) {
     const TRateLaw& law = laws_[which == 0 ? 0 : 1];
     if (!law.parser || !law.n1 || !law.n2) return std::numeric_limits<double>::quiet_NaN();
@@ -39,5 +51,18 @@ double TParserPlaneModel::Rate(int which, double N1, double N2) {
         return law.parser->Value();
     } catch (const Exception&) {
         return std::numeric_limits<double>::quiet_NaN();
+    }
+}
+
+TRateGradient TParserPlaneModel::RateGradient(int which, double N1, double N2) {
+    const int k = which == 0 ? 0 : 1;
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    if (!duals_[k]) return {nan, nan, nan};
+    const TCellsAt at(laws_[k], N1, N2);
+    try {
+        const TValueGradient g = duals_[k]->Evaluate();
+        return {g.value, g.d1, g.d2};
+    } catch (const Exception&) {
+        return {nan, nan, nan};
     }
 }

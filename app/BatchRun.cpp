@@ -9,6 +9,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -48,11 +49,17 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         std::string modelFile;
         long long steps = 1000;
         long long every = 1;
+        std::optional<TSolverMethod> method;
+        std::optional<double> relTol, absTol;
         for (size_t i = 0; i < args.size(); ++i) {
             const std::string& arg = args[i];
             if ((arg == "--steps" || arg == "--every") && i + 1 < args.size()) {
                 (arg == "--steps" ? steps : every) =
                     ReadCount(arg, args[++i], arg == "--steps" ? 0 : 1);
+            } else if (arg == "--method" && i + 1 < args.size()) {
+                method = MethodFromName(args[++i]);
+            } else if ((arg == "--rtol" || arg == "--atol") && i + 1 < args.size()) {
+                (arg == "--rtol" ? relTol : absTol) = ToleranceFromText(args[++i]);
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
             } else {
@@ -65,6 +72,10 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         TModel model;
         LoadModelFile(modelFile, model);
         TSimulation sim;
+        sim.Settings = model.solver;
+        if (method) sim.Settings.Method = *method;
+        if (relTol) sim.Settings.RelTol = *relTol;
+        if (absTol) sim.Settings.AbsTol = *absTol;
         sim.dt = model.dt;
         sim.N1 = model.N1;
         sim.N2 = model.N2;

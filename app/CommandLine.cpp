@@ -43,7 +43,9 @@ const std::vector<TCommandMode>& CommandModes() {
     static const std::vector<TCommandMode> modes = {
         {"--batch", kBatchUsage,
          "Runs the model without a window and prints CSV t,N1,N2: the start state, then every "
-         "K-th step (default 1) up to N steps (default 1000).",
+         "K-th step (default 1) up to N steps (default 1000). M is euler, rk4, rk45 or bdf; "
+         "--rtol R and --atol A set the tolerances of rk45 and bdf; both override the model "
+         "file's Solver section.",
          RunBatch},
         {"--eval", kCalculatorUsage,
          "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",

@@ -20,6 +20,7 @@
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -29,6 +30,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -68,6 +72,42 @@ TFloatEdit* MakeNumberEdit(QWidget* parent, const char* name, int digits, const 
     return edit;
 }
 
+// A drop-down that lists full captions but shows a short one when closed, so
+// that it fits the panel's first row beside the speed slider.
+class TCompactComboBox : public QComboBox {
+public:
+    TCompactComboBox(const QStringList& captions, QStringList shortCaptions, QWidget* parent)
+        : QComboBox(parent), short_(std::move(shortCaptions)) {
+        addItems(captions);
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() + 8);
+    }
+
+    QSize sizeHint() const override { return minimumSizeHint(); }
+    QSize minimumSizeHint() const override {
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        int text = 0;
+        for (const QString& caption : short_)
+            text = std::max(text, fontMetrics().horizontalAdvance(caption));
+        return style()->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                         QSize(text + 4, fontMetrics().height()), this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        const int index = currentIndex();
+        if (index >= 0 && index < short_.size()) option.currentText = short_[index];
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+
+private:
+    QStringList short_;
+};
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, bool checked) {
     auto* box = new QCheckBox(QLatin1String(caption), parent);
     box->setObjectName(QLatin1String(name));
@@ -80,6 +120,12 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, 
 const QString TForm1::kStartCaption = QStringLiteral("&Start");
 const QString TForm1::kPauseCaption = QStringLiteral("&Pause");
 const QString TForm1::kContinueCaption = QStringLiteral("&Continue");
+const QStringList TForm1::kMethodCaptions = {
+    QStringLiteral("Euler"), QString::fromUtf8("Runge\u2013Kutta 4"),
+    QString::fromUtf8("Adaptive (Dormand\u2013Prince)"), QStringLiteral("Stiff (BDF)")};
+const QString TForm1::kEulerHint =
+    QStringLiteral("The time step is large for Euler: a smaller step or another method would be "
+                   "more accurate.");
 
 unsigned TForm1::IntervalOfPosition(int position) {
     return 1000u >> std::clamp(position, 0, 31);
@@ -99,6 +145,7 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     column->addWidget(PlotGraph1, 1);
     column->addWidget(BuildPanel());
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
 
     BuildMenus();
     BuildComponents();
@@ -181,6 +228,15 @@ QWidget* TForm1::BuildPanel() {
     dtEdit = MakeNumberEdit(Panel1, "dtEdit", 15, nullptr);
     dtEdit->setFixedWidth(110);
     row->addWidget(dtEdit);
+    row->addSpacing(10);
+    row->addWidget(new QLabel(QStringLiteral("Method:"), Panel1));
+    MethodBox = new TCompactComboBox(kMethodCaptions,
+                                     {QStringLiteral("Euler"), QStringLiteral("RK4"),
+                                      QStringLiteral("RK45"), QStringLiteral("BDF")},
+                                     Panel1);
+    MethodBox->setObjectName(QStringLiteral("MethodBox"));
+    MethodBox->setToolTip(QStringLiteral("Integration method"));
+    row->addWidget(MethodBox);
     row->addSpacing(16);
     row->addWidget(new QLabel(QStringLiteral("Slow"), Panel1));
     TrackBar1 = new QSlider(Qt::Horizontal, Panel1);
@@ -286,6 +342,7 @@ void TForm1::BuildMenus() {
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     Start1 = run->addAction(kStartCaption);
     Reset1 = run->addAction(QStringLiteral("Reset"));
+    Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
@@ -329,6 +386,9 @@ void TForm1::WireHandlers() {
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ButtonStartPause, &QPushButton::clicked, this, &TForm1::ButtonStartPauseClick);
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(MethodBox, &QComboBox::currentIndexChanged, this, &TForm1::MethodBoxChange);
+    // A choice made without the focus (the wheel) pauses as entering does.
+    connect(MethodBox, &QComboBox::activated, this, &TForm1::Pause);
     dtEdit->OnExit = [this](QObject*) { dtEditExit(); };
     N1Edit->OnExit = [this](QObject*) { N1EditExit(); };
     N2Edit->OnExit = [this](QObject*) { N2EditExit(); };
@@ -358,6 +418,7 @@ void TForm1::WireHandlers() {
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+    connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -369,13 +430,13 @@ void TForm1::WireHandlers() {
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
 }
 
-// Entering a density, a rate or the table pauses a run. A window that only
+// Entering a density, a rate, the table or the method pauses a run. A window that only
 // gets the focus back (before is none) is not the user entering a field.
 void TForm1::FocusChanged(QWidget* before, QWidget* now) {
     if (before == nullptr || now == nullptr) return;
     for (QWidget* field : {static_cast<QWidget*>(N1Edit), static_cast<QWidget*>(N2Edit),
                            static_cast<QWidget*>(Rate1), static_cast<QWidget*>(Rate2),
-                           static_cast<QWidget*>(StringGrid1)}) {
+                           static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(MethodBox)}) {
         const auto inside = [field](QWidget* w) { return w == field || field->isAncestorOf(w); };
         if (inside(now) && !inside(before)) {
             Pause();
@@ -431,6 +492,10 @@ void TForm1::Timer1Timer() {
         if (Running()) ButtonStartPauseClick();
         throw;
     }
+    if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
+        eulerHintShown_ = true;
+        statusBar()->showMessage(kEulerHint);
+    }
     const int resets = resets_;
     PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
     // A Reset answered inside the first point has cleared the step away.
@@ -456,6 +521,8 @@ void TForm1::ButtonStartPauseClick() {
         }
         SetParameterRows(rows);
         SetRunCaptions(kPauseCaption);
+        eulerHintShown_ = false;
+        statusBar()->clearMessage();
     }
     Timer1->SetEnabled(!Timer1->Enabled());
     Running1->setChecked(Timer1->Enabled());
@@ -537,6 +604,14 @@ void TForm1::N1EditExit() {
 
 void TForm1::N2EditExit() {
     TypedNumber(N2Edit, Sim.N2);
+}
+
+void TForm1::MethodBoxChange() {
+    Sim.Settings.Method = static_cast<TSolverMethod>(std::max(MethodBox->currentIndex(), 0));
+}
+
+void TForm1::Solver1Click() {
+    EditSolverTolerances(this, Sim.Settings.RelTol, Sim.Settings.AbsTol);
 }
 
 // --- the parameter table ----------------------------------------------------
@@ -625,6 +700,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     model.N2 = Sim.N2;
     LoadModelFile(fileName.toStdString(), model);
 
+    Sim.Settings = model.solver;
+    MethodBox->setCurrentIndex(static_cast<int>(model.solver.Method));
     Sim.dt = model.dt;
     Sim.N1 = model.N1;
     Sim.N2 = model.N2;
@@ -650,6 +727,7 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     model.rate1 = Rate1->text().toStdString();
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
+    model.solver = Sim.Settings;
     SaveModelFile(fileName.toStdString(), model);
     SetGraphTitleFromFile(fileName);
 }

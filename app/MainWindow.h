@@ -10,6 +10,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -52,6 +53,7 @@ public:
     TPlotGraph* PlotGraph1 = nullptr;
     QWidget* Panel1 = nullptr;
     TFloatEdit* dtEdit = nullptr;
+    QComboBox* MethodBox = nullptr;
     QSlider* TrackBar1 = nullptr;
     QPushButton* ButtonStartPause = nullptr;
     QTabWidget* PageControl1 = nullptr;
@@ -73,6 +75,7 @@ public:
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
     QAction* Reset1 = nullptr;
+    QAction* Solver1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
@@ -101,6 +104,15 @@ public:
     void dtEditExit();
     void N1EditExit();
     void N2EditExit();
+
+    // The integration method: the drop-down and the Run > Solver... dialog set
+    // `Sim.Settings`, which the next Start or Continue takes up.
+    void MethodBoxChange();
+    void Solver1Click();
+    // The drop-down's entries in the order of TSolverMethod.
+    static const QStringList kMethodCaptions;
+    // The status-bar text of a run whose Euler steps are too large.
+    static const QString kEulerHint;
 
     // The model file.
     void SpeedButton1Click();
@@ -147,5 +159,6 @@ private:
     // Takes the text of an open parameter cell editor into its cell.
     void CommitParameterEdit();
 
-    int resets_ = 0; // counts Resets, so a step knows one happened inside it
+    int resets_ = 0;              // counts Resets, so a step knows one happened inside it
+    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
 };

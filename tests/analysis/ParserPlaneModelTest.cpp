@@ -57,7 +57,40 @@ TEST(ParserPlaneModel, NullclinesAsTheClosedForm) {
             EXPECT_NEAR(a.segments[which][k].n2b, b.segments[which][k].n2b, 1e-12);
         }
     }
-    EXPECT_EQ(FindEquilibria(parsed, box).error, kNoDerivatives);
+}
+
+// The compiled rate laws give the same equilibria, eigenvalues and kinds as
+// the closed form, through their exact gradients.
+TEST(ParserPlaneModel, EquilibriaAsTheClosedForm) {
+    TBoundParsers run("N1*(1-N1-0.5*N2)", "N2*(1-N2-0.5*N1)");
+    TParserPlaneModel parsed = run.Model();
+    ASSERT_TRUE(parsed.HasGradient());
+    TDualModel closed([](auto x, auto y) { return x * (1 - x - 0.5 * y); },
+                      [](auto x, auto y) { return y * (1 - y - 0.5 * x); });
+    const TPlaneRect box{-0.5, 2, -0.5, 2};
+    const TEquilibria a = FindEquilibria(parsed, box), b = FindEquilibria(closed, box);
+    ASSERT_TRUE(a.error.empty()) << a.error;
+    ASSERT_EQ(a.points.size(), 4u);
+    ASSERT_EQ(a.points.size(), b.points.size());
+    for (std::size_t k = 0; k < a.points.size(); ++k) {
+        EXPECT_NEAR(a.points[k].n1, b.points[k].n1, 1e-12);
+        EXPECT_NEAR(a.points[k].n2, b.points[k].n2, 1e-12);
+        EXPECT_EQ(a.points[k].stability.kind, b.points[k].stability.kind);
+    }
+    EXPECT_EQ(*run.n1Of1, 40); // the run's cells are where they were
+    EXPECT_EQ(*run.n2Of2, 9);
+}
+
+// A rate law calling a function added without a derivative still gives
+// rates, and the equilibrium search says why it cannot go on.
+TEST(ParserPlaneModel, WithoutDerivativesTheSearchSaysSo) {
+    TBoundParsers run("N1*(1-N1)", "N2");
+    run.p2.AddFunctionOneParam("HALF", [](const TTerm& t) { *t.result = *t.a / 2; });
+    run.p2.SetExpression("HALF(N1)-N2");
+    TParserPlaneModel parsed = run.Model();
+    EXPECT_FALSE(parsed.HasGradient());
+    EXPECT_DOUBLE_EQ(parsed.Rate(1, 1, 0.25), 0.25);
+    EXPECT_EQ(FindEquilibria(parsed, {0, 2, 0, 2}).error, kNoDerivatives);
 }
 
 } // namespace
