@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExampleLibrary.h"
 #include "Simulation.h"
 
 #include <QMainWindow>
@@ -45,6 +46,8 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
+    // The shipped models File > Examples lists; Save never writes among them.
+    TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
@@ -67,6 +70,7 @@ public:
     QTableWidget* StringGrid1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
+    QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
@@ -113,6 +117,7 @@ public:
     // The model file.
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void ExampleClick(const QString& fileName);
     void LoadModelSettings(const QString& fileName);
     void SaveModelSettings(const QString& fileName);
     void SetGraphTitleFromFile(const QString& fileName);
