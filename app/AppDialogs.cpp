@@ -1,6 +1,14 @@
 #include "AppDialogs.h"
 
+#include "Application.h"
+#include "FloatText.h"
+#include "SolverSettings.h"
+
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFormLayout>
+#include <QLineEdit>
 #include <QMessageBox>
 
 TAppDialogs& AppDialogs() {
@@ -47,4 +55,33 @@ QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
+}
+
+bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Solver"));
+    auto* form = new QFormLayout(&dialog);
+    auto* rel = new QLineEdit(QString::fromStdString(FloatToText(relTol)), &dialog);
+    auto* abs = new QLineEdit(QString::fromStdString(FloatToText(absTol)), &dialog);
+    rel->setObjectName(QStringLiteral("RelTolEdit"));
+    abs->setObjectName(QStringLiteral("AbsTolEdit"));
+    form->addRow(QStringLiteral("Relative tolerance:"), rel);
+    form->addRow(QStringLiteral("Absolute tolerance:"), abs);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    double newRel = relTol, newAbs = absTol;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        try {
+            newRel = ToleranceFromText(rel->text().toStdString());
+            newAbs = ToleranceFromText(abs->text().toStdString());
+            dialog.accept();
+        } catch (const std::exception& error) {
+            ShowErrorDisplay(error);
+        }
+    });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    relTol = newRel;
+    absTol = newAbs;
+    return true;
 }

@@ -39,5 +39,11 @@ bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
 QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec);
 
+// The small "Solver" dialog with the relative and absolute tolerance of the
+// adaptive methods. OK takes both only when both are positive numbers (else
+// the error is shown and the dialog stays); Cancel changes nothing. True when
+// the tolerances were taken.
+bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol);
+
 // "Text|*.ini|All Files|*.*" as a Qt name filter list ("Text (*.ini)", ...).
 QStringList QtNameFilters(const QString& filter);

@@ -3,6 +3,26 @@
 #include "AppDialogs.h"
 #include "ErrorText.h"
 
+#include <QPointer>
+#include <QWidget>
+
+namespace {
+
+QPointer<QWidget>& MainFormSlot() {
+    static QPointer<QWidget> form;
+    return form;
+}
+
+// A closed dialog may still be the active window until the window system
+// hands the activation back; a box centred on it would sit on nothing.
+QWidget* BoxParent(QWidget* parent) {
+    if (parent) return parent;
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : MainForm();
+}
+
+} // namespace
+
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {
     setApplicationName(QString::fromLatin1(kApplicationTitle));
 }
@@ -18,11 +38,19 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void ShowErrorDisplay(const std::exception& error) {
-    ShowErrorDisplay(std::string(error.what()));
+void SetMainForm(QWidget* form) {
+    if (!MainFormSlot()) MainFormSlot() = form;
 }
 
-void ShowErrorDisplay(const std::string& message) {
-    ShowErrorBox(QApplication::activeWindow(), QString::fromLatin1(kApplicationTitle),
+QWidget* MainForm() {
+    return MainFormSlot();
+}
+
+void ShowErrorDisplay(const std::exception& error, QWidget* parent) {
+    ShowErrorDisplay(std::string(error.what()), parent);
+}
+
+void ShowErrorDisplay(const std::string& message, QWidget* parent) {
+    ShowErrorBox(BoxParent(parent), QString::fromLatin1(kApplicationTitle),
                  QString::fromStdString(ErrorDisplayText(message)));
 }

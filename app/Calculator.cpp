@@ -4,12 +4,13 @@
 #include "Exception.h"
 #include "FloatText.h"
 #include "MathParser.h"
+#include "Simulation.h"
 
 #include <ostream>
 
 int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     if (args.empty()) {
-        err << "usage: tarnivell --eval EXPR [NAME=VALUE ...]\n";
+        err << "usage: tarnivell " << kCalculatorUsage << '\n';
         return 1;
     }
     try {
@@ -22,7 +23,7 @@ int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::
             const double value = TextToFloat(assignment.substr(eq + 1));
             parser.DefineVariable(assignment.substr(0, eq), value);
         }
-        parser.SetExpression(args[0]);
+        parser.SetExpression(RemoveBlanks(args[0]));
         out << FloatToText(parser.Value()) << '\n';
         return 0;
     } catch (const std::exception& e) {

@@ -17,8 +17,10 @@
 #include "Series.h"
 #include "TFormStorage.h"
 
+#include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -28,6 +30,9 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QStatusBar>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
@@ -47,7 +52,6 @@ constexpr char kShownTextProperty[] = "shownText";
 
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
                                        "and improve performance, clear the data now?";
-const char* const kVersion = "1.0b";
 const char* const kSettingsFilter = "Configuration Settings|*.ini|All Files|*.*";
 
 QString Title() {
@@ -68,6 +72,42 @@ TFloatEdit* MakeNumberEdit(QWidget* parent, const char* name, int digits, const 
     return edit;
 }
 
+// A drop-down that lists full captions but shows a short one when closed, so
+// that it fits the panel's first row beside the speed slider.
+class TCompactComboBox : public QComboBox {
+public:
+    TCompactComboBox(const QStringList& captions, QStringList shortCaptions, QWidget* parent)
+        : QComboBox(parent), short_(std::move(shortCaptions)) {
+        addItems(captions);
+        view()->setMinimumWidth(view()->sizeHintForColumn(0) + 2 * view()->frameWidth() + 8);
+    }
+
+    QSize sizeHint() const override { return minimumSizeHint(); }
+    QSize minimumSizeHint() const override {
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        int text = 0;
+        for (const QString& caption : short_)
+            text = std::max(text, fontMetrics().horizontalAdvance(caption));
+        return style()->sizeFromContents(QStyle::CT_ComboBox, &option,
+                                         QSize(text + 4, fontMetrics().height()), this);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QStylePainter painter(this);
+        QStyleOptionComboBox option;
+        initStyleOption(&option);
+        const int index = currentIndex();
+        if (index >= 0 && index < short_.size()) option.currentText = short_[index];
+        painter.drawComplexControl(QStyle::CC_ComboBox, option);
+        painter.drawControl(QStyle::CE_ComboBoxLabel, option);
+    }
+
+private:
+    QStringList short_;
+};
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, bool checked) {
     auto* box = new QCheckBox(QLatin1String(caption), parent);
     box->setObjectName(QLatin1String(name));
@@ -80,6 +120,12 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const char* caption, 
 const QString TForm1::kStartCaption = QStringLiteral("&Start");
 const QString TForm1::kPauseCaption = QStringLiteral("&Pause");
 const QString TForm1::kContinueCaption = QStringLiteral("&Continue");
+const QStringList TForm1::kMethodCaptions = {
+    QStringLiteral("Euler"), QString::fromUtf8("Runge\u2013Kutta 4"),
+    QString::fromUtf8("Adaptive (Dormand\u2013Prince)"), QStringLiteral("Stiff (BDF)")};
+const QString TForm1::kEulerHint =
+    QStringLiteral("The time step is large for Euler: a smaller step or another method would be "
+                   "more accurate.");
 
 unsigned TForm1::IntervalOfPosition(int position) {
     return 1000u >> std::clamp(position, 0, 31);
@@ -87,6 +133,7 @@ unsigned TForm1::IntervalOfPosition(int position) {
 
 TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) {
     setObjectName(QStringLiteral("Form1"));
+    SetMainForm(this);
     move(5, 5);
     resize(625, 503);
 
@@ -98,6 +145,7 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     column->addWidget(PlotGraph1, 1);
     column->addWidget(BuildPanel());
     setCentralWidget(central);
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
 
     BuildMenus();
     BuildComponents();
@@ -182,6 +230,15 @@ QWidget* TForm1::BuildPanel() {
     dtEdit = MakeNumberEdit(Panel1, "dtEdit", 15, nullptr);
     dtEdit->setFixedWidth(110);
     row->addWidget(dtEdit);
+    row->addSpacing(10);
+    row->addWidget(new QLabel(QStringLiteral("Method:"), Panel1));
+    MethodBox = new TCompactComboBox(kMethodCaptions,
+                                     {QStringLiteral("Euler"), QStringLiteral("RK4"),
+                                      QStringLiteral("RK45"), QStringLiteral("BDF")},
+                                     Panel1);
+    MethodBox->setObjectName(QStringLiteral("MethodBox"));
+    MethodBox->setToolTip(QStringLiteral("Integration method"));
+    row->addWidget(MethodBox);
     row->addSpacing(16);
     row->addWidget(new QLabel(QStringLiteral("Slow"), Panel1));
     TrackBar1 = new QSlider(Qt::Horizontal, Panel1);
@@ -280,11 +337,14 @@ QWidget* TForm1::BuildParametersTab() {
 void TForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Load1 = file->addAction(QStringLiteral("Load"));
+    Examples1 = file->addMenu(QStringLiteral("Examples"));
+    Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     Start1 = run->addAction(kStartCaption);
     Reset1 = run->addAction(QStringLiteral("Reset"));
+    Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
@@ -328,6 +388,9 @@ void TForm1::WireHandlers() {
     connect(Timer2, &QTimer::timeout, this, &TForm1::Timer2Timer);
     connect(ButtonStartPause, &QPushButton::clicked, this, &TForm1::ButtonStartPauseClick);
     connect(TrackBar1, &QSlider::valueChanged, this, &TForm1::TrackBar1Change);
+    connect(MethodBox, &QComboBox::currentIndexChanged, this, &TForm1::MethodBoxChange);
+    // A choice made without the focus (the wheel) pauses as entering does.
+    connect(MethodBox, &QComboBox::activated, this, &TForm1::Pause);
     dtEdit->OnExit = [this](QObject*) { dtEditExit(); };
     N1Edit->OnExit = [this](QObject*) { N1EditExit(); };
     N2Edit->OnExit = [this](QObject*) { N2EditExit(); };
@@ -347,10 +410,17 @@ void TForm1::WireHandlers() {
     PlotGraph1->OnDblClick = [this](QObject*) { ButtonStartPauseClick(); };
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    for (const TExample& example : Examples.Examples()) {
+        QAction* item = Examples1->addAction(QString(example.title).replace('&', "&&"));
+        connect(item, &QAction::triggered, this,
+                [this, path = example.path] { ExampleClick(path); });
+    }
+    Examples1->setEnabled(!Examples1->isEmpty());
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+    connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -362,13 +432,13 @@ void TForm1::WireHandlers() {
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
 }
 
-// Entering a density, a rate or the table pauses a run. A window that only
+// Entering a density, a rate, the table or the method pauses a run. A window that only
 // gets the focus back (before is none) is not the user entering a field.
 void TForm1::FocusChanged(QWidget* before, QWidget* now) {
     if (before == nullptr || now == nullptr) return;
     for (QWidget* field : {static_cast<QWidget*>(N1Edit), static_cast<QWidget*>(N2Edit),
                            static_cast<QWidget*>(Rate1), static_cast<QWidget*>(Rate2),
-                           static_cast<QWidget*>(StringGrid1)}) {
+                           static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(MethodBox)}) {
         const auto inside = [field](QWidget* w) { return w == field || field->isAncestorOf(w); };
         if (inside(now) && !inside(before)) {
             Pause();
@@ -389,15 +459,19 @@ void TForm1::ShowNumberText(TFloatEdit* edit, const QString& text) {
     edit->setProperty(kShownTextProperty, text);
 }
 
-bool TForm1::TypedNumber(const TFloatEdit* edit, double& value) const {
+// Typed is what the user edited since the program last wrote the edit, even
+// when it reads as what was shown (the state may be -11 behind a "0"), and
+// any text the program did not write itself.
+bool TForm1::TypedNumber(TFloatEdit* edit, double& value) {
     const QString text = edit->text();
-    if (text == edit->property(kShownTextProperty).toString()) return false;
+    if (!edit->isModified() && text == edit->property(kShownTextProperty).toString()) return false;
     double typed = 0;
     if (!TryTextToFloat(text.toStdString(), typed) || typed < edit->Min() || typed > edit->Max())
         return false;
     value = typed;
     // What the user typed is the state from now on.
-    const_cast<TFloatEdit*>(edit)->setProperty(kShownTextProperty, text);
+    edit->setProperty(kShownTextProperty, text);
+    edit->setModified(false);
     return true;
 }
 
@@ -420,6 +494,10 @@ void TForm1::Timer1Timer() {
         if (Running()) ButtonStartPauseClick();
         throw;
     }
+    if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
+        eulerHintShown_ = true;
+        statusBar()->showMessage(kEulerHint);
+    }
     const int resets = resets_;
     PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
     // A Reset answered inside the first point has cleared the step away.
@@ -432,6 +510,7 @@ void TForm1::ButtonStartPauseClick() {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
     } else {
+        CommitParameterEdit();
         TypedNumber(dtEdit, Sim.dt);
         TypedNumber(N1Edit, Sim.N1);
         TypedNumber(N2Edit, Sim.N2);
@@ -444,6 +523,8 @@ void TForm1::ButtonStartPauseClick() {
         }
         SetParameterRows(rows);
         SetRunCaptions(kPauseCaption);
+        eulerHintShown_ = false;
+        statusBar()->clearMessage();
     }
     Timer1->SetEnabled(!Timer1->Enabled());
     Running1->setChecked(Timer1->Enabled());
@@ -461,6 +542,9 @@ void TForm1::ButtonStartPauseClick() {
 }
 
 void TForm1::Running1Click() {
+    // Choosing the item has ticked or unticked it already; the mark shows the
+    // run state only, also when the start fails.
+    Running1->setChecked(Running());
     ButtonStartPauseClick();
 }
 
@@ -524,7 +608,26 @@ void TForm1::N2EditExit() {
     TypedNumber(N2Edit, Sim.N2);
 }
 
+void TForm1::MethodBoxChange() {
+    Sim.Settings.Method = static_cast<TSolverMethod>(std::max(MethodBox->currentIndex(), 0));
+}
+
+void TForm1::Solver1Click() {
+    EditSolverTolerances(this, Sim.Settings.RelTol, Sim.Settings.AbsTol);
+}
+
 // --- the parameter table ----------------------------------------------------
+
+// A cell still being edited holds what the user sees; Alt+S and the menus
+// leave the focus in it, so nothing else would take it into the table.
+void TForm1::CommitParameterEdit() {
+    QWidget* editor = StringGrid1->indexWidget(StringGrid1->currentIndex());
+    if (!editor) return;
+    QAbstractItemDelegate* delegate =
+        StringGrid1->itemDelegateForIndex(StringGrid1->currentIndex());
+    emit delegate->commitData(editor);
+    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
 
 std::vector<ParameterRow> TForm1::ParameterRows() const {
     const auto cell = [this](int row, int col) {
@@ -572,9 +675,23 @@ void TForm1::SpeedButton1Click() {
 
 void TForm1::SpeedButton2Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
-    if (!name.isEmpty()) SaveModelSettings(name);
+    for (;;) {
+        const QString name = ChooseFileName(
+            this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
+        if (name.isEmpty()) return;
+        // The shipped examples stay as they came: a changed one goes under a new name.
+        if (!Examples.Holds(name)) return SaveModelSettings(name);
+        ShowErrorDisplay(
+            QStringLiteral("'%1' is a shipped example and is kept as it is; choose a new file name")
+                .arg(name)
+                .toStdString(),
+            this);
+    }
+}
+
+void TForm1::ExampleClick(const QString& fileName) {
+    Pause();
+    LoadModelSettings(fileName);
 }
 
 void TForm1::LoadModelSettings(const QString& fileName) {
@@ -585,6 +702,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     model.N2 = Sim.N2;
     LoadModelFile(fileName.toStdString(), model);
 
+    Sim.Settings = model.solver;
+    MethodBox->setCurrentIndex(static_cast<int>(model.solver.Method));
     Sim.dt = model.dt;
     Sim.N1 = model.N1;
     Sim.N2 = model.N2;
@@ -598,7 +717,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
 }
 
 void TForm1::SaveModelSettings(const QString& fileName) {
-    // A density typed but not yet left is what the user sees, so it is saved.
+    // A density or a cell typed but not yet left is what the user sees, so it is saved.
+    CommitParameterEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
     TypedNumber(N2Edit, Sim.N2);
@@ -609,6 +729,7 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     model.rate1 = Rate1->text().toStdString();
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
+    model.solver = Sim.Settings;
     SaveModelFile(fileName.toStdString(), model);
     SetGraphTitleFromFile(fileName);
 }
@@ -629,8 +750,11 @@ void TForm1::FormCreate(const QString& modelFile) {
     try {
         LoadModelSettings(modelFile);
     } catch (const std::exception& error) {
-        // A bad model file is reported; the window still opens with its defaults.
-        ShowErrorDisplay(error);
+        // A bad model file is reported once the window is up, centred on it;
+        // the window opens with its defaults.
+        QTimer::singleShot(0, this, [this, message = std::string(error.what())] {
+            ShowErrorDisplay(message, this);
+        });
     }
     ColorButton1ColorChange();
     ColorButton2ColorChange();
@@ -698,7 +822,7 @@ void TForm1::Bitmap1Click() {
 
 void TForm1::About2Click() {
     ShowInfoBox(this, Title(),
-                QStringLiteral("Tarnivell v") + QLatin1String(kVersion) + QLatin1Char('\n') +
+                QStringLiteral("Tarnivell v") + QLatin1String(kProgramVersion) + QLatin1Char('\n') +
                     Title());
 }
 

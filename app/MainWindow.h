@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExampleLibrary.h"
 #include "Simulation.h"
 
 #include <QMainWindow>
@@ -9,6 +10,7 @@
 
 class QAction;
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -44,11 +46,14 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
+    // The shipped models File > Examples lists; Save never writes among them.
+    TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
     QWidget* Panel1 = nullptr;
     TFloatEdit* dtEdit = nullptr;
+    QComboBox* MethodBox = nullptr;
     QSlider* TrackBar1 = nullptr;
     QPushButton* ButtonStartPause = nullptr;
     QTabWidget* PageControl1 = nullptr;
@@ -65,10 +70,12 @@ public:
     QTableWidget* StringGrid1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
+    QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
     QAction* Reset1 = nullptr;
+    QAction* Solver1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
@@ -98,9 +105,19 @@ public:
     void N1EditExit();
     void N2EditExit();
 
+    // The integration method: the drop-down and the Run > Solver... dialog set
+    // `Sim.Settings`, which the next Start or Continue takes up.
+    void MethodBoxChange();
+    void Solver1Click();
+    // The drop-down's entries in the order of TSolverMethod.
+    static const QStringList kMethodCaptions;
+    // The status-bar text of a run whose Euler steps are too large.
+    static const QString kEulerHint;
+
     // The model file.
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void ExampleClick(const QString& fileName);
     void LoadModelSettings(const QString& fileName);
     void SaveModelSettings(const QString& fileName);
     void SetGraphTitleFromFile(const QString& fileName);
@@ -138,7 +155,10 @@ private:
     // that only what the user typed since is taken back as a new value.
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
-    bool TypedNumber(const TFloatEdit* edit, double& value) const;
+    bool TypedNumber(TFloatEdit* edit, double& value);
+    // Takes the text of an open parameter cell editor into its cell.
+    void CommitParameterEdit();
 
-    int resets_ = 0; // counts Resets, so a step knows one happened inside it
+    int resets_ = 0;              // counts Resets, so a step knows one happened inside it
+    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
 };

@@ -9,6 +9,7 @@ const char* const kTime = "Time";
 const char* const kSpecies1 = "Species 1";
 const char* const kSpecies2 = "Species 2";
 const char* const kParameters = "Parameters";
+const char* const kSolver = "Solver";
 
 double ReadNumber(const IniFile& ini, const char* section, const char* key, double current) {
     return TextToFloat(ini.ReadString(section, key, FloatToText(current)));
@@ -18,10 +19,39 @@ std::string RowKey(const char* word, int row) {
     return word + std::to_string(row);
 }
 
+// A key that is there must hold a valid setting, also when it is empty.
+TSolverSettings ReadSolver(const IniFile& ini) {
+    TSolverSettings solver;
+    if (ini.ValueExists(kSolver, "Method"))
+        solver.Method = MethodFromName(ini.ReadString(kSolver, "Method", ""));
+    if (ini.ValueExists(kSolver, "RelTol"))
+        solver.RelTol = ToleranceFromText(ini.ReadString(kSolver, "RelTol", ""));
+    if (ini.ValueExists(kSolver, "AbsTol"))
+        solver.AbsTol = ToleranceFromText(ini.ReadString(kSolver, "AbsTol", ""));
+    return solver;
+}
+
+// A key at its default is not filed; one left from an earlier save goes.
+void WriteSolverKey(IniFile& ini, const char* key, bool isDefault, const std::string& value) {
+    if (!isDefault)
+        ini.WriteString(kSolver, key, value);
+    else if (ini.ValueExists(kSolver, key))
+        ini.DeleteKey(kSolver, key);
+}
+
+void WriteSolver(IniFile& ini, const TSolverSettings& solver) {
+    const TSolverSettings defaults;
+    WriteSolverKey(ini, "Method", solver.Method == defaults.Method, MethodName(solver.Method));
+    WriteSolverKey(ini, "RelTol", solver.RelTol == defaults.RelTol, FloatToText(solver.RelTol));
+    WriteSolverKey(ini, "AbsTol", solver.AbsTol == defaults.AbsTol, FloatToText(solver.AbsTol));
+    if (ini.SectionExists(kSolver) && ini.ReadSection(kSolver).empty()) ini.EraseSection(kSolver);
+}
+
 } // namespace
 
 void LoadModelFile(const std::string& fileName, TModel& model) {
     const IniFile ini(fileName);
+    const TSolverSettings solver = ReadSolver(ini);
     model.dt = ReadNumber(ini, kTime, "Step", model.dt);
     model.N1 = ReadNumber(ini, kSpecies1, "Density", model.N1);
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
@@ -34,6 +64,7 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
         row.value = ini.ReadString(kParameters, RowKey("Value", i), "");
         row.description = ini.ReadString(kParameters, RowKey("Description", i), "");
     }
+    model.solver = solver;
 }
 
 void SaveModelFile(const std::string& fileName, const TModel& model) {
@@ -51,6 +82,7 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
         ini.WriteString(kParameters, RowKey("Value", i), row.value);
         ini.WriteString(kParameters, RowKey("Description", i), row.description);
     }
+    WriteSolver(ini, model.solver);
     ini.UpdateFile();
 }
 

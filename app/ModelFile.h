@@ -9,7 +9,7 @@
 constexpr int kParameterRows = 20;
 
 // A model as it is filed: the time step, both densities, both rate texts as
-// typed and the parameter table in displayed order.
+// typed, the parameter table in displayed order and the solver settings.
 struct TModel {
     double dt = 1;
     double N1 = 1;
@@ -17,17 +17,24 @@ struct TModel {
     std::string rate1 = "0";
     std::string rate2 = "0";
     std::vector<ParameterRow> rows = std::vector<ParameterRow>(kParameterRows);
+    TSolverSettings solver;
 };
 
 // Reads a model file into `model`, key by key in the filing order; a missing
-// file or key keeps the current number, or gives "0" for a rate and an empty
-// cell for the table. A "Step" or "Density" that is not a number throws
-// EConvertError at that key: what was read before it stays in `model`, the
-// rest is untouched.
+// file or key keeps the current number, or gives "0" for a rate, an empty
+// cell for the table and the default for a solver setting. A "Step" or
+// "Density" that is not a number throws EConvertError at that key: what was
+// read before it stays in `model`, the rest is untouched. The "Solver"
+// section is checked before anything is read: an unknown method (ESolverError
+// "Unknown method '%s'") or a tolerance that is no positive number leaves
+// `model` as it was.
 void LoadModelFile(const std::string& fileName, TModel& model);
 
 // Writes every key of the model, updating an existing file in place and
-// keeping what the program does not know. The file is replaced in one step:
+// keeping what the program does not know. A solver setting is filed, after
+// the other keys, only when it is not the default (a setting back at its
+// default loses its key), so a model integrated by Euler is filed as it
+// always was. The file is replaced in one step:
 // on failure (EIniFileException "Unable to write to %s") it is unchanged.
 void SaveModelFile(const std::string& fileName, const TModel& model);
 

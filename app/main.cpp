@@ -1,6 +1,5 @@
 #include "Application.h"
-#include "BatchRun.h"
-#include "Calculator.h"
+#include "CommandLine.h"
 #include "MainWindow.h"
 
 #include <iostream>
@@ -8,17 +7,14 @@
 #include <vector>
 
 int main(int argc, char** argv) {
+    // The modes without a window come first: they must not need a display.
     const std::vector<std::string> args(argv + 1, argv + argc);
-    if (!args.empty() && args[0] == "--eval")
-        return RunCalculator(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
-                             std::cerr);
-    if (!args.empty() && args[0] == "--batch")
-        return RunBatch(std::vector<std::string>(args.begin() + 1, args.end()), std::cout,
-                        std::cerr);
+    if (const std::optional<int> code = RunCommandLine(args, std::cout, std::cerr)) return *code;
 
     TApplication app(argc, argv);
     try {
-        TForm1 form(args.empty() ? QString() : QString::fromLocal8Bit(argv[1]));
+        // Qt has taken its own options out of argv by now.
+        TForm1 form(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString());
         form.show();
         return app.exec();
     } catch (const std::exception& error) {

@@ -121,7 +121,14 @@ void TFloatEdit::Leave() {
     const QString typed = text();
     if (OnExit) OnExit(this);
     double v = 0;
-    if (!ToNumber(typed, v) || v < min_ || v > max_) {
+    const bool inRange = ToNumber(typed, v) && v >= min_ && v <= max_;
+    // A value at a limit can show rounded past it (99999999.9 as "1E8"); the
+    // field's own display of its value must never keep the user in it.
+    if (!inRange && typed == NumberText(Value())) {
+        if (OnExit) OnExit(this);
+        return;
+    }
+    if (!inRange) {
         ShowErrorMessage();
         SetValue(savedValue_);
         selectAll();
@@ -133,7 +140,8 @@ void TFloatEdit::Leave() {
     setText(NumberText(v));
     double shown = v;
     ToNumber(text(), shown);
-    SetValue(shown);
+    // Rounded past a limit, the text stays and the value is the limit.
+    if (shown >= min_ && shown <= max_) SetValue(shown);
     if (OnExit) OnExit(this);
 }
 
@@ -153,7 +161,9 @@ void TFloatEdit::keyPressEvent(QKeyEvent* event) {
         QLineEdit::keyPressEvent(event);
         return;
     }
-    if (key.unicode() < 32 || !FilterKey(key)) QLineEdit::keyPressEvent(event);
+    // Editing keys that come with a control character (Backspace, Enter, Tab,
+    // Delete as character 127) are the edit's own business.
+    if (!key.isPrint() || !FilterKey(key)) QLineEdit::keyPressEvent(event);
 }
 
 bool TFloatEdit::FilterKey(QChar key) {

@@ -1,12 +1,11 @@
 #pragma once
 
-#include "Regression.h"
-#include "SeriesStatistics.h"
-
 #include <QString>
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
 // One stored point. Points are kept in x order; a point replaced in place
@@ -47,10 +46,48 @@ struct TDataSourceSettings {
     std::int32_t YFormat = 0;
 };
 
+// The summary of one coordinate (x or y) of a series' points, as the graph's
+// data side (graph/data, SeriesStatistics.h) computes it. A series keeps one
+// for its x values and one for its y values until its points change.
+struct TStatistics {
+    bool Valid = false;
+    std::string Message; // empty, or one of the two messages of SeriesStatistics.h
+    bool Failed = false; // fewer than two values
+    std::int32_t Count = 0;
+    double Mean = 0;
+    double Q50 = 0;
+    double Mode = 0;
+    double Total = 0;
+    double Spread = 0; // sample standard deviation
+    double Skew = 0;
+    double Kurtosis = 0;
+    double Q20 = 0, Q80 = 0;
+    double Q25 = 0, Q75 = 0;
+};
+
+// What a regression (graph/data, Regression.h) leaves besides the Fit values
+// and the curve list: the polynomial a + b·x + c·x² of the linear, robust and
+// quadratic kinds, and the spreads of the robust kind's slope and intercept
+// samples.
+struct TRegressionResult {
+    double Intercept = 0;
+    double Slope = 0;
+    double Curvature = 0;
+    double SlopeSpread = 0;
+    double InterceptSpread = 0;
+};
+
 // The point store of a series: points ordered by x in one contiguous array
 // (appending is a push at the end; only an x below the last one costs a walk
 // and a shift), running extents, duplicate handling and the point limit.
 // Changed and TooManyPoints are where a series ties the store to its graph.
+//
+// The store knows nothing of how its statistics, its regression or its data
+// source are worked: the graph's data side (graph/data, library graph_data)
+// does that through the members below and keeps its results here, in the
+// Fit values, the curve list, the statistics caches and the regression
+// result, which every change of the points (or of the regression settings)
+// marks stale.
 class TDataSeries {
 public:
     TDataSeries();
@@ -81,7 +118,17 @@ public:
     void SetRegressionStale(bool v) { regressionStale_ = v; }
     bool StatisticsValid(int cache) const { return statsValid_.at(cache); }
     void SetStatisticsValid(int cache, bool v) { statsValid_.at(cache) = v; }
+    // The x (0) or y (1) statistics as last stored; storing makes them valid.
+    const TStatistics& Statistics(int cache) const { return statistics_.at(cache); }
+    void SetStatistics(int cache, const TStatistics& v) {
+        statistics_.at(cache) = v;
+        statsValid_.at(cache) = true;
+    }
     std::vector<TDataPoint>& Curve() { return curve_; }
+    // The points with their Fit values open to writing; their order, x and y
+    // stay the store's to keep.
+    std::span<TDataPoint> PointsForFit() { return points_; }
+    void SetRegressionResult(const TRegressionResult& v) { regression_ = v; }
 
     double ZeroValue() const { return zeroValue_; }
     // Fixes the zero line: acts when AutoZero is on or the value differs, and
@@ -102,23 +149,16 @@ public:
     QString SeriesName() const { return seriesName_; }
     void SetSeriesName(const QString& v) { seriesName_ = v; }
 
+    // Where LoadFromSource (graph/data) takes the points from.
     TDataSourceSettings Source;
 
-    // Statistics and regression, computed when asked and at most once per
-    // change of the points (SeriesStatistics.cpp, Regression.cpp).
-    TStatistics XStatistics();
-    TStatistics YStatistics();
-    // Recomputes the Fit values or the curve list when RegressionStale.
-    void CalcRegression();
+    // The regression's results, as CalcRegression (graph/data) left them.
     double Intercept() const { return regression_.Intercept; }
     double Slope() const { return regression_.Slope; }
     double Curvature() const { return regression_.Curvature; }
     double SlopeSpread() const { return regression_.SlopeSpread; }
     double InterceptSpread() const { return regression_.InterceptSpread; }
     const std::vector<TDataPoint>& CurvePoints() const { return curve_; }
-
-    // Refills the points from the data source in Source (LoadFromSource.cpp).
-    virtual void LoadFromSource();
 
 protected:
     // The repaint decision; the plain store has nobody to tell.

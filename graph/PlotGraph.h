@@ -33,6 +33,22 @@ using TNotifyEvent = std::function<void(QObject* sender)>;
 using TPaintEvent = std::function<void(QObject* sender, QPainter& canvas)>;
 // Readies the printer for a page (a printer, or a PDF file name); false cancels.
 using TPrinterSetup = std::function<bool(QPrinter& printer)>;
+// A value of an axis to a pixel position on the surface being painted.
+using TPixelTransform = std::function<int(double)>;
+// Draws what a series shows of its statistics: the bound lines of its spread
+// and its regression curve.
+//
+// Both are worked from the points by the graph's data side (graph/data,
+// library graph_data), which builds on this plotting core; the core does not
+// link it and so cannot call it. Instead a graph calls this hook, when it has
+// one, for every series it draws, between the fixed bound lines and the
+// series' line, clipped as the line is; graph_data's DrawSeriesStatistics is
+// the hook (`graph.StatisticsPainter = DrawSeriesStatistics;`). A graph
+// without it draws no statistics, as is right for the simulation's window,
+// whose series have neither bounds of the spread nor a regression.
+using TStatisticsPainter =
+    std::function<void(QPainter& painter, TSeries& series, const TPixelTransform& xToPixel,
+                       const TPixelTransform& yToPixel, int penWidth)>;
 
 // The plotting control: three axes, any number of numbered series, marks, a
 // legend, and the decisions of when and how to redraw.
@@ -175,6 +191,7 @@ public:
     TNotifyEvent OnWantDesigner;
     TNotifyEvent OnDblClick;
     TPrinterSetup PrinterSetup;
+    TStatisticsPainter StatisticsPainter;
 
 protected:
     // The full draw on the present surface.

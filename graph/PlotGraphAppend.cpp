@@ -78,12 +78,13 @@ bool TPlotGraph::AppendableTail(TTail& tail) {
     if (!Inside(*xAxis_, s.LastX()) || !Inside(s.YAxisRef(), s.LastY())) return false;
     tail = {&s, drawn_[appended].Count, QRect()};
     if (!s.Visible()) return true;
-    if (s.ExtentsStale() || !TSeriesPainter::Appendable(s) || LogError(*xAxis_, s)) return false;
+    if (s.ExtentsStale() || !TSeriesPainter::Appendable(*this, s) || LogError(*xAxis_, s))
+        return false;
     if (appearance_->ShowMarks() &&
         std::any_of(marks_.begin(), marks_.end(), [](const TMark& m) { return m.WhenDrawn; }))
         return false;
     for (std::size_t i = appended + 1; i < series_.size(); ++i)
-        if (!TSeriesPainter::Coverable(*series_[i])) return false;
+        if (!TSeriesPainter::Coverable(*this, *series_[i])) return false;
     double lo = 0, hi = 0;
     if (DataRange(*xAxis_, lo, hi) && !xAxis_->FitKeepsScale(lo, hi)) return false;
     if (DataRange(s.YAxisRef(), lo, hi) && !s.YAxisRef().FitKeepsScale(lo, hi)) return false;

@@ -86,9 +86,6 @@ public:
     // Filing a stored zero value must not switch a stored AutoZero off.
     using TDataSeries::RestoreZeroValue;
 
-    // Refills from the data source, held so that the graph repaints once.
-    void LoadFromSource() override;
-
 protected:
     void Changed(TChangeCode code) override;
     bool TooManyPoints() override;

@@ -2,7 +2,6 @@
 
 #include "Appearance.h"
 #include "Axis.h"
-#include "DrawSeriesStatistics.h"
 #include "GraphCanvas.h"
 #include "GraphMath.h"
 #include "LinePieces.h"
@@ -47,15 +46,22 @@ void PaintSymbolShape(QPainter& p, int shape, int x, int y, int r) {
     }
 }
 
-bool TSeriesPainter::Appendable(const TSeries& s) {
+namespace {
+// The graph's statistics painter draws something for this series.
+bool DrawsStatistics(const TPlotGraph& graph, const TSeries& s) {
+    return graph.StatisticsPainter && (s.RegressionType() != 0 || s.BoundsMode() > bm_Fixed);
+}
+} // namespace
+
+bool TSeriesPainter::Appendable(const TPlotGraph& graph, const TSeries& s) {
     if (!s.Visible()) return true;
-    if (s.RegressionType() != 0 || s.BoundsMode() != bm_None) return false;
+    if (DrawsStatistics(graph, s) || s.BoundsMode() == bm_Fixed) return false;
     if (s.ShowLine() && s.LineStyle() != 0) return false;
     return !s.ShowPoints() || s.PointShape() <= sh_Cross;
 }
 
-bool TSeriesPainter::Coverable(const TSeries& s) {
-    return !s.Visible() || (s.RegressionType() == 0 && s.BoundsMode() <= bm_Fixed);
+bool TSeriesPainter::Coverable(const TPlotGraph& graph, const TSeries& s) {
+    return !s.Visible() || !DrawsStatistics(graph, s);
 }
 
 void TSeriesPainter::Map(const TSeries& s) {
@@ -78,7 +84,8 @@ bool TSeriesPainter::Paint(TSeries& s) {
     const bool clip = !graph_.Appearance().PlotOffGraph();
     if (clip) canvas_.SetClip(graph_.PlotRect());
     PaintBounds(s);
-    DrawSeriesStatistics(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
+    if (graph_.StatisticsPainter)
+        graph_.StatisticsPainter(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
     if (s.ShowLine()) PaintLine(s, 0, s.Count());
     if (clip) canvas_.ClearClip();
     if (s.ShowPoints()) PaintPointShapes(s, s.Count());

@@ -45,10 +45,10 @@ public:
 
     // Whether appended points of the series can be drawn alone: a solid line
     // or none, symbols square to cross or none, no bound lines, no
-    // regression curve.
-    static bool Appendable(const TSeries& series);
+    // statistics drawn.
+    static bool Appendable(const TPlotGraph& graph, const TSeries& series);
     // Whether PaintCover covers all the series draws: no statistics drawing.
-    static bool Coverable(const TSeries& series);
+    static bool Coverable(const TPlotGraph& graph, const TSeries& series);
 
 private:
     void Map(const TSeries& s);

@@ -1,8 +1,8 @@
 #include "CustomParser.h"
 
-#include "FpFaults.h"
 #include "ParserErrors.h"
 #include "TermListBuilder.h"
+#include "TermOperations.h"
 
 #include <algorithm>
 
@@ -63,38 +63,7 @@ void TCustomParser::Compile() {
 }
 
 double TCustomParser::GetValue() {
-    if (compiled_.terms.empty()) return 0;
-    fpfaults::Begin();
-    for (const TTerm& t : compiled_.terms) {
-        switch (t.kind) {
-        case TTermKind::Variable:
-        case TTermKind::Number:
-            break;
-        case TTermKind::Negate:
-            *t.result = -*t.a;
-            break;
-        case TTermKind::Sum:
-            *t.result = *t.a + *t.b;
-            break;
-        case TTermKind::Difference:
-            *t.result = *t.a - *t.b;
-            break;
-        case TTermKind::Product:
-            *t.result = *t.a * *t.b;
-            break;
-        case TTermKind::Quotient:
-            *t.result = *t.a / *t.b;
-            break;
-        case TTermKind::Square:
-            *t.result = *t.a * *t.a;
-            break;
-        default:
-            t.operation(t);
-            break;
-        }
-    }
-    fpfaults::End();
-    return *compiled_.terms.back().result;
+    return compiled_.terms.empty() ? 0 : termops::Run(compiled_.terms);
 }
 
 double* TCustomParser::LetterCell(const std::string& upperName) {

@@ -60,6 +60,9 @@ public:
 
     // The compiled terms in evaluation order (empty without a compiled form).
     const std::vector<TTerm>& Terms() const { return compiled_.terms; }
+    // The function tables, by name.
+    const TFunctionTable& FunctionsOneParam() const { return functions1_; }
+    const TFunctionTable& FunctionsTwoParam() const { return functions2_; }
 
     TMathParserExceptionEvent OnParserError;
 

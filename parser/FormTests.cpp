@@ -4,6 +4,7 @@
 #include "NumberSyntax.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace {
@@ -19,78 +20,14 @@ bool IsIdentChar(char c) {
 // first from the top (TFormTests::Passes) so that the stack stays small.
 constexpr int kMaxDepth = 400;
 
-using Form = TFormTests::Form;
+using namespace grammar;
 
-// The operand sets, each a list of forms.
-struct FormList {
-    const Form* forms;
-    int count;
-};
-#define FORMS(...)                                                                                 \
-    [] {                                                                                           \
-        static constexpr Form f[] = {__VA_ARGS__};                                                 \
-        return FormList{f, static_cast<int>(sizeof f / sizeof f[0])};                              \
-    }()
+// The forms that may be made of letters and digits only and still need the
+// full test: those with a word operator (DIV, MOD).
+constexpr FormSet kWordForms = kFormTable.letters & ~Set({fVariable, fNumber});
 
-FormList Members(Form set) {
-    using F = TFormTests;
-    switch (set) {
-    case F::sSumLeft:
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fNegation, F::fDifference,
-                     F::fProduct, F::fIntQuotient, F::fRemainder, F::fQuotient, F::fPower,
-                     F::fCall1, F::fCall2);
-    case F::sSumRight:
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fSum, F::fDifference, F::fProduct,
-                     F::fIntQuotient, F::fRemainder, F::fQuotient, F::fPower, F::fCall1, F::fCall2);
-    case F::sDiffRight:
-    case F::sProductRight:
-        // The right of a difference and of a product admit the same forms.
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fProduct, F::fIntQuotient,
-                     F::fRemainder, F::fQuotient, F::fPower, F::fCall1, F::fCall2);
-    case F::sProductLeft:
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fNegation, F::fIntQuotient,
-                     F::fRemainder, F::fQuotient, F::fPower, F::fCall1, F::fCall2);
-    case F::sQuotientRight:
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fPower, F::fCall1, F::fCall2);
-    case F::sPowerOperand:
-        return FORMS(F::fVariable, F::fNumber, F::fBracketed, F::fCall1, F::fCall2);
-    case F::sNegOperand:
-        return FORMS(F::fBracketed, F::fVariable, F::fPower, F::fCall1, F::fCall2);
-    case F::sValid:
-        return FORMS(F::fNumber, F::fVariable, F::fNegation, F::fSum, F::fDifference, F::fProduct,
-                     F::fIntQuotient, F::fRemainder, F::fQuotient, F::fPower, F::fCall2, F::fCall1,
-                     F::fBracketed);
-    default:
-        return FormList{nullptr, 0};
-    }
-}
-
-// The operator of each two-operand form and its operand sets.
-struct CutRule {
-    char op;
-    const char* word; // DIV and MOD
-    Form left;
-    Form right;
-};
-
-CutRule RuleOf(Form f) {
-    using F = TFormTests;
-    switch (f) {
-    case F::fSum:
-        return {'+', nullptr, F::sSumLeft, F::sSumRight};
-    case F::fDifference:
-        return {'-', nullptr, F::sSumLeft, F::sDiffRight};
-    case F::fProduct:
-        return {'*', nullptr, F::sProductLeft, F::sProductRight};
-    case F::fIntQuotient:
-        return {0, "DIV", F::sProductLeft, F::sQuotientRight};
-    case F::fRemainder:
-        return {0, "MOD", F::sProductLeft, F::sQuotientRight};
-    case F::fQuotient:
-        return {'/', nullptr, F::sProductLeft, F::sQuotientRight};
-    default:
-        return {'^', nullptr, F::sPowerOperand, F::sPowerOperand};
-    }
+constexpr std::uint32_t Bit(TestId test) {
+    return std::uint32_t{1} << test;
 }
 
 } // namespace
@@ -121,17 +58,19 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
         nextOpen_[i] = text_[i] == '(' ? i : nextOpen_[i + 1];
     }
 
-    static constexpr char kChars[] = {'+', '-', '*', '/', '^', ','};
     const auto key = [this](int pos) {
         return (static_cast<std::uint64_t>(level_[pos] + n_ + 1) << 32) |
                static_cast<std::uint32_t>(pos);
     };
     for (int i = 0; i < n_; ++i) {
-        for (int op = 0; op < 6; ++op)
-            if (text_[i] == kChars[op] && (op > oMinus || BinaryCapable(i)))
-                ops_[op].push_back(key(i));
-        if (text_.compare(static_cast<size_t>(i), 3, "DIV") == 0) ops_[oDiv].push_back(key(i));
-        if (text_.compare(static_cast<size_t>(i), 3, "MOD") == 0) ops_[oMod].push_back(key(i));
+        for (int row = 0; row < kCutCount; ++row) {
+            const std::string_view op = kCutForms[row].op;
+            if (text_[i] != op[0] || text_.compare(static_cast<size_t>(i), op.size(), op) != 0)
+                continue;
+            if (op.size() == 1 && IsSignChar(op[0]) && !BinaryCapable(i)) continue;
+            ops_[row].push_back(key(i));
+        }
+        if (text_[i] == ',') ops_[kCommas].push_back(key(i));
     }
     for (auto& list : ops_)
         std::sort(list.begin(), list.end());
@@ -139,33 +78,19 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
     // Per bracket level, the next and the previous marked position.
     const auto levelIndex = [this](int pos) { return static_cast<size_t>(level_[pos] + n_ + 1); };
     std::vector<int> seen(2 * static_cast<size_t>(n_) + 3);
-    for (int m = 0; m < kMarkCount; ++m) {
-        const auto marked = [&](int i) {
-            const char c = text_[i];
-            switch (m) {
-            case mTimes:
-                return c == '*';
-            case mSlash:
-                return c == '/';
-            case mCaret:
-                return c == '^';
-            case mHardPlus:
-                return c == '+' && HardSign(i);
-            default:
-                return c == '-' && HardSign(i);
-            }
-        };
-        nextMark_[m].assign(static_cast<size_t>(n_) + 1, n_);
+    for (int row = 0; row < kCutCount; ++row) {
+        if (!(kAllMarks >> row & 1)) continue;
+        nextMark_[row].assign(static_cast<size_t>(n_) + 1, n_);
         std::fill(seen.begin(), seen.end(), n_);
         for (int i = n_ - 1; i >= 0; --i) {
-            nextMark_[m][i] = seen[levelIndex(i)];
-            if (marked(i)) seen[levelIndex(i)] = i;
+            nextMark_[row][i] = seen[levelIndex(i)];
+            if (Marked(row, i)) seen[levelIndex(i)] = i;
         }
-        prevMark_[m].assign(static_cast<size_t>(n_) + 1, -1);
+        prevMark_[row].assign(static_cast<size_t>(n_) + 1, -1);
         std::fill(seen.begin(), seen.end(), -1);
         for (int i = 0; i <= n_; ++i) {
-            prevMark_[m][i] = seen[levelIndex(i)];
-            if (i < n_ && marked(i)) seen[levelIndex(i)] = i;
+            prevMark_[row][i] = seen[levelIndex(i)];
+            if (i < n_ && Marked(row, i)) seen[levelIndex(i)] = i;
         }
     }
     // A valid piece never goes below the level it starts at.
@@ -192,64 +117,49 @@ bool TFormTests::EndsInExponentMark(int end) const {
 }
 
 bool TFormTests::BinaryCapable(int j) const {
-    // A sum's or difference's operator follows a complete operand.
+    // A sum's or difference's operator follows a complete operand. The
+    // locale's numerals may also end in the separator ("5.") or a tab.
     if (j == 0) return false;
     const char before = text_[j - 1];
-    return (IsIdentChar(before) || before == ')') && !EndsInExponentMark(j);
+    const bool operandEnd = IsIdentChar(before) || before == ')' ||
+                            (!classic_ && (before == DecimalSeparator() || before == '\t'));
+    return operandEnd && !EndsInExponentMark(j);
+}
+
+bool TFormTests::EndsInWordOperator(int end) const {
+    for (const CutForm& row : kCutForms) {
+        const int width = static_cast<int>(row.op.size());
+        if (width > 1 && end >= width && text_[end - 1] == row.op.back() &&
+            text_.compare(static_cast<size_t>(end - width), row.op.size(), row.op) == 0)
+            return true;
+    }
+    return false;
 }
 
 bool TFormTests::HardSign(int j) const {
-    // Soft: after an operator, a bracket, a comma or DIV/MOD (a sign or a
+    // Soft: after an operator, a bracket, a comma or a tab (a sign or a
     // negation), or an exponent sign after the E of a numeral.
     if (j == 0) return false;
-    const auto wordEndsAt = [this](int end) {
-        return end >= 3 && (text_.compare(static_cast<size_t>(end - 3), 3, "DIV") == 0 ||
-                            text_.compare(static_cast<size_t>(end - 3), 3, "MOD") == 0);
-    };
     const char before = text_[j - 1];
-    if (std::string_view("*/^(,+-\t").find(before) != std::string_view::npos) return false;
-    if (wordEndsAt(j)) return false;
+    if (before == '(' || before == ',' || before == '\t') return false;
+    for (const CutForm& row : kCutForms)
+        if (row.op.size() == 1 && before == row.op[0]) return false;
+    if (EndsInWordOperator(j)) return false;
     if (before != 'E') return true;
     int s = j - 2;
     while (s >= 0 && ((text_[s] >= '0' && text_[s] <= '9') || text_[s] == '.' ||
                       (!classic_ && text_[s] == DecimalSeparator())))
         --s;
-    if (s < 0 || !IsIdentChar(text_[s]) || wordEndsAt(s + 1)) return false;
+    if (s < 0 || !IsIdentChar(text_[s]) || EndsInWordOperator(s + 1)) return false;
     return true;
 }
 
-std::uint8_t TFormTests::Forbidden(Form form) {
-    constexpr std::uint8_t times = 1 << mTimes, slash = 1 << mSlash, caret = 1 << mCaret,
-                           plus = 1 << mHardPlus, minus = 1 << mHardMinus;
-    switch (form) {
-    case fBracketed:
-    case fCall1:
-    case fCall2:
-    case sPowerOperand:
-        return times | slash | caret | plus | minus;
-    case fPower:
-    case fNegation:
-    case sNegOperand:
-    case sQuotientRight:
-        return times | slash | plus | minus;
-    case fIntQuotient:
-    case fRemainder:
-    case fQuotient:
-    case sProductLeft:
-        return times | plus | minus;
-    case fProduct:
-    case sProductRight:
-    case sDiffRight:
-        return plus | minus;
-    case fDifference:
-    case sSumLeft:
-        return plus;
-    default:
-        return 0;
-    }
+bool TFormTests::Marked(int row, int i) const {
+    const char op = kCutForms[row].op[0];
+    return text_[i] == op && (!IsSignChar(op) || HardSign(i));
 }
 
-TFormTests::Cursor TFormTests::FirstAtLevel(Op op, int a, int from) const {
+TFormTests::Cursor TFormTests::FirstAtLevel(int op, int a, int from) const {
     const auto& list = ops_[op];
     const std::uint64_t key =
         (static_cast<std::uint64_t>(level_[a] + n_ + 1) << 32) | static_cast<std::uint32_t>(from);
@@ -340,17 +250,17 @@ int TFormTests::FirstOpenBracket(int a, int b) const {
     return p < b ? p : -1;
 }
 
-bool TFormTests::Passes(Form form, TTextRange r) {
+bool TFormTests::Passes(TestId test, TTextRange r) {
     // Answers too deep for one descent are worked out first, deepest first,
     // each from the top of a fresh descent; the cache then holds them. A
     // descent that reaches the depth limit gives up without remembering
     // anything on its way back.
-    std::vector<TooDeep> pending{{form, r.begin, r.end}};
+    std::vector<TooDeep> pending{{test, r.begin, r.end}};
     for (;;) {
         depth_ = 0;
         deferred_ = false;
         const TooDeep q = pending.back();
-        const bool result = Test(q.form, q.begin, q.end);
+        const bool result = Test(q.test, q.begin, q.end);
         if (deferred_) {
             pending.push_back(deferredQuestion_);
             continue;
@@ -360,141 +270,96 @@ bool TFormTests::Passes(Form form, TTextRange r) {
     }
 }
 
-bool TFormTests::Test(Form form, int a, int b) {
+bool TFormTests::Test(TestId test, int a, int b) {
     if (deferred_) return false;
-    if (form == fVariable) return IsVariable(a, b);
-    if (form == fNumber) return IsNumber(a, b);
+    if (test == fVariable) return IsVariable(a, b);
+    if (test == fNumber) return IsNumber(a, b);
     if (!Plausible(a, b) || nextDip_[a] <= b) return false;
     if (identEnd_[a] >= b) {
         // Letters and digits only: a variable, a numeral, or DIV/MOD between
-        // names. Only the sets that admit DIV and MOD need the cache.
-        switch (form) {
-        case sPowerOperand:
-        case sQuotientRight:
-            return IsVariable(a, b) || IsNumber(a, b);
-        case sNegOperand:
-            return IsVariable(a, b);
-        case fIntQuotient:
-        case fRemainder:
-        case sSumLeft:
-        case sSumRight:
-        case sDiffRight:
-        case sProductLeft:
-        case sProductRight:
-        case sValid:
-            break;
-        default:
-            return false;
-        }
+        // names. Only the tests that admit DIV and MOD need the cache.
+        const FormSet letters = kFormTable.letters & kTests.members[test];
+        if (!(letters & kWordForms))
+            return (Has(letters, fVariable) && IsVariable(a, b)) ||
+                   (Has(letters, fNumber) && IsNumber(a, b));
     }
-    if (const std::uint8_t forbidden = Forbidden(form)) {
-        for (int m = 0; m < kMarkCount; ++m)
-            if ((forbidden >> m & 1) && HoldsMark(static_cast<Mark>(m), a, b)) return false;
+    if (const MarkSet forbidden = kTests.forbidden[test]) {
+        for (MarkSet m = forbidden; m != 0; m &= m - 1)
+            if (HoldsMark(std::countr_zero(m), a, b)) return false;
     }
 
     const std::uint64_t key =
         (static_cast<std::uint64_t>(a + 1) << 32) | static_cast<std::uint32_t>(b);
-    const std::uint32_t bit = 1u << form;
-    if (const Slot* s = FindSlot(key); s && (s->known & bit)) return (s->value & bit) != 0;
+    if (const Slot* s = FindSlot(key); s && (s->known & Bit(test)))
+        return (s->value & Bit(test)) != 0;
 
     if (depth_ >= kMaxDepth) {
         deferred_ = true;
-        deferredQuestion_ = TooDeep{form, a, b};
+        deferredQuestion_ = TooDeep{test, a, b};
         return false;
     }
     ++depth_;
-    const bool result = Compute(form, a, b);
+    const bool result = Compute(test, a, b);
     --depth_;
     if (deferred_) return false;
 
     Slot& s = InsertSlot(key);
-    s.known |= bit;
-    if (result) s.value |= bit;
+    s.known |= Bit(test);
+    if (result) s.value |= Bit(test);
     return result;
 }
 
-bool TFormTests::Compute(Form form, int a, int b) {
-    switch (form) {
+bool TFormTests::Compute(TestId test, int a, int b) {
+    switch (test) {
     case fBracketed:
-        return text_[a] == '(' && text_[b - 1] == ')' && Test(sValid, a + 1, b - 1);
+        return text_[a] == '(' && text_[b - 1] == ')' && Test(kExpressionTest, a + 1, b - 1);
     case fNegation:
-        return text_[a] == '-' && Test(sNegOperand, a + 1, b);
-    case fSum:
-    case fDifference:
-    case fProduct:
-    case fIntQuotient:
-    case fRemainder:
-    case fQuotient:
-    case fPower:
-        return ComputeCut(form, a, b);
+        return text_[a] == '-' && Test(kNegationTest, a + 1, b);
     case fCall1:
         return ComputeCall1(a, b);
     case fCall2:
         return ComputeCall2(a, b);
-    default: {
-        const FormList list = Members(form);
-        for (int i = 0; i < list.count && !deferred_; ++i)
-            if (Test(list.forms[i], a, b)) return true;
-        return false;
+    default:
+        break;
     }
-    }
+    if (test < kFormCount) return ComputeCut(kRowTests.rowOf[test], a, b);
+    // An operand set: one of its forms.
+    for (FormSet s = kTests.members[test]; s != 0 && !deferred_; s &= s - 1)
+        if (Test(static_cast<TestId>(std::countr_zero(s)), a, b)) return true;
+    return false;
 }
 
-bool TFormTests::ComputeCut(Form form, int a, int b) {
-    // The operands' forbidden marks narrow the cuts worth trying; answers do
-    // not depend on the order, so the cheaper right operand is tried first.
-    const CutRule rule = RuleOf(form);
-    const auto cutPasses = [&](int p, int width) {
-        return Test(rule.right, p + width, b) && Test(rule.left, a, p);
-    };
-    if (rule.word) {
-        // The word is found anywhere, also inside longer names; one at the
-        // start is passed over. Its right operand holds no "*", "/" or hard sign.
-        const Op op = rule.word[0] == 'D' ? oDiv : oMod;
-        int from = a + 1;
-        for (const Mark m : {mTimes, mSlash, mHardPlus, mHardMinus})
-            from = std::max(from, PrevMark(m, b) - 2);
-        // A right operand inside the name run that ends the piece is a
-        // variable (no longer than the longest name), PI or a numeral.
-        if (IsIdentChar(text_[b - 1]) && from + 3 >= identStart_[b - 1]) {
-            const int numeralFrom = IsNumeralChar(text_[b - 1]) ? numeralStart_[b - 1] : b;
-            from =
-                std::max(from, std::min(b - 3 - std::max(maxVariableLength_, 2), numeralFrom - 3));
-        }
-        for (Cursor c = FirstAtLevel(op, a, from);; ++c.index) {
-            const int p = PositionAt(c, a, b - 2);
-            if (p < 0 || deferred_) return false;
-            if (cutPasses(p, 3)) return true;
-        }
+bool TFormTests::ComputeCut(int row, int a, int b) {
+    // The cuts worth trying lie between the operand sets' forbidden marks:
+    // the left operand ends before the first mark it cannot hold, the right
+    // one starts after the last. Answers do not depend on the order, so the
+    // cheaper right operand is tried first.
+    const CutForm& rule = kCutForms[row];
+    const int width = static_cast<int>(rule.op.size());
+    const TestId left = kRowTests.left[row], right = kRowTests.right[row];
+    // An operator at the very start ends the test, unless it is passed over;
+    // one that leaves nothing to its right is no cut.
+    if (!rule.leadingPassedOver &&
+        text_.compare(static_cast<size_t>(a), rule.op.size(), rule.op) == 0)
+        return false;
+    int from = a + 1;
+    int to = b - width;
+    for (MarkSet m = kTests.forbidden[left]; m != 0; m &= m - 1)
+        to = std::min(to, NextMark(std::countr_zero(m), a) + 1);
+    for (MarkSet m = kTests.forbidden[right]; m != 0; m &= m - 1)
+        from = std::max(from, PrevMark(std::countr_zero(m), b) - (width - 1));
+    // A right operand inside the name run that ends the piece is a variable
+    // (no longer than the longest name), PI or a numeral.
+    if (!(kFormTable.letters & rule.right & kWordForms) && IsIdentChar(text_[b - 1]) &&
+        from + width >= identStart_[b - 1]) {
+        const int numeralFrom = IsNumeralChar(text_[b - 1]) ? numeralStart_[b - 1] : b;
+        from = std::max(from,
+                        std::min(b - width - std::max(maxVariableLength_, 2), numeralFrom - width));
     }
-    // An operator in the first position ends the test, except that a
-    // difference passes over a leading minus sign (it is the sign of the left
-    // operand); one in the last position leaves nothing to its right.
-    if (text_[a] == rule.op && form != fDifference) return false;
-    const auto single = [&](int p) { return p > a && p < b - 1 && cutPasses(p, 1); };
-    switch (form) {
-    case fProduct: // the left operand holds no "*"
-        return single(NextMark(mTimes, a));
-    case fPower: // the left operand holds no "^"
-        return single(NextMark(mCaret, a));
-    case fQuotient: // the right operand holds no "/"
-        return single(PrevMark(mSlash, b));
-    case fSum: { // the left operand holds no hard "+"
-        const int lastCut = NextMark(mHardPlus, a);
-        for (Cursor c = FirstAtLevel(oPlus, a, a + 1);; ++c.index) {
-            const int p = PositionAt(c, a, std::min(b - 1, lastCut + 1));
-            if (p < 0 || deferred_) return false;
-            if (cutPasses(p, 1)) return true;
-        }
-    }
-    default: { // the right operand holds no hard "-"
-        const int firstCut = std::max(a + 1, PrevMark(mHardMinus, b));
-        for (Cursor c = FirstAtLevel(oMinus, a, firstCut);; ++c.index) {
-            const int p = PositionAt(c, a, b - 1);
-            if (p < 0 || deferred_) return false;
-            if (cutPasses(p, 1)) return true;
-        }
-    }
+    for (Cursor c = FirstAtLevel(row, a, from);; ++c.index) {
+        const int p = PositionAt(c, a, to);
+        if (p < 0 || deferred_) return false;
+        if (Test(right, p + width, b) && Test(left, a, p)) return true;
     }
 }
 
@@ -513,10 +378,11 @@ bool TFormTests::ComputeCall2(int a, int b) {
         return false;
     const int inner = p + 1, innerEnd = b - 1;
     if (inner >= innerEnd || text_[inner] == ',') return false;
-    for (Cursor c = FirstAtLevel(oComma, inner, inner);; ++c.index) {
+    const TestId expression = kExpressionTest;
+    for (Cursor c = FirstAtLevel(kCommas, inner, inner);; ++c.index) {
         const int comma = PositionAt(c, inner, innerEnd - 1);
         if (comma < 0 || deferred_) return false;
-        if (Test(sValid, inner, comma) && Test(sValid, comma + 1, innerEnd)) return true;
+        if (Test(expression, inner, comma) && Test(expression, comma + 1, innerEnd)) return true;
     }
 }
 
@@ -532,33 +398,33 @@ bool TFormTests::NodeNegation(TTextRange r, TNodeForm& node, TLastCut& last) {
     if (r.size() == 0 || text_[r.begin] != '-') return false;
     last.left = {r.begin + 1, r.end};
     last.leftWritten = true;
-    if (!Passes(sNegOperand, last.left)) return false;
+    if (!Passes(kNegationTest, last.left)) return false;
     node.left = StripBrackets(last.left);
     return true;
 }
 
-bool TFormTests::NodeCut(Form form, TTextRange r, TNodeForm& node, TLastCut& last) {
-    const CutRule rule = RuleOf(form);
+bool TFormTests::NodeCut(int row, TTextRange r, TNodeForm& node, TLastCut& last) {
+    const CutForm& rule = kCutForms[row];
     const std::string_view text(text_);
-    const size_t width = rule.word ? 3 : 1;
+    const size_t width = rule.op.size();
     for (size_t p = static_cast<size_t>(r.begin);; ++p) {
-        p = rule.word ? text.find(rule.word, p) : text.find(rule.op, p);
+        p = text.find(rule.op, p);
         if (p == std::string_view::npos || p + width > static_cast<size_t>(r.end)) return false;
         const int pos = static_cast<int>(p);
         if (pos == r.begin) {
-            if (rule.word || form == fDifference) continue;
+            if (rule.leadingPassedOver) continue;
             return false;
         }
-        if (!rule.word && pos == r.end - 1) return false;
+        if (width == 1 && pos == r.end - 1) return false;
         TTextRange left{r.begin, pos};
         TTextRange right{pos + static_cast<int>(width), r.end};
         last.left = left;
         last.right = right;
         last.leftWritten = last.rightWritten = true;
         if (level_[pos] != level_[r.begin]) continue;
-        if (!Passes(rule.left, left)) continue;
+        if (!Passes(kRowTests.left[row], left)) continue;
         last.left = left = StripBrackets(left);
-        if (!Passes(rule.right, right)) continue;
+        if (!Passes(kRowTests.right[row], right)) continue;
         last.right = right = StripBrackets(right);
         node.left = left;
         node.right = right;
@@ -592,9 +458,9 @@ bool TFormTests::NodeCall2(TTextRange r, TNodeForm& node, TLastCut& last) {
         last.left = left;
         last.right = right;
         last.leftWritten = last.rightWritten = true;
-        if (!Passes(sValid, left)) continue;
+        if (!Passes(kExpressionTest, left)) continue;
         last.left = left = StripBrackets(left);
-        if (!Passes(sValid, right)) continue;
+        if (!Passes(kExpressionTest, right)) continue;
         last.right = right = StripBrackets(right);
         node.left = left;
         node.right = right;
@@ -618,20 +484,12 @@ bool TFormTests::Classify(TTextRange r, TNodeForm& node, TLastCut& last) {
         node.kind = TTermKind::Negate;
         return true;
     }
-    static constexpr std::pair<Form, TTermKind> kCuts[] = {
-        {fSum, TTermKind::Sum},
-        {fDifference, TTermKind::Difference},
-        {fProduct, TTermKind::Product},
-        {fIntQuotient, TTermKind::IntQuotient},
-        {fRemainder, TTermKind::Remainder},
-        {fQuotient, TTermKind::Quotient},
-        {fPower, TTermKind::Power},
-    };
-    for (const auto& [form, kind] : kCuts) {
-        if (!NodeCut(form, r, node, last)) continue;
-        node.kind = kind;
+    for (int row = 0; row < kCutCount; ++row) {
+        if (!NodeCut(row, r, node, last)) continue;
+        node.kind = kCutForms[row].kind;
         double exponent = 0;
-        if (kind == TTermKind::Power && IsNumber(node.right.begin, node.right.end, &exponent)) {
+        if (node.kind == TTermKind::Power &&
+            IsNumber(node.right.begin, node.right.end, &exponent)) {
             const double whole = std::trunc(exponent);
             if (whole != exponent)
                 node.kind = TTermKind::Power;

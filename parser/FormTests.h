@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Grammar.h"
 #include "Term.h"
 
 #include <cstdint>
@@ -61,83 +62,56 @@ public:
     // last cut written.
     bool Classify(TTextRange r, TNodeForm& form, TLastCut& last);
 
-    // Forms, then the operand sets built from them (values index the cache bits).
-    enum Form : std::uint8_t {
-        fVariable,
-        fNumber,
-        fBracketed,
-        fNegation,
-        fSum,
-        fDifference,
-        fProduct,
-        fIntQuotient,
-        fRemainder,
-        fQuotient,
-        fPower,
-        fCall1,
-        fCall2,
-        sSumLeft, // also the left of a difference
-        sSumRight,
-        sDiffRight,
-        sProductLeft, // also the left of DIV, MOD and /
-        sProductRight,
-        sQuotientRight,
-        sPowerOperand, // either side of a power
-        sNegOperand,
-        sValid,
-        kFormCount
-    };
-
-    // Whether the piece passes the form (or one form of the set).
-    bool Passes(Form form, TTextRange r);
+    // Whether the piece passes the test (a form, or one form of an operand set).
+    bool Passes(grammar::TestId test, TTextRange r);
 
 private:
+    using TestId = grammar::TestId;
     struct Slot {
         std::uint64_t key = 0;
         std::uint32_t known = 0;
         std::uint32_t value = 0;
     };
     struct TooDeep {
-        Form form;
+        TestId test;
         int begin, end;
     };
 
-    bool Test(Form form, int a, int b);
-    bool Compute(Form form, int a, int b);
-    bool ComputeCut(Form form, int a, int b);
+    bool Test(TestId test, int a, int b);
+    bool Compute(TestId test, int a, int b);
+    bool ComputeCut(int row, int a, int b);
     bool ComputeCall1(int a, int b);
     bool ComputeCall2(int a, int b);
     bool IsVariable(int a, int b, double** cell = nullptr) const;
     bool IsNumber(int a, int b, double* value = nullptr) const;
     bool Plausible(int a, int b) const;
     int FirstOpenBracket(int a, int b) const;
-    // Operators whose cuts the tests scan, and their index in ops_.
-    enum Op : std::uint8_t { oPlus, oMinus, oTimes, oSlash, oCaret, oComma, oDiv, oMod, kOpCount };
+    // Operator positions are listed per row of the grammar, then the commas.
+    static constexpr int kCommas = grammar::kCutCount;
     // Position of the first balanced occurrence of op at or after `from`
     // (balanced: at the bracket level of `a`), or -1 before `limit`.
     struct Cursor {
         const std::vector<std::uint64_t>* list;
         size_t index;
     };
-    Cursor FirstAtLevel(Op op, int a, int from) const;
+    Cursor FirstAtLevel(int op, int a, int from) const;
 
-    // Operator marks that whole classes of forms cannot hold outside brackets.
     // A hard "+" or "-" cannot be a numeral's sign or a negation: it can only
     // be a sum's or a difference's operator.
-    enum Mark : std::uint8_t { mTimes, mSlash, mCaret, mHardPlus, mHardMinus, kMarkCount };
-    static std::uint8_t Forbidden(Form form);
     bool HardSign(int j) const;
     bool BinaryCapable(int j) const;
     bool EndsInExponentMark(int end) const;
-    // First position after `a` at a's bracket level with the mark (n_ if none).
-    int NextMark(Mark m, int a) const { return nextMark_[m][static_cast<size_t>(a)]; }
-    // Last position before `b` at b's bracket level with the mark (-1 if none).
-    int PrevMark(Mark m, int b) const { return prevMark_[m][static_cast<size_t>(b)]; }
-    bool HoldsMark(Mark m, int a, int b) const { return NextMark(m, a) < b; }
+    bool EndsInWordOperator(int end) const;
+    bool Marked(int row, int i) const;
+    // First position after `a` at a's bracket level with the row's mark (n_ if none).
+    int NextMark(int row, int a) const { return nextMark_[row][static_cast<size_t>(a)]; }
+    // Last position before `b` at b's bracket level with the row's mark (-1 if none).
+    int PrevMark(int row, int b) const { return prevMark_[row][static_cast<size_t>(b)]; }
+    bool HoldsMark(int row, int a, int b) const { return NextMark(row, a) < b; }
     int PositionAt(const Cursor& c, int a, int limit) const;
 
     // Node-level forms (they write the node's operand texts as they go).
-    bool NodeCut(Form form, TTextRange r, TNodeForm& node, TLastCut& last);
+    bool NodeCut(int row, TTextRange r, TNodeForm& node, TLastCut& last);
     bool NodeNegation(TTextRange r, TNodeForm& node, TLastCut& last);
     bool NodeCall1(TTextRange r, TNodeForm& node, TLastCut& last);
     bool NodeCall2(TTextRange r, TNodeForm& node, TLastCut& last);
@@ -159,10 +133,10 @@ private:
     std::vector<int> numeralEnd_;   // end of the numeral-character run at each position
     std::vector<int> nextOpen_;     // next "(" at or after each position
     std::vector<int> nextDip_;      // first later position below this one's bracket level
-    std::vector<int> nextMark_[kMarkCount];
-    std::vector<int> prevMark_[kMarkCount];
+    std::vector<int> nextMark_[grammar::kCutCount];
+    std::vector<int> prevMark_[grammar::kCutCount];
     // For each operator: its positions keyed (level << 32 | position), sorted.
-    std::vector<std::uint64_t> ops_[kOpCount];
+    std::vector<std::uint64_t> ops_[kCommas + 1];
     std::vector<Slot> slots_;
     size_t used_ = 0;
     int depth_ = 0;

@@ -10,12 +10,10 @@ void Throw(unsigned bits) {
 }
 
 void Raise(unsigned bits) {
-    const unsigned pending = Pending();
-    Throw(pending ? pending : bits);
+    Throw(bits);
 }
 
 void RaiseDivByZero() {
-    if (const unsigned pending = Pending()) Throw(pending);
     throw EDivByZero();
 }
 

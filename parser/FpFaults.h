@@ -9,6 +9,8 @@
 
 #include "Exception.h"
 
+#include <cmath>
+
 #if defined(__x86_64__) || defined(__SSE2__)
 #include <xmmintrin.h>
 #define TARNIVELL_SSE_FLAGS 1
@@ -46,17 +48,29 @@ inline void Begin() noexcept {
 }
 
 // Clears the given faults and throws the first of them, in the platform's
-// order: invalid operation, division by zero, overflow.
+// order: invalid operation, division by zero, overflow. That order is only
+// right for faults of one operation; an evaluator that ran several finds the
+// first faulting one itself (TCustomParser::GetValue).
 [[noreturn]] void Throw(unsigned bits);
 
-// Raises what the evaluation left pending.
+// Raises what the code since Begin left pending.
 inline void End() {
     if (const unsigned bits = Pending()) Throw(bits);
 }
 
-// A fault found by a check rather than by the hardware. A fault already
-// pending happened earlier in the evaluation and is reported first.
+// A fault found by a check rather than by the hardware.
 [[noreturn]] void Raise(unsigned bits);
 [[noreturn]] void RaiseDivByZero();
+
+// Stores a result computed in extended precision as a double. The x87 unit
+// keeps flags of its own, which Pending does not read, so a result that does
+// not fit a double is checked here: overflow, unless an operand was already
+// infinite (an infinity goes on as it came).
+inline double Narrowed(long double r, double a, double b = 0) {
+    // From half a unit above the largest double on, r rounds to infinity.
+    constexpr long double kRoundsToInfinity = 0x1.fffffffffffff8p1023L;
+    if (std::fabs(r) >= kRoundsToInfinity && std::isfinite(a) && std::isfinite(b)) Raise(kOverflow);
+    return static_cast<double>(r);
+}
 
 } // namespace fpfaults

@@ -2,8 +2,6 @@
 
 #include "FpFaults.h"
 
-#include <atomic>
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 #include <emmintrin.h>
@@ -11,8 +9,6 @@
 #include <xmmintrin.h>
 
 namespace {
-
-std::atomic<std::uint32_t> gSeed{0};
 
 constexpr double kTwoPow63 = 9223372036854775808.0;
 
@@ -30,20 +26,19 @@ void Cos(const TTerm& t) {
     *t.result = std::fabs(x) >= kTwoPow63 ? 0.0 : std::cos(x);
 }
 
-// The hyperbolic functions in extended precision: sinh(710) is still a double
-// although exp(710) is not.
-double Hyperbolic(double x, double sign) {
-    const long double e = std::exp(static_cast<long double>(x));
-    const long double r = (e + sign / e) * 0.5L;
-    if (std::isfinite(x) && std::fabs(r) > static_cast<long double>(DBL_MAX))
-        fpfaults::Raise(fpfaults::kOverflow);
-    return static_cast<double>(r);
+// The hyperbolic functions from both exponentials in extended precision:
+// sinh(710) is still a double although exp(710) is not.
+double Hyperbolic(double x, long double sign) {
+    const long double r =
+        (std::exp(static_cast<long double>(x)) + sign * std::exp(-static_cast<long double>(x))) *
+        0.5L;
+    return fpfaults::Narrowed(r, x);
 }
 void Sinh(const TTerm& t) {
-    *t.result = Hyperbolic(*t.a, -1.0);
+    *t.result = Hyperbolic(*t.a, -1.0L);
 }
 void Cosh(const TTerm& t) {
-    *t.result = Hyperbolic(*t.a, 1.0);
+    *t.result = Hyperbolic(*t.a, 1.0L);
 }
 
 void ArcTan(const TTerm& t) {
@@ -76,7 +71,7 @@ void Zero(const TTerm& t) {
 
 // The phase of x quarter turns, folded into [-pi, pi].
 void Ph(const TTerm& t) {
-    const double y = static_cast<double>(*t.a * (std::numbers::pi_v<long double> / 2));
+    const double y = fpfaults::Narrowed(*t.a * (std::numbers::pi_v<long double> / 2), *t.a);
     // Rounds to nearest, ties to even; beyond 32 bits the conversion raises
     // the invalid-operation fault.
     const int n = _mm_cvtsd_si32(_mm_set_sd(y));
@@ -85,10 +80,7 @@ void Ph(const TTerm& t) {
 }
 
 void Rnd(const TTerm& t) {
-    const std::uint32_t seed = gSeed.load(std::memory_order_relaxed) * 134775813u + 1u;
-    gSeed.store(seed, std::memory_order_relaxed);
-    const double r = static_cast<double>(seed) / 4294967296.0;
-    *t.result = std::trunc(*t.a) * r;
+    *t.result = std::trunc(*t.a) * NextRandom();
 }
 
 void Max(const TTerm& t) {
@@ -99,13 +91,6 @@ void Min(const TTerm& t) {
 }
 
 } // namespace
-
-std::uint32_t RandomSeed() noexcept {
-    return gSeed.load(std::memory_order_relaxed);
-}
-void SetRandomSeed(std::uint32_t seed) noexcept {
-    gSeed.store(seed, std::memory_order_relaxed);
-}
 
 TMathParser::TMathParser() {
     DefineVariable("A", 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CustomParser.h"
+#include "RandomSequence.h"
 
 // The parser the application uses: the one-letter variables A, B, C, D, E, X,
 // Y, T bound to its own fields, fifteen one-argument functions (TAN, SIN,
@@ -27,8 +28,3 @@ public:
     double Y() const { return fY; }
     void SetY(double v) { fY = v; }
 };
-
-// The one pseudo-random sequence that every parser draws from (RND): a seed
-// of 32 bits, 0 when the program starts. Exposed for tests.
-std::uint32_t RandomSeed() noexcept;
-void SetRandomSeed(std::uint32_t seed) noexcept;

@@ -46,3 +46,8 @@ class EBadName : public EMathParserError {
 class EDuplicateFunction : public EMathParserError {
     using EMathParserError::EMathParserError;
 };
+
+// A function whose derivative the dual evaluation does not know.
+class ENoDerivative : public EMathParserError {
+    using EMathParserError::EMathParserError;
+};

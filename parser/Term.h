@@ -28,6 +28,22 @@ enum class TTermKind : std::uint8_t {
     Function2 = 15,
 };
 
+// Whether a term of the kind reads a second operand.
+constexpr bool IsTwoOperand(TTermKind kind) {
+    switch (kind) {
+    case TTermKind::Variable:
+    case TTermKind::Number:
+    case TTermKind::Negate:
+    case TTermKind::Square:
+    case TTermKind::Cube:
+    case TTermKind::FourthPower:
+    case TTermKind::Function1:
+        return false;
+    default:
+        return true;
+    }
+}
+
 // One step of a compiled expression. Terms of one expression lie next to each
 // other in evaluation order, so the successor is the next element.
 struct TTerm {

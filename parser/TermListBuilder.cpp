@@ -6,21 +6,6 @@
 #include <algorithm>
 #include <string>
 
-namespace {
-bool IsTwoOperand(TTermKind kind) {
-    switch (kind) {
-    case TTermKind::Negate:
-    case TTermKind::Square:
-    case TTermKind::Cube:
-    case TTermKind::FourthPower:
-    case TTermKind::Function1:
-        return false;
-    default:
-        return true;
-    }
-}
-} // namespace
-
 void TTermListBuilder::SyntaxError(TTextRange text, const TLastCut& last) const {
     // The whole expression's node starts with operand texts of one blank each;
     // while both are unwritten the message shows the text alone.

@@ -1,28 +1,14 @@
 #include "TermOperations.h"
 
+#include "FpErrors.h"
 #include "FpFaults.h"
+#include "RandomSequence.h"
 
-#include <cfloat>
 #include <cmath>
 #include <cstdint>
 
 namespace termops {
 namespace {
-
-// Truncation toward zero into 32 bits; an operand outside that range (or not
-// a number) is an invalid operation.
-std::int64_t Trunc32(double x) {
-    if (!(x > -2147483649.0 && x < 2147483648.0)) fpfaults::Raise(fpfaults::kInvalid);
-    return static_cast<std::int64_t>(x);
-}
-
-// Stores an extended result as a double; a finite result beyond the double
-// range is an overflow, as it would be when the hardware stores it.
-double StoreChecked(long double r) {
-    if (std::isfinite(r) && std::fabs(r) > static_cast<long double>(DBL_MAX))
-        fpfaults::Raise(fpfaults::kOverflow);
-    return static_cast<double>(r);
-}
 
 long double IntPowerExtended(long double base, std::uint64_t n) {
     long double result = 1.0L;
@@ -66,25 +52,24 @@ void OpSquare(const TTerm& t) {
     *t.result = *t.a * *t.a;
 }
 void OpCube(const TTerm& t) {
-    *t.result = *t.a * *t.a * *t.a;
+    *t.result = Cube(*t.a);
 }
 void OpFourthPower(const TTerm& t) {
-    const double s = *t.a * *t.a;
-    *t.result = s * s;
+    *t.result = FourthPower(*t.a);
 }
 
 } // namespace
 
 double IntQuotient(double a, double b) {
-    const std::int64_t ia = Trunc32(a);
-    const std::int64_t ib = Trunc32(b);
+    const std::int64_t ia = TruncToInt32(a);
+    const std::int64_t ib = TruncToInt32(b);
     if (ib == 0) fpfaults::RaiseDivByZero();
     return static_cast<double>(ia / ib); // 64 bits: -2147483648 DIV -1 fits
 }
 
 double Remainder(double a, double b) {
-    const std::int64_t ia = Trunc32(a);
-    const std::int64_t ib = Trunc32(b);
+    const std::int64_t ia = TruncToInt32(a);
+    const std::int64_t ib = TruncToInt32(b);
     if (ib == 0) fpfaults::RaiseDivByZero();
     return static_cast<double>(ia % ib);
 }
@@ -101,7 +86,7 @@ double IntPower(double a, double exponent) {
         if (negative && r == 0) fpfaults::Raise(fpfaults::kZeroDivide);
     }
     if (negative) r = 1.0L / r;
-    return StoreChecked(r);
+    return fpfaults::Narrowed(r, a);
 }
 
 double Power(double a, double b) {
@@ -115,8 +100,78 @@ double Power(double a, double b) {
         if (b > 0) return 0.0;
         fpfaults::Raise(fpfaults::kZeroDivide);
     }
-    return StoreChecked(
-        std::exp(static_cast<long double>(b) * std::log(static_cast<long double>(a))));
+    return fpfaults::Narrowed(
+        std::exp(static_cast<long double>(b) * std::log(static_cast<long double>(a))), a, b);
+}
+
+namespace {
+
+// Runs the terms again from the random seed the evaluation started with,
+// testing the flags after each, and raises the first fault; returns if none
+// arises.
+void RaiseFirstFault(const std::vector<TTerm>& terms, std::uint32_t seed) {
+    if (RandomSeed() != seed) SetRandomSeed(seed);
+    for (const TTerm& t : terms) {
+        fpfaults::Begin();
+        t.operation(t);
+        fpfaults::End();
+    }
+}
+
+} // namespace
+
+// The arithmetic does not trap, so the fault-free path tests the flags once,
+// after the last term. An evaluation that faulted is run again term by term,
+// so that the fault reported is the first one in evaluation order. The rerun
+// starts from the same random seed, so it draws the same numbers.
+double Run(const std::vector<TTerm>& terms) {
+    const std::uint32_t seed = RandomSeed();
+    fpfaults::Begin();
+    try {
+        for (const TTerm& t : terms) {
+            switch (t.kind) {
+            case TTermKind::Variable:
+            case TTermKind::Number:
+                break;
+            case TTermKind::Negate:
+                *t.result = -*t.a;
+                break;
+            case TTermKind::Sum:
+                *t.result = *t.a + *t.b;
+                break;
+            case TTermKind::Difference:
+                *t.result = *t.a - *t.b;
+                break;
+            case TTermKind::Product:
+                *t.result = *t.a * *t.b;
+                break;
+            case TTermKind::Quotient:
+                *t.result = *t.a / *t.b;
+                break;
+            case TTermKind::Square:
+                *t.result = *t.a * *t.a;
+                break;
+            case TTermKind::Cube:
+                *t.result = Cube(*t.a);
+                break;
+            case TTermKind::FourthPower:
+                *t.result = FourthPower(*t.a);
+                break;
+            default:
+                t.operation(t);
+                break;
+            }
+        }
+    } catch (const Exception&) {
+        // A check in an operation raised; an earlier term may have faulted.
+        RaiseFirstFault(terms, seed);
+        throw;
+    }
+    if (const unsigned bits = fpfaults::Pending()) {
+        RaiseFirstFault(terms, seed);
+        fpfaults::Throw(bits);
+    }
+    return *terms.back().result;
 }
 
 TMathProcedure ForKind(TTermKind kind) {

@@ -8,9 +8,13 @@ namespace {
 constexpr int kReported = FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW;
 }
 
-void ClearFpFlags() noexcept { std::feclearexcept(FE_ALL_EXCEPT); }
+void ClearFpFlags() noexcept {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
-bool FpFaultPending() noexcept { return std::fetestexcept(kReported) != 0; }
+bool FpFaultPending() noexcept {
+    return std::fetestexcept(kReported) != 0;
+}
 
 void RaiseFpFlags() {
     const int raised = std::fetestexcept(kReported);
@@ -19,4 +23,8 @@ void RaiseFpFlags() {
     if (raised & FE_INVALID) throw EInvalidOp();
     if (raised & FE_DIVBYZERO) throw EZeroDivide();
     throw EOverflow();
+}
+
+void RaiseInvalidOp() {
+    throw EInvalidOp();
 }

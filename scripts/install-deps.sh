@@ -9,8 +9,11 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libmuparser-dev libqcustomplot-dev
+    libsundials-dev xppaut
     clang-14 libclang-rt-14-dev
     xvfb xauth imagemagick fonts-dejavu-core libxkbcommon-x11-0
+    # `make package`: the dependencies of the binary, the icon and the desktop entry checked
+    dpkg-dev librsvg2-bin desktop-file-utils
 )
 
 missing=()

@@ -7,11 +7,14 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace {
 
@@ -57,6 +60,41 @@ void ReadFourNumbers(const QString& text, int (&values)[4]) {
         const int v = words[i].toInt(&ok);
         if (ok) values[i] = v;
     }
+}
+
+// The least a restored window is given where its own layout asks for less.
+constexpr QSize kSmallestUsable(120, 80);
+
+// A stored rectangle from another screen layout or a damaged file must not
+// put the window out of reach or make it unusable. It is sized to fit the
+// available area of the screen it overlaps most (the window's own screen when
+// it overlaps none), and moved into that area unless it lies within it.
+QRect OnScreen(const QRect& stored, const QWidget* form) {
+    QScreen* best = nullptr;
+    qint64 bestOverlap = 0;
+    for (QScreen* screen : QGuiApplication::screens()) {
+        const QRect common = screen->availableGeometry().intersected(stored);
+        const qint64 overlap = qint64(common.width()) * common.height();
+        if (overlap > bestOverlap) {
+            best = screen;
+            bestOverlap = overlap;
+        }
+    }
+    // The frame belongs on the screen too, where the window system has told
+    // its size already.
+    const QRect inner = form->geometry(), outer = form->frameGeometry();
+    const QMargins frame(inner.left() - outer.left(), inner.top() - outer.top(),
+                         outer.right() - inner.right(), outer.bottom() - inner.bottom());
+    const QRect area = (best ? best : ScreenOf(form))->availableGeometry().marginsRemoved(frame);
+    const QSize usable =
+        kSmallestUsable.expandedTo(form->minimumSizeHint()).expandedTo(form->minimumSize());
+    const QSize size = stored.size().expandedTo(usable).boundedTo(area.size());
+    QRect placed(stored.topLeft(), size);
+    if (!area.contains(placed)) {
+        placed.moveTo(std::clamp(placed.left(), area.left(), area.right() + 1 - size.width()),
+                      std::clamp(placed.top(), area.top(), area.bottom() + 1 - size.height()));
+    }
+    return placed;
 }
 
 } // namespace
@@ -189,7 +227,10 @@ bool TFormPlacement::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::Show:
         if (!loaded_) Loaded();
-        if (Working()) {
+        // Un-minimising shows the window again: what the user chose since the
+        // first show stays, and a stored minimized state is not applied anew.
+        if (Working() && !shownRestored_) {
+            shownRestored_ = true;
             try {
                 RestoreFormPlacement();
             } catch (const std::exception& error) {
@@ -353,7 +394,8 @@ void TFormPlacement::ReadPlacement(bool restorePosition, bool restoreState) {
                 const Qt::WindowStates state = form->windowState();
                 if (state & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))
                     form->setWindowState(Qt::WindowNoState);
-                form->setGeometry(norm[0], norm[1], norm[2] - norm[0], norm[3] - norm[1]);
+                form->setGeometry(
+                    OnScreen(QRect(norm[0], norm[1], norm[2] - norm[0], norm[3] - norm[1]), form));
                 if (state != form->windowState()) form->setWindowState(state);
             }
         }

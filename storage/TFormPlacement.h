@@ -130,6 +130,7 @@ private:
     bool destroying_ = false;
     bool changingIcons_ = false;
     bool inClose_ = false;
+    bool shownRestored_ = false; // the first show has restored; later shows do not
     std::unique_ptr<IniFile> file_;
 
     bool hookActive_ = false;

@@ -55,7 +55,7 @@ TPropInfoList::TPropInfoList(const QObject* object, TTypeKinds filter) {
         if (!property.isReadable() || qstrcmp(property.name(), "objectName") == 0 ||
             !(filter & KindBit(kind)))
             continue;
-        list_.append(TPropInfo{property, kind});
+        list_.append(TPropInfo{property, kind, QString()});
     }
 }
 

@@ -49,7 +49,12 @@ bool IsStringKind(TTypeKind kind);
 struct TPropInfo {
     QMetaProperty Property;
     TTypeKind Kind = tkUnknown;
-    QString Name() const { return QString::fromLatin1(Property.name()); }
+    // The name as a stored-property list spells it ("Checked" for Qt's
+    // "checked"); empty for the declared name. Keys are formed from Name().
+    QString Spelling;
+    QString Name() const {
+        return Spelling.isEmpty() ? QString::fromLatin1(Property.name()) : Spelling;
+    }
 };
 
 // The readable properties of an object's class whose kind is in a set, in

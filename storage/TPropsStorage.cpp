@@ -150,14 +150,18 @@ void TPropsStorage::ForEachEntry(QObject* root, TStoredPropList& entries, Prepar
         if (!entry.Component || !SplitStoredProp(entry.Text, component, property)) continue;
         QObject* object = entry.Component;
         auto list = lists.try_emplace(object, object, tkProperties).first;
-        const TPropInfo* info = list->second.Find(property);
-        if (!info) continue;
+        const TPropInfo* found = list->second.Find(property);
+        if (!found) continue;
+        // The key is spelt as the list names the property; reading it back
+        // ignores letter case, so files written with Qt's spelling still load.
+        TPropInfo info = *found;
+        info.Spelling = property;
         AObject = object;
         Prefix = object->objectName() + QLatin1Char('_');
         if (direction == Prepared::Store)
-            StoreAnyProperty(*info);
+            StoreAnyProperty(info);
         else
-            LoadAnyProperty(*info);
+            LoadAnyProperty(info);
     }
 }
 

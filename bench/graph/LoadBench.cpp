@@ -4,6 +4,7 @@
 #include "BenchMain.h"
 #include "DataSeries.h"
 #include "DataSupplier.h"
+#include "LoadFromSource.h"
 
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -68,7 +69,7 @@ void Load(benchmark::State& state, int kind, const QString& info, int headers) {
         s.Source.DataSource = kind;
         s.Source.DatasourceInfo = info;
         s.Source.FileHasHeaders = headers;
-        s.LoadFromSource();
+        LoadFromSource(s);
         if (s.Count() != kRows) state.SkipWithError("rows missing");
         benchmark::DoNotOptimize(s.Points().data());
     }

@@ -1,4 +1,5 @@
 #include "CompileShapes.h"
+#include "DualEvaluator.h"
 #include "Exception.h"
 #include "MathParser.h"
 
@@ -35,22 +36,62 @@ const RateLaw kLaws[] = {
      [](double n1, double n2) { return std::max(n1, n2) - std::min(n1, n2); }},
 };
 
+// A parser with the densities and the laws' parameters bound, compiling the law.
+struct BoundLaw {
+    TMathParser parser;
+    double* n1;
+    double* n2;
+    explicit BoundLaw(const RateLaw& law) {
+        n1 = parser.DefineVariable("N1", 40);
+        n2 = parser.DefineVariable("N2", 9);
+        parser.DefineVariable("R", R);
+        parser.DefineVariable("K", K);
+        parser.DefineVariable("A", A);
+        parser.DefineVariable("H", H);
+        parser.SetExpression(law.text);
+    }
+};
+
 // Each engine sees the densities change between evaluations, as in a run.
 void Tarnivell(benchmark::State& state, const RateLaw& law) {
-    TMathParser p;
-    double* n1 = p.DefineVariable("N1", 40);
-    double* n2 = p.DefineVariable("N2", 9);
-    p.DefineVariable("R", R);
-    p.DefineVariable("K", K);
-    p.DefineVariable("A", A);
-    p.DefineVariable("H", H);
-    p.SetExpression(law.text);
+    BoundLaw b(law);
     double x = 0;
     for (auto _ : state) {
-        *n1 = 40 + x;
-        *n2 = 9 - x;
-        benchmark::DoNotOptimize(p.Value());
+        *b.n1 = 40 + x;
+        *b.n2 = 9 - x;
+        benchmark::DoNotOptimize(b.parser.Value());
         x = x == 0 ? 1e-9 : 0;
+    }
+}
+
+// The value and both partial derivatives, for the Jacobian of the phase plane.
+void Gradient(benchmark::State& state, const RateLaw& law) {
+    BoundLaw b(law);
+    TDualEvaluator dual(b.parser, b.n1, b.n2);
+    double x = 0;
+    for (auto _ : state) {
+        *b.n1 = 40 + x;
+        *b.n2 = 9 - x;
+        benchmark::DoNotOptimize(dual.Evaluate());
+        x = x == 0 ? 1e-9 : 0;
+    }
+}
+
+// Both rates of a model with their gradients on a 200 x 200 grid, as the
+// phase plane samples them for nullclines and equilibria.
+void GradientGrid(benchmark::State& state, const RateLaw& prey, const RateLaw& predator) {
+    BoundLaw b1(prey), b2(predator);
+    TDualEvaluator d1(b1.parser, b1.n1, b1.n2), d2(b2.parser, b2.n1, b2.n2);
+    constexpr int kGrid = 200;
+    for (auto _ : state) {
+        for (int i = 0; i < kGrid; ++i) {
+            for (int j = 0; j < kGrid; ++j) {
+                *b1.n1 = *b2.n1 = 100.0 * i / kGrid;
+                *b1.n2 = *b2.n2 = 50.0 * j / kGrid;
+                benchmark::DoNotOptimize(d1.Evaluate());
+                benchmark::DoNotOptimize(d2.Evaluate());
+            }
+        }
     }
 }
 
@@ -109,9 +150,15 @@ int Register() {
     for (const RateLaw& law : kLaws) {
         const std::string id = law.id;
         benchmark::RegisterBenchmark(("eval/tarnivell/" + id).c_str(), Tarnivell, law);
+        benchmark::RegisterBenchmark(("gradient/tarnivell/" + id).c_str(), Gradient, law);
         benchmark::RegisterBenchmark(("eval/muparser/" + id).c_str(), MuParser, law);
         benchmark::RegisterBenchmark(("eval/native/" + id).c_str(), Native, law);
     }
+    benchmark::RegisterBenchmark("gradient_grid200/lotka_volterra", GradientGrid, kLaws[0],
+                                 kLaws[1])
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("gradient_grid200/holling", GradientGrid, kLaws[2], kLaws[1])
+        ->Unit(benchmark::kMillisecond);
     for (const CompileShape& shape : CompileShapes(4096))
         benchmark::RegisterBenchmark(("compile/tarnivell/" + shape.name).c_str(), Compile,
                                      shape.text)

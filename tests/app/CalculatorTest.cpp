@@ -25,9 +25,26 @@ TEST(Calculator, PrintsGeneralNumberText) {
     EXPECT_EQ(Calc({"N^2", "n=3", "N=4"}).out, "16\n"); // later definitions win
 }
 
+TEST(Calculator, RemovesBlanksAsFromARate) {
+    const struct {
+        std::vector<std::string> args;
+        std::string out;
+    } cases[] = {
+        {{"7 DIV 2"}, "3\n"},
+        {{" X +1", "X=2"}, "3\n"},
+        {{"a * N1 - b*N1*N2", "a=0.5", "b=0.02", "N1=40", "N2=9"}, "12.8\n"},
+        {{"1 0 0 0"}, "1000\n"}, // inside a number too
+    };
+    for (const auto& c : cases) {
+        const CalcResult r = Calc(c.args);
+        EXPECT_EQ(r.code, 0) << c.args[0];
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+        EXPECT_EQ(r.err, "") << c.args[0];
+    }
+}
+
 TEST(Calculator, ErrorsAsTheErrorDisplayShowsThem) {
     EXPECT_EQ(Calc({"A^B^C"}).err, "Error parsing expression:\nA^B\nC.\n");
-    EXPECT_EQ(Calc({" X +1"}).err, "Expression has blanks.\n"); // blanks kept as given
     EXPECT_EQ(Calc({"1/X", "X=0"}).err, "Floating point division by zero.\n");
     EXPECT_EQ(Calc({"X", "X=abc"}).err, "'abc' is not a valid floating point value.\n");
     EXPECT_EQ(Calc({"X", "2X=1"}).err, "2X.\n");

@@ -6,6 +6,7 @@
 #include "DropColorButton.h"
 #include "DropColorButtonPalette.h"
 #include "FloatEdit.h"
+#include "IniFile.h"
 #include "Legend.h"
 #include "MainWindow.h"
 #include "PlotGraph.h"
@@ -22,6 +23,7 @@
 #include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -30,6 +32,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
+#include <functional>
 
 namespace {
 
@@ -169,6 +173,108 @@ TEST_F(MainWindow, PausingAndContinuingKeepsTheExactState) {
     // Leaving an edit the user did not change keeps the state too.
     form.N1EditExit();
     EXPECT_EQ(form.Sim.N1, 1.23456789);
+}
+
+TEST_F(MainWindow, TheRunningItemsMarkShowsTheRunStateAlsoWhenAStartFails) {
+    // Chosen through the event loop, as from the menu, so that the error
+    // reaches the error display.
+    const auto choose = [&] {
+        QMetaObject::invokeMethod(form.Running1, &QAction::trigger, Qt::QueuedConnection);
+        QCoreApplication::processEvents();
+    };
+    SetRates("N1+", "0");
+    choose();
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    ExpectState("&Start", false);
+    SetRates("0", "0");
+    choose();
+    ExpectState("&Pause", true);
+    SetRates("N1+", "0");
+    choose();
+    ExpectState("&Continue", false);
+    choose();
+    EXPECT_EQ(gDialogs.errors.size(), 2u);
+    ExpectState("&Continue", false);
+}
+
+// The state is -11 behind an edit that shows "0"; the user types "0".
+TEST_F(MainWindow, ADensityTypedAsTheTextOnShowIsTheStateStill) {
+    for (const bool leaveTheField : {true, false}) {
+        form.ButtonStartPauseClick();
+        form.Sim.N1 = -11;
+        form.ButtonStartPauseClick();
+        ASSERT_EQ(form.N1Edit->text(), "0");
+        form.N1Edit->selectAll();
+        QTest::keyClicks(form.N1Edit, "0");
+        ASSERT_EQ(form.N1Edit->text(), "0");
+        if (leaveTheField) {
+            form.N1EditExit();
+            EXPECT_EQ(form.Sim.N1, 0) << "left the field";
+        }
+        form.ButtonStartPauseClick(); // Continue
+        EXPECT_EQ(form.Sim.N1, 0) << leaveTheField;
+        form.ButtonStartPauseClick();
+    }
+}
+
+// A cell typed into without Enter: the commands that leave the focus in it
+// take its text all the same.
+TEST_F(MainWindow, AnOpenCellEditorIsCommittedBeforeStartAndSave) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("model.ini");
+    const struct {
+        const char* command;
+        std::function<void()> run;
+    } commands[] = {
+        {"Alt+S",
+         [&] {
+             QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::AltModifier);
+             EXPECT_TRUE(QTest::qWaitFor([&] { return form.Running(); }, 1000));
+         }},
+        {"Run > Start", [&] { form.Start1->trigger(); }},
+        {"File > Save",
+         [&] {
+             gDialogs.chosenFile = file;
+             form.Save1->trigger();
+         }},
+    };
+    form.show();
+    QApplication::setActiveWindow(&form);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.PageControl1->setCurrentIndex(1);
+    SetRates("k", "0");
+    for (const auto& c : commands) {
+        SetRow(0, "k", "1");
+        form.StringGrid1->setCurrentCell(0, 1);
+        form.StringGrid1->editItem(form.StringGrid1->item(0, 1));
+        auto* editor = qobject_cast<QLineEdit*>(
+            form.StringGrid1->indexWidget(form.StringGrid1->currentIndex()));
+        ASSERT_NE(editor, nullptr) << c.command;
+        editor->setText("2");
+        c.run();
+        EXPECT_EQ(form.StringGrid1->item(0, 1)->text(), "2") << c.command;
+        if (form.Running()) {
+            EXPECT_EQ(form.Sim.MathParser1.Value(), 2) << c.command;
+            form.ButtonStartPauseClick();
+        }
+    }
+    EXPECT_EQ(ReadProfileString(file.toStdString(), "Parameters", "Value1", ""), "2");
+    EXPECT_TRUE(gDialogs.errors.empty());
+    form.close();
+}
+
+// Right after a file dialog no window is active yet.
+TEST_F(MainWindow, AnErrorWithNoActiveWindowIsCentredOnTheMainWindow) {
+    QTemporaryDir dir;
+    gDialogs.chosenFile = dir.filePath("bad.ini");
+    std::ofstream(gDialogs.chosenFile.toStdString()) << "[Time]\nStep=slow\n";
+    QApplication::setActiveWindow(nullptr);
+    ASSERT_EQ(QApplication::activeWindow(), nullptr);
+    QMetaObject::invokeMethod(form.Load1, &QAction::trigger, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(gDialogs.errors[0].text, "'slow' is not a valid floating point value.");
+    EXPECT_EQ(gDialogs.errors[0].parent, &form);
 }
 
 TEST_F(MainWindow, ATypedDensityIsTheStateAtOnceAndBadTextIsNot) {

@@ -251,8 +251,13 @@ TEST(StartUp, AMissingOrBadModelFileStillOpensTheWindow) {
     const QString path = dir.filePath("bad.ini");
     WriteAll(path, "[Species 1]\nDensity=\n");
     TForm1 bad(path);
+    // Shown once the window is up, centred on it.
+    EXPECT_TRUE(gDialogs.errors.empty());
+    bad.show();
+    ASSERT_TRUE(QTest::qWaitFor([] { return !gDialogs.errors.empty(); }, 1000));
     ASSERT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(gDialogs.errors[0].text, "'' is not a valid floating point value.");
+    EXPECT_EQ(gDialogs.errors[0].parent, &bad);
     EXPECT_EQ(bad.ButtonStartPause->text(), "&Start");
 }
 

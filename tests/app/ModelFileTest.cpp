@@ -6,6 +6,7 @@
 
 #include <QTemporaryDir>
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -146,6 +147,109 @@ TEST_F(ModelFile, AFileThatCannotBeWrittenIsReportedAndLeftAlone) {
         EXPECT_EQ(e.Message(), "Unable to write to " + path);
     }
     EXPECT_TRUE(QFileInfo(QString::fromStdString(path)).isDir());
+}
+
+// The solver settings go after the 65 keys, each only when it is not the
+// default, and come back exactly.
+TEST_F(ModelFile, SolverSettingsAreFiledOnlyWhenNotTheDefault) {
+    const struct {
+        TSolverSettings solver;
+        const char* tail;
+    } cases[] = {
+        {{}, ""},
+        {{sm_RK4}, "[Solver]\nMethod=rk4\n"},
+        {{sm_RK45, 1E-8}, "[Solver]\nMethod=rk45\nRelTol=1E-8\n"},
+        {{sm_Euler, kDefaultRelTol, 1.5E-12}, "[Solver]\nAbsTol=1.5E-12\n"},
+        {{sm_BDF, 0.001, 1E-6}, "[Solver]\nMethod=bdf\nRelTol=0.001\nAbsTol=1E-6\n"},
+    };
+    TModel plain;
+    const std::string plainPath = Path("plain.ini");
+    SaveModelFile(plainPath, plain);
+    const std::string plainText = ReadAll(plainPath);
+    for (const auto& c : cases) {
+        TModel model;
+        model.solver = c.solver;
+        const std::string path = Path("solver.ini");
+        std::remove(path.c_str());
+        SaveModelFile(path, model);
+        EXPECT_EQ(ReadAll(path), plainText + c.tail);
+
+        TModel back;
+        back.solver = {sm_RK4, 0.5, 0.5};
+        LoadModelFile(path, back);
+        EXPECT_EQ(back.solver, c.solver) << c.tail;
+    }
+}
+
+TEST_F(ModelFile, AnExampleSavedWithEulerIsByteForByteWhatItWas) {
+    for (const char* name : {"predator-prey.ini", "logistic-competition.ini"}) {
+        const std::string original = ReadAll(std::string(TARNIVELL_EXAMPLES "/") + name);
+        const std::string path = Path(name);
+        WriteAll(path, original);
+        TModel model;
+        LoadModelFile(path, model);
+        EXPECT_EQ(model.solver, TSolverSettings{});
+        std::remove(path.c_str());
+        SaveModelFile(path, model);
+        EXPECT_EQ(ReadAll(path), original) << name;
+    }
+}
+
+TEST_F(ModelFile, SavingTheDefaultsRemovesAnEarlierSolverSection) {
+    const std::string path = Path("earlier.ini");
+    TModel model;
+    model.solver = {sm_RK45, 1E-8, 1E-10};
+    SaveModelFile(path, model);
+    model.solver = {};
+    SaveModelFile(path, model);
+    EXPECT_EQ(ReadAll(path).find("Solver"), std::string::npos) << ReadAll(path);
+
+    // A key the program does not know keeps its section.
+    WriteAll(path, "[Solver]\nMethod=bdf\nNote=stiff\n");
+    SaveModelFile(path, model);
+    const IniFile ini(path);
+    EXPECT_FALSE(ini.ValueExists("Solver", "Method"));
+    EXPECT_EQ(ini.ReadString("Solver", "Note", ""), "stiff");
+}
+
+TEST_F(ModelFile, MissingSolverKeysGiveTheDefaults) {
+    const std::string path = Path("bdf.ini");
+    WriteAll(path, "[Solver]\nMethod=BDF\n");
+    TModel model;
+    model.solver = {sm_RK4, 0.5, 0.25};
+    LoadModelFile(path, model);
+    EXPECT_EQ(model.solver, (TSolverSettings{sm_BDF, kDefaultRelTol, kDefaultAbsTol}));
+    LoadModelFile(Path("missing.ini"), model);
+    EXPECT_EQ(model.solver, TSolverSettings{});
+}
+
+TEST_F(ModelFile, ABadSolverValueChangesNothing) {
+    const struct {
+        const char* line;
+        const char* message;
+    } cases[] = {
+        {"Method=rk5", "Unknown method 'rk5'"},
+        {"Method=", "Unknown method ''"},
+        {"RelTol=abc", "'abc' is not a valid floating point value"},
+        {"AbsTol=", "'' is not a valid floating point value"},
+        {"AbsTol=-1E-9", "'-1E-9' is not a valid tolerance"},
+        {"RelTol=0", "'0' is not a valid tolerance"},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Path("bad-solver.ini");
+        WriteAll(path,
+                 std::string("[Time]\nStep=0.5\n[Species 1]\nRate=N1\n[Solver]\n") + c.line + "\n");
+        TModel model;
+        try {
+            LoadModelFile(path, model);
+            FAIL() << "accepted " << c.line;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_EQ(model.dt, 1);
+        EXPECT_EQ(model.rate1, "0");
+        EXPECT_EQ(model.solver, TSolverSettings{});
+    }
 }
 
 TEST(GraphTitleFromFileName, DropsTheFolderAndTheLastExtension) {

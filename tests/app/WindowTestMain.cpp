@@ -25,8 +25,8 @@ int main(int argc, char** argv) {
     QDir::setCurrent(home.path());
 
     TAppDialogs& dialogs = AppDialogs();
-    dialogs.ShowError = [](QWidget*, const QString& caption, const QString& text) {
-        gDialogs.errors.push_back({caption, text});
+    dialogs.ShowError = [](QWidget* parent, const QString& caption, const QString& text) {
+        gDialogs.errors.push_back({caption, text, parent});
     };
     dialogs.AskYesNo = [](QWidget*, const QString& caption, const QString& text) {
         gDialogs.questions.push_back({caption, text});

@@ -11,6 +11,7 @@ struct TDialogLog {
     struct Box {
         QString caption;
         QString text;
+        QWidget* parent = nullptr; // the window the box is centred on
     };
     std::vector<Box> errors;
     std::vector<Box> questions;

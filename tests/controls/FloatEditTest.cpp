@@ -4,6 +4,7 @@
 #include "TestMain.h"
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QVBoxLayout>
@@ -189,6 +190,90 @@ TEST_F(FloatEditTest, LoneSeparatorBecomesZeroPointZero) {
     edit->clear();
     Type(",");
     EXPECT_EQ(edit->text(), "") << "no separator without decimal places";
+}
+
+// Each row: the text, where the cursor stands (or -1 for all selected), the
+// keys, and the text they leave. Keys come with the text the window system
+// gives them: Delete as character 127, Backspace as 8.
+TEST_F(FloatEditTest, EditingKeysWorkAsInAnyEdit) {
+    edit->SetDigits(6);
+    const std::pair<Qt::Key, Qt::KeyboardModifiers> del{Qt::Key_Delete, Qt::NoModifier};
+    const struct {
+        const char* text;
+        int cursor;
+        std::vector<std::pair<Qt::Key, Qt::KeyboardModifiers>> keys;
+        const char* result;
+    } cases[] = {
+        {"123", 0, {del}, "23"},
+        {"1.5", 1, {del}, "15"},
+        {"123", -1, {del}, ""},
+        {"123", 3, {{Qt::Key_Backspace, Qt::NoModifier}}, "12"},
+        {"123", 3, {{Qt::Key_Home, Qt::NoModifier}, del}, "23"},
+        {"123", 0, {{Qt::Key_End, Qt::NoModifier}, {Qt::Key_Left, Qt::NoModifier}, del}, "12"},
+        {"123", 0, {{Qt::Key_Right, Qt::ShiftModifier}, del}, "23"},
+    };
+    const auto text = [](Qt::Key key) {
+        return key == Qt::Key_Delete      ? QString(QChar(127))
+               : key == Qt::Key_Backspace ? QString(QChar(8))
+                                          : QString();
+    };
+    Enter();
+    for (const auto& c : cases) {
+        edit->setText(c.text);
+        if (c.cursor < 0)
+            edit->selectAll();
+        else
+            edit->setCursorPosition(c.cursor);
+        for (const auto& [key, modifiers] : c.keys) {
+            QKeyEvent press(QEvent::KeyPress, key, modifiers, text(key));
+            QApplication::sendEvent(edit, &press);
+            QKeyEvent release(QEvent::KeyRelease, key, modifiers, text(key));
+            QApplication::sendEvent(edit, &release);
+        }
+        EXPECT_EQ(edit->text(), c.result) << c.text << " at " << c.cursor;
+    }
+}
+
+// Rounded to its digits, a value at a limit shows past it; the field must
+// still let the user go, silently, keeping the text.
+TEST_F(FloatEditTest, AValueShownRoundedPastALimitDoesNotKeepTheFocus) {
+    const struct {
+        int digits;
+        double min, max, value;
+        const char* shown;
+    } cases[] = {
+        {6, 0, 99999999.9, 99999950, "1E8"},
+        {6, 0, 99999999.9, 99999999.9, "1E8"},
+        {2, 0.123456, 10, 0.123456, "0.12"},
+        {1, -0.96, 5, -0.96, "-1"},
+    };
+    edit->SetErrorMessage("Out of range");
+    for (const auto& c : cases) {
+        edit->SetMin(-1e9);
+        edit->SetMax(1e9);
+        edit->SetDigits(c.digits);
+        edit->SetMin(c.min);
+        edit->SetMax(c.max);
+        edit->SetValue(c.value);
+        ASSERT_EQ(edit->text(), c.shown);
+        int exits = 0;
+        edit->OnExit = [&](QObject*) { ++exits; };
+        Enter();
+        Leave();
+        EXPECT_TRUE(other->hasFocus()) << c.shown;
+        EXPECT_EQ(edit->text(), c.shown);
+        EXPECT_EQ(exits, 2) << c.shown;
+        // Typing the limit itself shows it rounded the same way.
+        Enter();
+        edit->setText(QString::number(c.value, 'g', 17));
+        Leave();
+        EXPECT_TRUE(other->hasFocus()) << c.shown;
+        EXPECT_EQ(edit->text(), c.shown);
+        EXPECT_TRUE(c.value == c.min ? edit->Value() == c.min : edit->Value() == c.max)
+            << c.shown << " reads " << edit->Value();
+        edit->OnExit = nullptr;
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(FloatEditTest, LeavingNormalisesAValidTextAndFiresExitTwice) {

@@ -4,6 +4,7 @@
 // full redraws.
 #include "Appearance.h"
 #include "Axis.h"
+#include "DrawSeriesStatistics.h"
 #include "Legend.h"
 #include "PlotGraph.h"
 #include "QtColor.h"
@@ -78,17 +79,15 @@ std::vector<AppendCase> Cases() {
         cases.push_back({after ? "mark after" : "mark before",
                          [after](TPlotGraph& g, TSeries&) {
                              g.Appearance().SetShowMarks(true);
-                             TMark m;
-                             m.ID = 1;
-                             m.X1Value = 1;
-                             m.Y1Value = 5;
-                             m.X2Value = 9;
-                             m.Y2Value = 6;
-                             m.TypeOfMark = 3;
-                             m.Color = clBlack;
-                             m.Caption = QStringLiteral("Threshold");
-                             m.WhenDrawn = after;
-                             g.AddMark(m);
+                             g.AddMark({.ID = 1,
+                                        .X1Value = 1,
+                                        .Y1Value = 5,
+                                        .X2Value = 9,
+                                        .Y2Value = 6,
+                                        .Color = clBlack,
+                                        .Caption = QStringLiteral("Threshold"),
+                                        .TypeOfMark = 3,
+                                        .WhenDrawn = after});
                          },
                          !after});
     cases.push_back({"auto-sized axes",
@@ -154,6 +153,7 @@ TEST(GraphAppend, EveryAppendedPointLeavesTheFullRedrawPicture) {
         SCOPED_TRACE(c.name);
         TPlotGraph g;
         g.resize(300, 200);
+        g.StatisticsPainter = DrawSeriesStatistics;
         g.Appearance().SetPreventFlicker(true);
         g.Appearance().SetBackgroundColor(clWhite);
         for (TAxis* a : {&g.XAxis(), &g.YAxis()}) {

@@ -106,6 +106,31 @@ TEST(Grammar, LocaleNumerals) {
     EXPECT_THROW(p.SetExpression("2,5*2"), ESyntaxError);
 }
 
+TEST(Grammar, LocaleNumeralEndingInTheSeparatorIsAnOperand) {
+    // Accepted alone, so also as any operand of an operator or call.
+    const struct {
+        char separator;
+        const char* text;
+        double value;
+    } cases[] = {
+        {'.', "5.", 5},          {'.', "(5.+1)*2", 12}, {'.', "5.+1", 6},
+        {'.', "(5.-1)*2", 8},    {'.', "-5.-1", -6},    {'.', "2*5.-1", 9},
+        {'.', "MAX(5.+1,2)", 6}, {',', "(5,+1)*2", 12}, {',', "5,-1", 4},
+    };
+    for (const auto& c : cases) {
+        SetDecimalSeparator(c.separator);
+        TMathParser p;
+        p.SetClassicNumberformat(false);
+        try {
+            p.SetExpression(c.text);
+            EXPECT_EQ(p.Value(), c.value) << c.text;
+        } catch (const EMathParserError& e) {
+            ADD_FAILURE() << c.text << ": " << e.Message();
+        }
+    }
+    SetDecimalSeparator('.');
+}
+
 TEST(Grammar, CaseAndBlanks) {
     EXPECT_EQ(Eval("x+1"), Eval("X+1"));
     EXPECT_EQ(Eval("  X+1  "), 3.0);

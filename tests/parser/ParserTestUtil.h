@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Exception.h"
 #include "MathParser.h"
 
 #include <string>

@@ -1,5 +1,5 @@
-#include "Exception.h"
 #include "FpErrors.h"
+#include "Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -52,6 +52,37 @@ TEST(FpErrors, MathErrorsShareOneBase) {
         throw EDivByZero();
     } catch (const Exception& e) {
         EXPECT_EQ(e.Message(), "Division by zero");
+    }
+}
+
+TEST(FpErrors, ConversionsTo32BitIntegers) {
+    constexpr std::int64_t kNone = 1LL << 40; // no 32-bit integer: EInvalidOp
+    const struct {
+        double v;
+        std::int64_t trunc, round;
+    } cases[] = {
+        {0.49999999999999994, 0, 0},
+        {-2.5, -2, -3},
+        {2147483647.49, 2147483647, 2147483647},
+        {2147483647.5, 2147483647, kNone},
+        {2147483647.99, 2147483647, kNone},
+        {2147483648.0, kNone, kNone},
+        {-2147483648.49, -2147483648LL, -2147483648LL},
+        {-2147483648.5, -2147483648LL, kNone},
+        {-2147483648.99, -2147483648LL, kNone},
+        {-2147483649.0, kNone, kNone},
+        {std::nan(""), kNone, kNone},
+        {-HUGE_VAL, kNone, kNone},
+    };
+    for (const auto& c : cases) {
+        const auto check = [&](std::int32_t (*convert)(double), std::int64_t expected) {
+            if (expected == kNone)
+                EXPECT_THROW(convert(c.v), EInvalidOp) << c.v;
+            else
+                EXPECT_EQ(convert(c.v), expected) << c.v;
+        };
+        check(TruncToInt32, c.trunc);
+        check(RoundToInt32, c.round);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QWidget>
 
 #include <gtest/gtest.h>
@@ -104,7 +105,8 @@ TEST_F(FormStorageFiles, FirstRunWritesEveryKeyOnClose) {
     EXPECT_NE(Read("MinMaxPos"), "<none>");
     EXPECT_EQ(Read("Visible"), "0");
     EXPECT_EQ(Read("ColorButton1_Color"), "32768");
-    EXPECT_EQ(Read("CheckBox1_checked"), "True");
+    // Spelt as the stored-property list names it, not as Qt does ("checked").
+    EXPECT_NE(Get().find("\nCheckBox1_Checked=True\n"), std::string::npos) << Get();
     EXPECT_EQ(Get().rfind("[TForm1]\nFlags=0\nShowCmd=1\nPixelsPerInch=", 0), 0u);
     EXPECT_TRUE(form.errors->isEmpty());
 }
@@ -138,6 +140,7 @@ TEST_F(FormStorageFiles, AnotherScreenSizeUsesThePlainKeys) {
 TEST_F(FormStorageFiles, MissingNumbersKeepTheCurrentEdges) {
     Put("[TForm1]\nNormPos=40 oops\n");
     TForm1 form(path);
+    form.setGeometry(10, 20, 300, 200); // on the screen, frame and all
     const QRect before = form.geometry();
     form.show();
     EXPECT_EQ(form.geometry(), QRect(40, before.top(), before.right() + 1 - 40, before.height()));
@@ -164,6 +167,82 @@ TEST_F(FormStorageFiles, ShowCmdTwoMinimizesAfterShowing) {
     EXPECT_TRUE(form.isMinimized());
 }
 
+TEST_F(FormStorageFiles, RestoreRunsOnceOnTheFirstShow) {
+    Put("[TForm1]\nColorButton1_Color=255\nCheckBox1_Checked=True\n");
+    TForm1 form(path);
+    int restores = 0;
+    form.storage->OnRestorePlacement = [&](TFormPlacement*) { ++restores; };
+    form.show();
+    ASSERT_EQ(restores, 1);
+    ASSERT_TRUE(form.check->isChecked());
+    form.check->setChecked(false);
+    form.button->Color = 65280;
+    // Minimised and brought back, or hidden and shown again.
+    form.showMinimized();
+    form.showNormal();
+    form.hide();
+    form.show();
+    EXPECT_EQ(restores, 1);
+    EXPECT_FALSE(form.check->isChecked());
+    EXPECT_EQ(form.button->Color, 65280);
+    form.close();
+    EXPECT_EQ(Read("CheckBox1_Checked"), "False");
+    EXPECT_EQ(Read("ColorButton1_Color"), "65280");
+}
+
+TEST_F(FormStorageFiles, AStoredMinimizedStateMinimizesOnlyOnce) {
+    Put("[TForm1]\nShowCmd=2\n");
+    TForm1 form(path);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return form.isMinimized(); }, 1000));
+    form.showNormal();
+    form.hide();
+    form.show();
+    QTest::qWait(50);
+    EXPECT_FALSE(form.isMinimized());
+}
+
+// Each row: the stored normal rectangle, relative to the available area's top
+// left, and the size it ends up with; 0 stands for the whole available width
+// or height. A placement that lies on the screen stays where it was; any other
+// is moved so that the window and its frame lie on the screen.
+TEST_F(FormStorageFiles, APlacementOffTheScreenOrAbsurdlySizedIsMadeUsable) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const struct {
+        QRect stored;
+        QSize size;
+        bool kept;
+    } cases[] = {
+        {{20, 30, 400, 300}, {400, 300}, true},      {{-5000, -5000, 400, 300}, {400, 300}, false},
+        {{3000, 2000, 400, 300}, {400, 300}, false}, {{-100, 50, 400, 300}, {400, 300}, false},
+        {{10, 10, 1, 1}, {120, 80}, true},           {{0, 0, 100000, 100000}, {0, 0}, false},
+        {{-5000, 10, 100000, 5}, {0, 80}, false},
+    };
+    for (const auto& c : cases) {
+        const QRect stored = c.stored.translated(area.topLeft());
+        Put("[TForm1]\nPixelsPerInch=" + std::to_string(Ppi()) + "\nNormPos=" +
+            QStringLiteral("%1,%2,%3,%4")
+                .arg(stored.left())
+                .arg(stored.top())
+                .arg(stored.left() + stored.width())
+                .arg(stored.top() + stored.height())
+                .toStdString() +
+            "\n");
+        TForm1 form(path);
+        form.show();
+        const QRect frame = form.frameGeometry(), placed = form.geometry();
+        const QSize whole = area.size() - (frame.size() - placed.size());
+        const QSize size(c.size.width() ? c.size.width() : whole.width(),
+                         c.size.height() ? c.size.height() : whole.height());
+        EXPECT_EQ(placed.size(), size) << Get();
+        if (c.kept)
+            EXPECT_EQ(placed.topLeft(), stored.topLeft()) << Get();
+        else
+            EXPECT_TRUE(area.contains(frame)) << Get();
+        form.storage->SetActive(false); // keep the file for the next row
+    }
+}
+
 TEST_F(FormStorageFiles, NeverShownWindowSavesNothing) {
     Put("[TForm1]\nCheckBox1_Checked=True\n");
     const std::string before = Get();
@@ -184,7 +263,7 @@ TEST_F(FormStorageFiles, DestroySavesOnceWithVisibleOne) {
     }
     EXPECT_EQ(saves, 1);
     EXPECT_EQ(Read("Visible"), "1");
-    EXPECT_EQ(Read("CheckBox1_checked"), "True");
+    EXPECT_EQ(Read("CheckBox1_Checked"), "True");
     {
         TForm1 form(path);
         form.storage->OnSavePlacement = [&](TFormPlacement*) { ++saves; };

@@ -3,6 +3,7 @@
 #include "IniFile.h"
 #include "TCollection.h"
 
+#include <QCheckBox>
 #include <QObject>
 #include <QVariant>
 #include <QWidget>
@@ -326,6 +327,30 @@ TEST_F(Fixture, EntriesAreCheckedAndKeptUpToDate) {
     EXPECT_EQ(list[0].Text, "Renamed.Number");
     EXPECT_EQ(Key("Renamed_Number"), "5");
     EXPECT_EQ(storage.Root, nullptr);
+}
+
+// Qt spells the check box's property "checked"; the key follows the list.
+TEST_F(Fixture, KeysAreSpeltAsTheListNamesThePropertyAndReadIgnoringCase) {
+    auto* box = new QCheckBox(&form);
+    box->setObjectName("Box");
+    box->setChecked(true);
+    const struct {
+        const char* entry;
+        const char* line;
+    } cases[] = {
+        {"Box.Checked", "Box_Checked=True"},
+        {"Box.checked", "Box_checked=True"},
+        {"box.CHECKED", "Box_CHECKED=True"},
+        {"One.number", "One_number=5"},
+    };
+    for (const auto& c : cases) {
+        Given("");
+        Store({c.entry});
+        EXPECT_EQ(ini->Text(), std::string("[TForm1]\n") + c.line + "\n") << c.entry;
+    }
+    Given("[TForm1]\nbox_CHECKED=false\n");
+    Load({"Box.Checked"});
+    EXPECT_FALSE(box->isChecked());
 }
 
 TEST(TPropInfoList, ListsStorablePropertiesAndFindsIgnoringCase) {

@@ -1,0 +1,147 @@
+#include "Sweep.h"
+
+#include "Exception.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+#include <mutex>
+#include <stdexcept>
+#include <system_error>
+#include <thread>
+
+namespace {
+
+// Steps between two looks at the cancel request.
+constexpr long long kCancelPeriod = 4096;
+
+// Non-finite densities that a step function lets through are the faults the
+// platform would have raised.
+void CheckFinite(const TDensities& d) {
+    if (std::isnan(d.n1) || std::isnan(d.n2)) throw EInvalidOp();
+    if (std::isinf(d.n1) || std::isinf(d.n2)) throw EOverflow();
+}
+
+TSweepRow Blank(double value) {
+    TSweepRow row;
+    row.value = value;
+    return row;
+}
+
+TSweepRow RunOne(TSweepSimulation& sim, double value, long long steps, long long discard,
+                 const std::atomic<bool>& cancel) {
+    TSweepRow row = Blank(value);
+    try {
+        sim.Start(value);
+        row.n1Min = row.n2Min = HUGE_VAL;
+        row.n1Max = row.n2Max = -HUGE_VAL;
+        for (long long k = 1; k <= steps; ++k) {
+            if (k % kCancelPeriod == 0 && cancel.load(std::memory_order_relaxed))
+                return Blank(value);
+            const TDensities d = sim.Step();
+            CheckFinite(d);
+            if (k <= discard) continue;
+            row.n1Min = std::min(row.n1Min, d.n1);
+            row.n1Max = std::max(row.n1Max, d.n1);
+            row.n2Min = std::min(row.n2Min, d.n2);
+            row.n2Max = std::max(row.n2Max, d.n2);
+            row.n1Last = d.n1;
+            row.n2Last = d.n2;
+        }
+        row.state = TSweepRowState::Done;
+    } catch (const std::exception& e) {
+        row = Blank(value);
+        row.state = TSweepRowState::Faulted;
+        row.message = e.what();
+    } catch (...) {
+        row = Blank(value);
+        row.state = TSweepRowState::Faulted;
+        row.message = "Unknown fault";
+    }
+    return row;
+}
+
+std::string CheckOptions(const TSweepOptions& o, long long discard) {
+    if (!std::isfinite(o.from) || !std::isfinite(o.to)) return "The sweep range is not finite";
+    if (o.count < 1) return "The sweep needs at least one value";
+    if (o.steps < 1) return "The sweep needs at least one step";
+    if (discard >= o.steps) return "Every step would be discarded";
+    return "";
+}
+
+} // namespace
+
+std::vector<double> SweepValues(double from, double to, int count) {
+    std::vector<double> values;
+    if (count < 1) return values;
+    values.reserve(std::size_t(count));
+    for (int i = 0; i < count; ++i)
+        values.push_back(count == 1 ? from : std::lerp(from, to, double(i) / (count - 1)));
+    return values;
+}
+
+TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory,
+                      TSweepControl* control) {
+    TSweepResult result;
+    const long long discard = options.discard < 0 ? options.steps / 2 : options.discard;
+    result.error = CheckOptions(options, discard);
+    if (!result.error.empty()) return result;
+
+    TSweepControl ownControl;
+    TSweepControl& ctl = control ? *control : ownControl;
+    ctl.finished = 0;
+    const std::vector<double> values = SweepValues(options.from, options.to, options.count);
+    int workers = options.threads > 0 ? options.threads
+                                      : int(std::max(1u, std::thread::hardware_concurrency()));
+    workers = std::min(workers, options.count);
+
+    std::vector<std::unique_ptr<TSweepSimulation>> sims;
+    try {
+        for (int w = 0; w < workers; ++w) {
+            sims.push_back(factory ? factory() : nullptr);
+            if (!sims.back()) throw std::runtime_error("No simulation to sweep");
+        }
+    } catch (const std::exception& e) {
+        result.error = e.what();
+        return result;
+    }
+
+    result.rows.resize(values.size());
+    for (std::size_t i = 0; i < values.size(); ++i)
+        result.rows[i].value = values[i];
+    std::atomic<int> next{0};
+    std::mutex progress;
+    const auto work = [&](TSweepSimulation& sim) {
+        for (;;) {
+            if (ctl.cancel.load()) return;
+            const int i = next.fetch_add(1);
+            if (i >= options.count) return;
+            TSweepRow row = RunOne(sim, values[std::size_t(i)], options.steps, discard, ctl.cancel);
+            if (row.state == TSweepRowState::NotRun) return;
+            result.rows[std::size_t(i)] = std::move(row);
+            const int finished = ctl.finished.fetch_add(1) + 1;
+            if (ctl.OnProgress) {
+                const std::lock_guard<std::mutex> lock(progress);
+                ctl.OnProgress(finished, options.count);
+            }
+        }
+    };
+    // The calling thread is one of the workers; a thread the system refuses
+    // leaves its share to the others.
+    std::vector<std::thread> threads;
+    threads.reserve(std::size_t(workers - 1));
+    for (int w = 1; w < workers; ++w) {
+        try {
+            threads.emplace_back(work, std::ref(*sims[std::size_t(w)]));
+        } catch (const std::system_error&) {
+            break;
+        }
+    }
+    work(*sims[0]);
+    for (std::thread& t : threads)
+        t.join();
+    result.cancelled = std::any_of(result.rows.begin(), result.rows.end(), [](const TSweepRow& r) {
+        return r.state == TSweepRowState::NotRun;
+    });
+    return result;
+}

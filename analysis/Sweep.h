@@ -1,0 +1,86 @@
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Parameter sweeps: the same model run for many values of one parameter, one
+// simulation per thread on every core, each row summarising where the
+// densities went once the start is discarded (the data of an orbit diagram).
+// The sweep knows nothing of how a step is done: the simulation is behind
+// TSweepSimulation.
+
+struct TDensities {
+    double n1 = 0;
+    double n2 = 0;
+};
+
+// One simulation as a sweep drives it. Each worker thread has its own (with
+// its own parsers), so nothing in it needs a lock.
+class TSweepSimulation {
+public:
+    virtual ~TSweepSimulation() = default;
+    // Makes a fresh run with the swept parameter at `value`: the model's
+    // start densities, its other parameters, the value bound. Throws an
+    // exception derived from std::exception on a fault (its message is the
+    // row's message).
+    virtual void Start(double value) = 0;
+    // One step; the densities after it. Throws on a fault as Start does.
+    virtual TDensities Step() = 0;
+};
+
+// Makes one simulation. Called on the thread that runs the sweep, once per
+// worker, before any worker starts.
+using TSweepFactory = std::function<std::unique_ptr<TSweepSimulation>()>;
+
+struct TSweepOptions {
+    double from = 0;
+    double to = 1;
+    int count = 1;          // values from `from` to `to`, both ends included
+    long long steps = 1000; // steps per run
+    long long discard = -1; // steps left out of the figures; below 0: steps / 2
+    int threads = 0;        // workers; 0: one per core
+};
+
+enum class TSweepRowState { NotRun, Done, Faulted };
+
+// One run's figures over the steps after the discarded ones.
+struct TSweepRow {
+    double value = 0;
+    TSweepRowState state = TSweepRowState::NotRun;
+    double n1Min = 0, n1Max = 0;
+    double n2Min = 0, n2Max = 0;
+    double n1Last = 0, n2Last = 0;
+    std::string message; // the fault of a Faulted row
+};
+
+struct TSweepResult {
+    std::vector<TSweepRow> rows; // one per value, in value order
+    bool cancelled = false;      // some rows were not run
+    std::string error;           // options or factory refused: no row ran
+};
+
+// Shared with the caller while the sweep runs: a request to stop and the
+// number of runs finished (done or faulted), which RunSweep sets to 0 when it
+// begins. OnProgress, when set, is called after each finished run with
+// (finished, count), from a worker thread (or the calling one) but never two
+// at once; it must not throw. A cancel request made before the sweep begins
+// runs nothing.
+struct TSweepControl {
+    std::atomic<bool> cancel{false};
+    std::atomic<int> finished{0};
+    std::function<void(int finished, int count)> OnProgress;
+};
+
+// The swept values: count evenly spaced values, the first exactly `from` and
+// the last exactly `to` (a count of 1 gives `from`).
+std::vector<double> SweepValues(double from, double to, int count);
+
+// Runs the sweep and returns when every worker has ended. A run that faults
+// gives its row state Faulted and the message, and the others go on. After a
+// cancel request the runs under way stop within a few thousand steps, and
+// every row not finished stays NotRun.
+TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory,
+                      TSweepControl* control = nullptr);

@@ -1,0 +1,90 @@
+#include "CommandLine.h"
+
+#include "Application.h"
+#include "BatchRun.h"
+#include "Calculator.h"
+
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+const char* const kProgram = "tarnivell";
+
+// The calls that are not modes of their own, as the help text shows them.
+const char* const kWindowUsage = "[MODEL.ini]";
+const char* const kWindowSummary = "Opens the window, loading the model file when one is given.";
+const char* const kHelpSummary = "Prints this text.";
+const char* const kVersionSummary = "Prints the program's name and version.";
+
+bool IsHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
+// A summary broken at blanks into indented lines that fit a terminal.
+std::string Indented(const std::string& summary) {
+    constexpr size_t kWidth = 78;
+    const std::string indent(6, ' ');
+    std::istringstream words(summary);
+    std::string text, line, word;
+    while (words >> word) {
+        if (!line.empty() && indent.size() + line.size() + 1 + word.size() > kWidth) {
+            text += indent + line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+    }
+    return text + indent + line + "\n";
+}
+
+} // namespace
+
+const std::vector<TCommandMode>& CommandModes() {
+    static const std::vector<TCommandMode> modes = {
+        {"--batch", kBatchUsage,
+         "Runs the model without a window and prints CSV t,N1,N2: the start state, then every "
+         "K-th step (default 1) up to N steps (default 1000). M is euler, rk4, rk45 or bdf; "
+         "--rtol R and --atol A set the tolerances of rk45 and bdf; both override the model "
+         "file's Solver section.",
+         RunBatch},
+        {"--eval", kCalculatorUsage,
+         "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",
+         RunCalculator},
+    };
+    return modes;
+}
+
+std::string UsageText() {
+    std::string text = "Usage:\n";
+    const auto entry = [&](const std::string& usage, const std::string& summary) {
+        text += "  " + std::string(kProgram) + " " + usage + "\n" + Indented(summary);
+    };
+    entry(kWindowUsage, kWindowSummary);
+    for (const TCommandMode& mode : CommandModes())
+        entry(mode.usage, mode.summary);
+    entry("--help | -h", kHelpSummary);
+    entry("--version", kVersionSummary);
+    return text;
+}
+
+std::optional<int> RunCommandLine(const std::vector<std::string>& args, std::ostream& out,
+                                  std::ostream& err) {
+    if (args.empty()) return std::nullopt;
+    const std::string& first = args.front();
+    if (IsHelp(first)) {
+        out << UsageText();
+        return 0;
+    }
+    if (first == "--version") {
+        out << "Tarnivell v" << kProgramVersion << '\n';
+        return 0;
+    }
+    for (const TCommandMode& mode : CommandModes())
+        if (first == mode.option)
+            return mode.run(std::vector<std::string>(args.begin() + 1, args.end()), out, err);
+    if (first.starts_with("--")) {
+        err << kProgram << ": unknown option '" << first << "'\n" << UsageText();
+        return 2;
+    }
+    return std::nullopt;
+}

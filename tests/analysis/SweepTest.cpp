@@ -1,0 +1,284 @@
+#include "Sweep.h"
+#include "Exception.h"
+#include "MathParser.h"
+#include "ParserErrors.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <mutex>
+#include <stdexcept>
+#include <vector>
+
+namespace {
+
+// Euler steps of Lotka–Volterra with the prey growth `a` swept, in C++.
+class TLotkaVolterra : public TSweepSimulation {
+public:
+    void Start(double value) override {
+        a_ = value;
+        n1_ = 40;
+        n2_ = 9;
+    }
+    TDensities Step() override {
+        const double r1 = a_ * n1_ - 0.02 * n1_ * n2_;
+        const double r2 = -0.5 * n2_ + 0.01 * n1_ * n2_;
+        n1_ += r1 * 0.01;
+        n2_ += r2 * 0.01;
+        return {n1_, n2_};
+    }
+
+private:
+    double a_ = 0, n1_ = 0, n2_ = 0;
+};
+
+// The figures of one run, computed here the plain way.
+TSweepRow Expected(double value, long long steps, long long discard) {
+    TLotkaVolterra sim;
+    sim.Start(value);
+    std::vector<TDensities> kept;
+    for (long long k = 1; k <= steps; ++k) {
+        const TDensities d = sim.Step();
+        if (k > discard) kept.push_back(d);
+    }
+    TSweepRow row;
+    row.value = value;
+    row.state = TSweepRowState::Done;
+    const auto n1 = [](const TDensities& p, const TDensities& q) { return p.n1 < q.n1; };
+    const auto n2 = [](const TDensities& p, const TDensities& q) { return p.n2 < q.n2; };
+    row.n1Min = std::min_element(kept.begin(), kept.end(), n1)->n1;
+    row.n1Max = std::max_element(kept.begin(), kept.end(), n1)->n1;
+    row.n2Min = std::min_element(kept.begin(), kept.end(), n2)->n2;
+    row.n2Max = std::max_element(kept.begin(), kept.end(), n2)->n2;
+    row.n1Last = kept.back().n1;
+    row.n2Last = kept.back().n2;
+    return row;
+}
+
+void ExpectSameRow(const TSweepRow& got, const TSweepRow& want) {
+    EXPECT_EQ(got.value, want.value);
+    EXPECT_EQ(got.state, want.state);
+    EXPECT_EQ(got.n1Min, want.n1Min);
+    EXPECT_EQ(got.n1Max, want.n1Max);
+    EXPECT_EQ(got.n2Min, want.n2Min);
+    EXPECT_EQ(got.n2Max, want.n2Max);
+    EXPECT_EQ(got.n1Last, want.n1Last);
+    EXPECT_EQ(got.n2Last, want.n2Last);
+    EXPECT_EQ(got.message, want.message);
+}
+
+TSweepFactory Make() {
+    return [] { return std::make_unique<TLotkaVolterra>(); };
+}
+
+TEST(Sweep, RowsMatchSingleRunsOnAnyNumberOfThreads) {
+    struct TCase {
+        long long steps, discard, usedDiscard;
+        int threads;
+    } cases[] = {{2000, 500, 500, 1}, {2000, 500, 500, 3}, {1001, -1, 500, 2}, {300, 0, 0, 0}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.threads);
+        TSweepOptions o;
+        o.from = 0.3;
+        o.to = 0.7;
+        o.count = 9;
+        o.steps = c.steps;
+        o.discard = c.discard;
+        o.threads = c.threads;
+        const TSweepResult result = RunSweep(o, Make());
+        EXPECT_EQ(result.error, "");
+        EXPECT_FALSE(result.cancelled);
+        ASSERT_EQ(result.rows.size(), 9u);
+        const std::vector<double> values = SweepValues(0.3, 0.7, 9);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ExpectSameRow(result.rows[i], Expected(values[i], c.steps, c.usedDiscard));
+    }
+}
+
+TEST(Sweep, ValuesAreEvenWithBothEndsExact) {
+    EXPECT_EQ(SweepValues(0, 1, 5), (std::vector<double>{0, 0.25, 0.5, 0.75, 1}));
+    EXPECT_EQ(SweepValues(0.1, 0.7, 1), (std::vector<double>{0.1}));
+    EXPECT_TRUE(SweepValues(0, 1, 0).empty());
+    const std::vector<double> v = SweepValues(0.1, 0.7, 7);
+    EXPECT_EQ(v.front(), 0.1);
+    EXPECT_EQ(v.back(), 0.7);
+    for (std::size_t i = 0; i < v.size(); ++i)
+        EXPECT_NEAR(v[i], 0.1 + 0.1 * double(i), 1e-15);
+    EXPECT_EQ(SweepValues(2, -2, 3), (std::vector<double>{2, 0, -2}));
+}
+
+// The simulation as the program runs it: its own two parsers, rebound and
+// recompiled for each value, stepped through the density cells.
+class TParserSimulation : public TSweepSimulation {
+public:
+    TParserSimulation(std::string rate1, std::string rate2) : rate1_(rate1), rate2_(rate2) {}
+
+    void Start(double value) override {
+        n1_ = 40;
+        n2_ = 9;
+        p1_.RemoveVariables();
+        p2_.RemoveVariables();
+        c11_ = p1_.DefineVariable("N1", n1_);
+        c12_ = p2_.DefineVariable("N1", n1_);
+        c21_ = p1_.DefineVariable("N2", n2_);
+        c22_ = p2_.DefineVariable("N2", n2_);
+        p1_.DefineVariable("a", value);
+        p2_.DefineVariable("a", value);
+        p1_.SetExpression(rate1_);
+        p2_.SetExpression(rate2_);
+    }
+    TDensities Step() override {
+        const double r1 = p1_.Value();
+        const double r2 = p2_.Value();
+        n1_ += r1 * 0.01;
+        n2_ += r2 * 0.01;
+        *c11_ = *c12_ = n1_;
+        *c21_ = *c22_ = n2_;
+        return {n1_, n2_};
+    }
+
+private:
+    std::string rate1_, rate2_;
+    TMathParser p1_, p2_;
+    double n1_ = 0, n2_ = 0;
+    double *c11_ = nullptr, *c12_ = nullptr, *c21_ = nullptr, *c22_ = nullptr;
+};
+
+TEST(Sweep, AFaultingValueLeavesItsRowEmptyAndTheOthersGoOn) {
+    // a = 0.5 divides by zero in the first step.
+    const auto make = [] {
+        return std::make_unique<TParserSimulation>("a*N1-0.02*N1*N2+0.001/(a-0.5)",
+                                                   "-0.5*N2+0.01*N1*N2");
+    };
+    TSweepOptions o;
+    o.from = 0;
+    o.to = 1;
+    o.count = 5;
+    o.steps = 3000;
+    o.threads = 2;
+    const TSweepResult parallel = RunSweep(o, make);
+    o.threads = 1;
+    const TSweepResult sequential = RunSweep(o, make);
+    ASSERT_EQ(parallel.rows.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        SCOPED_TRACE(i);
+        ExpectSameRow(parallel.rows[i], sequential.rows[i]);
+        if (i == 2) {
+            EXPECT_EQ(parallel.rows[i].state, TSweepRowState::Faulted);
+            EXPECT_EQ(parallel.rows[i].message, "Floating point division by zero");
+            EXPECT_EQ(parallel.rows[i].n1Max, 0);
+        } else {
+            EXPECT_EQ(parallel.rows[i].state, TSweepRowState::Done);
+            EXPECT_GT(parallel.rows[i].n1Max, parallel.rows[i].n1Min);
+        }
+    }
+    EXPECT_FALSE(parallel.cancelled);
+}
+
+// Grows without a floating-point fault of its own: inf reaches the state.
+class TBlowUp : public TSweepSimulation {
+public:
+    void Start(double value) override { n_ = value; }
+    TDensities Step() override {
+        n_ *= 1e100;
+        return {n_, 1};
+    }
+
+private:
+    double n_ = 0;
+};
+
+TEST(Sweep, DensitiesThatAreNotFiniteAreFaults) {
+    TSweepOptions o;
+    o.from = -1;
+    o.to = 1;
+    o.count = 3;
+    o.steps = 10;
+    const TSweepResult r = RunSweep(o, [] { return std::make_unique<TBlowUp>(); });
+    ASSERT_EQ(r.rows.size(), 3u);
+    EXPECT_EQ(r.rows[0].message, "Floating point overflow");
+    EXPECT_EQ(r.rows[1].state, TSweepRowState::Done); // 0 stays 0
+    EXPECT_EQ(r.rows[2].message, "Floating point overflow");
+}
+
+TEST(Sweep, ProgressCountsEveryRun) {
+    TSweepControl control;
+    std::vector<int> seen;
+    control.OnProgress = [&](int finished, int count) {
+        EXPECT_EQ(count, 12);
+        seen.push_back(finished);
+    };
+    TSweepOptions o;
+    o.count = 12;
+    o.steps = 100;
+    o.threads = 3;
+    const TSweepResult r = RunSweep(o, Make(), &control);
+    EXPECT_FALSE(r.cancelled);
+    EXPECT_EQ(control.finished.load(), 12);
+    std::sort(seen.begin(), seen.end());
+    for (int k = 0; k < 12; ++k)
+        EXPECT_EQ(seen[std::size_t(k)], k + 1);
+}
+
+// Asks for the cancel itself after a number of steps of its first run.
+class TCancelling : public TLotkaVolterra {
+public:
+    explicit TCancelling(std::atomic<bool>& cancel) : cancel_(cancel) {}
+    TDensities Step() override {
+        if (++steps_ == 10) cancel_ = true;
+        return TLotkaVolterra::Step();
+    }
+
+private:
+    std::atomic<bool>& cancel_;
+    long long steps_ = 0;
+};
+
+TEST(Sweep, CancelStopsRunsUnderWayAndLeavesTheRestNotRun) {
+    TSweepControl control;
+    TSweepOptions o;
+    o.count = 4;
+    o.steps = 1000000000; // would take minutes
+    o.threads = 1;
+    const TSweepResult r = RunSweep(
+        o, [&] { return std::make_unique<TCancelling>(control.cancel); }, &control);
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(control.finished.load(), 0);
+    for (const TSweepRow& row : r.rows)
+        EXPECT_EQ(row.state, TSweepRowState::NotRun);
+
+    // A control cancelled beforehand runs nothing.
+    o.steps = 10;
+    const TSweepResult none = RunSweep(o, Make(), &control);
+    EXPECT_TRUE(none.cancelled);
+}
+
+TEST(Sweep, RefusedOptionsRunNothing) {
+    const auto refused = [](TSweepOptions o, const TSweepFactory& f = Make()) {
+        const TSweepResult r = RunSweep(o, f);
+        EXPECT_TRUE(r.rows.empty());
+        return r.error;
+    };
+    TSweepOptions o;
+    o.count = 0;
+    EXPECT_EQ(refused(o), "The sweep needs at least one value");
+    o.count = 2;
+    o.steps = 0;
+    EXPECT_EQ(refused(o), "The sweep needs at least one step");
+    o.steps = 10;
+    o.discard = 10;
+    EXPECT_EQ(refused(o), "Every step would be discarded");
+    o.discard = 1;
+    o.to = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(refused(o), "The sweep range is not finite");
+    o.to = 1;
+    EXPECT_EQ(
+        refused(o,
+                []() -> std::unique_ptr<TSweepSimulation> { throw ESyntaxError("Syntax error"); }),
+        "Syntax error");
+    EXPECT_EQ(refused(o, nullptr), "No simulation to sweep");
+}
+
+} // namespace

@@ -1,0 +1,78 @@
+#include "CommandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace {
+
+struct Outcome {
+    std::optional<int> code;
+    std::string out, err;
+};
+
+Outcome RunArgs(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    const std::optional<int> code = RunCommandLine(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+TEST(CommandLine, HelpVersionAndUnknownOptionsAnswerWithoutAWindow) {
+    const std::string usage = UsageText();
+    struct Case {
+        std::vector<std::string> args;
+        int code;
+        std::string out, err;
+    };
+    const Case cases[] = {
+        {{"--help"}, 0, usage, ""},
+        {{"-h"}, 0, usage, ""},
+        {{"--help", "model.ini"}, 0, usage, ""},
+        {{"--version"}, 0, "Tarnivell v1.0b\n", ""},
+        {{"--frobnicate"}, 2, "", "tarnivell: unknown option '--frobnicate'\n" + usage},
+        {{"--Help"}, 2, "", "tarnivell: unknown option '--Help'\n" + usage},
+        {{"--eval", "7 DIV 2"}, 0, "3\n", ""},
+    };
+    for (const Case& c : cases) {
+        const Outcome r = RunArgs(c.args);
+        ASSERT_TRUE(r.code.has_value()) << c.args[0];
+        EXPECT_EQ(*r.code, c.code) << c.args[0];
+        EXPECT_EQ(r.out, c.out) << c.args[0];
+        EXPECT_EQ(r.err, c.err) << c.args[0];
+    }
+}
+
+TEST(CommandLine, TheWindowOpensForNoArgumentsOrAModelFile) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {}, {"model.ini"}, {"no/such/model.ini"}, {"-"}, {"model.ini", "--help"}}) {
+        const Outcome r = RunArgs(args);
+        EXPECT_FALSE(r.code.has_value()) << (args.empty() ? "" : args[0]);
+        EXPECT_EQ(r.out + r.err, "");
+    }
+}
+
+// The help text with each run of blanks and line breaks made one blank.
+std::string Flowed(const std::string& text) {
+    std::istringstream words(text);
+    std::string flowed, word;
+    while (words >> word)
+        flowed += (flowed.empty() ? "" : " ") + word;
+    return flowed;
+}
+
+TEST(CommandLine, TheHelpTextNamesEveryCallAndFitsATerminal) {
+    const std::string usage = UsageText();
+    std::istringstream lines(usage);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_LE(line.size(), 78u) << line;
+    for (const char* call :
+         {"tarnivell [MODEL.ini]", "tarnivell --help | -h", "tarnivell --version"})
+        EXPECT_NE(usage.find(call), std::string::npos) << call;
+    for (const TCommandMode& mode : CommandModes()) {
+        EXPECT_EQ(mode.usage.rfind(mode.option + " ", 0), 0u) << mode.option;
+        EXPECT_NE(usage.find("tarnivell " + mode.usage + "\n"), std::string::npos) << mode.option;
+        EXPECT_NE(Flowed(usage).find(Flowed(mode.summary)), std::string::npos) << mode.option;
+    }
+}
+
+} // namespace
