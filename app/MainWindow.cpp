@@ -185,6 +185,8 @@ void TForm1::BuildGraph() {
     look.SetMarginColor(clWhite);
     look.SetPreventFlicker(true);
     look.SetCrossAtZero(true);
+    // Densities and times of any size keep their labels inside the window.
+    PlotGraph1->SetFitMarginsToLabels(true);
 
     TLegend& legend = PlotGraph1->Legend();
     legend.setLeft(5);
