@@ -190,6 +190,8 @@ void TForm1::BuildGraph() {
     look.SetMarginColor(clWhite);
     look.SetPreventFlicker(true);
     look.SetCrossAtZero(true);
+    // Densities and times of any size keep their labels inside the window.
+    PlotGraph1->SetFitMarginsToLabels(true);
 
     TLegend& legend = PlotGraph1->Legend();
     legend.setLeft(5);
@@ -340,6 +342,8 @@ QWidget* TForm1::BuildParametersTab() {
 void TForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Load1 = file->addAction(QStringLiteral("Load"));
+    Examples1 = file->addMenu(QStringLiteral("Examples"));
+    Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
@@ -421,6 +425,12 @@ void TForm1::WireHandlers() {
     connect(Equilibria1, &QAction::triggered, this, &TForm1::Equilibria1Click);
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    for (const TExample& example : Examples.Examples()) {
+        QAction* item = Examples1->addAction(QString(example.title).replace('&', "&&"));
+        connect(item, &QAction::triggered, this,
+                [this, path = example.path] { ExampleClick(path); });
+    }
+    Examples1->setEnabled(!Examples1->isEmpty());
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
@@ -678,9 +688,23 @@ void TForm1::SpeedButton1Click() {
 
 void TForm1::SpeedButton2Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
-    if (!name.isEmpty()) SaveModelSettings(name);
+    for (;;) {
+        const QString name = ChooseFileName(
+            this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
+        if (name.isEmpty()) return;
+        // The shipped examples stay as they came: a changed one goes under a new name.
+        if (!Examples.Holds(name)) return SaveModelSettings(name);
+        ShowErrorDisplay(
+            QStringLiteral("'%1' is a shipped example and is kept as it is; choose a new file name")
+                .arg(name)
+                .toStdString(),
+            this);
+    }
+}
+
+void TForm1::ExampleClick(const QString& fileName) {
+    Pause();
+    LoadModelSettings(fileName);
 }
 
 void TForm1::LoadModelSettings(const QString& fileName) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExampleLibrary.h"
 #include "PlaneAnalysis.h"
 #include "Simulation.h"
 
@@ -50,6 +51,8 @@ public:
     TSimulation Sim;
     // The model on screen as the phase plane shows it.
     TPlaneAnalysis Plane;
+    // The shipped models File > Examples lists; Save never writes among them.
+    TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
@@ -74,6 +77,7 @@ public:
     QTableWidget* StringGrid1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
+    QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
@@ -123,6 +127,7 @@ public:
     // The model file.
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void ExampleClick(const QString& fileName);
     void LoadModelSettings(const QString& fileName);
     void SaveModelSettings(const QString& fileName);
     void SetGraphTitleFromFile(const QString& fileName);

@@ -181,7 +181,7 @@ void TGraphWriter::WriteSectionEnd() {
 
 void TGraphReader::Read(void* data, std::int64_t size) {
     if (size <= 0) return;
-    if (device_.read(static_cast<char*>(data), size) != size) Fail("Stream read error");
+    if (device_.read(static_cast<char*>(data), size) != size) Fail("Stream read Error");
 }
 
 std::uint8_t TGraphReader::ReadType() {

@@ -224,6 +224,24 @@ TEST_F(PlaneGraph, TheFigureIsPaintedWithTheGraphsTransformsOnEverySurface) {
     EXPECT_EQ(asked, 4);
 }
 
+TEST_F(PlaneGraph, AppendedPointsPassUnderTheMarkersAsInAFullRedraw) {
+    host.show();
+    g->Appearance().SetPreventFlicker(true);
+    g->OnFigureNeeded = [](const TPhasePlaneGraph::TFigureRequest&) { return SampleFigure(); };
+    g->InvalidateFigure();
+    TSeries& t = g->Trajectory();
+    t.AddPoint(1, 1);
+    const int full = g->FullRepaintCount();
+    // Through the disc at (2, 7) and the cross at (6, 3), over both nullclines.
+    for (auto [x, y] : {std::pair{2.0, 7.0}, {6.0, 3.0}, {9.0, 9.0}, {6.0, 3.2}, {1.0, 2.0}}) {
+        t.AddPoint(x, y);
+        const QImage screen = g->BackBuffer().convertToFormat(QImage::Format_RGB32);
+        EXPECT_TRUE(screen == Picture()) << x << ", " << y;
+    }
+    EXPECT_EQ(g->FullRepaintCount(), full);
+    EXPECT_EQ(ColourNear(g->BackBuffer(), 2, 7, clBlack, 1), 9); // the disc stays on top
+}
+
 TEST_F(PlaneGraph, APlainClickInThePlotNamesThePointUnderIt) {
     host.show();
     g->SetDragAllowed(false);
