@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QSplitter>
 
+#include <algorithm>
+
 namespace {
 
 struct TViewEntry {
@@ -45,7 +47,13 @@ void TGraphViews::SetView(TView view) {
     view_ = view;
     Show(timePlot_, view != vw_PhasePlane);
     Show(phasePlane_, view != vw_TimePlot);
-    if (both) splitter_->setSizes({1, 1});
+    if (both) {
+        // The splitter lays out a widget shown again only later, giving it
+        // its least width; settle that first, then halve the room.
+        splitter_->refresh();
+        const int half = std::max(1, splitter_->width() / 2);
+        splitter_->setSizes({half, half});
+    }
     if (view == vw_TimePlot) current_ = &timePlot_;
     if (view == vw_PhasePlane) current_ = &phasePlane_;
     if (QAction* action = ViewAction(view)) action->setChecked(true);

@@ -98,6 +98,10 @@ TEST_F(PhasePlaneWindow, TheViewMenuShowsEachViewAndTheSettingsFileKeepsIt) {
         EXPECT_TRUE(again.Views1->ViewAction(c.view)->isChecked());
         EXPECT_EQ(again.PlotGraph1->isVisible(), c.time);
         EXPECT_EQ(again.PlotGraph2->isVisible(), c.plane);
+        if (c.time && c.plane) {
+            QApplication::processEvents();
+            EXPECT_NEAR(again.PlotGraph1->width(), again.PlotGraph2->width(), 10);
+        }
         // A graph not shown does not draw.
         EXPECT_EQ(again.PlotGraph1->Plotting(), c.time);
         EXPECT_EQ(again.PlotGraph2->Plotting(), c.plane);
@@ -107,10 +111,13 @@ TEST_F(PhasePlaneWindow, TheViewMenuShowsEachViewAndTheSettingsFileKeepsIt) {
         again.close();
         QFile::remove(file);
     }
-    // In the split the graph last clicked is the one the commands act on.
+    // The split halves the room; the graph last clicked is the one the
+    // commands act on.
+    form.resize(800, 600);
     form.show();
     form.Views1->SetView(TGraphViews::vw_Both);
     QApplication::processEvents();
+    EXPECT_NEAR(form.PlotGraph1->width(), form.PlotGraph2->width(), 10);
     QTest::mousePress(form.PlotGraph2, Qt::RightButton, Qt::NoModifier, QPoint(3, 3));
     EXPECT_EQ(&form.Views1->Current(), form.PlotGraph2);
     form.close();
