@@ -50,7 +50,14 @@ constexpr int kGridColumns = 3; // Name, Value, Description; the row handles are
 constexpr int kNameColumn = 0;
 constexpr int kValueColumn = 1;
 constexpr int kDescriptionColumn = 2;
+// The largest density the edits take: eight digits before the point, one after.
 constexpr double kDensityMax = 99999999.9;
+// The window's designed sizes: the graph takes what the fixed panel leaves.
+constexpr QSize kWindowSize(625, 503);
+constexpr int kPanelHeight = 281;
+constexpr int kPagesHeight = 240;
+constexpr int kNumberEditWidth = 110;
+constexpr int kRowHandleWidth = 24;
 constexpr char kShownTextProperty[] = "shownText";
 
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
@@ -138,7 +145,7 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     setObjectName(QStringLiteral("Form1"));
     SetMainForm(this);
     move(5, 5);
-    resize(625, 503);
+    resize(kWindowSize);
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -225,7 +232,7 @@ void TForm1::BuildGraph() {
 QWidget* TForm1::BuildPanel() {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(281);
+    Panel1->setFixedHeight(kPanelHeight);
     auto* column = new QVBoxLayout(Panel1);
     column->setContentsMargins(8, 6, 8, 6);
     column->setSpacing(6);
@@ -233,7 +240,7 @@ QWidget* TForm1::BuildPanel() {
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Time Step:"), Panel1));
     dtEdit = MakeNumberEdit(Panel1, "dtEdit", 15, nullptr);
-    dtEdit->setFixedWidth(110);
+    dtEdit->setFixedWidth(kNumberEditWidth);
     row->addWidget(dtEdit);
     row->addSpacing(10);
     row->addWidget(new QLabel(QStringLiteral("Method:"), Panel1));
@@ -265,7 +272,7 @@ QWidget* TForm1::BuildPanel() {
 
     PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setFixedHeight(240);
+    PageControl1->setFixedHeight(kPagesHeight);
     PageControl1->addTab(BuildSpeciesTab(), QStringLiteral("Species"));
     PageControl1->addTab(BuildParametersTab(), QStringLiteral("Parameters"));
     column->addWidget(PageControl1);
@@ -284,7 +291,7 @@ QWidget* TForm1::BuildSpeciesTab() {
         auto* grid = new QGridLayout(group);
         grid->addWidget(new QLabel(QStringLiteral("Density, N%1:").arg(n), group), 0, 0);
         density = MakeNumberEdit(group, n == 1 ? "N1Edit" : "N2Edit", 6, n == 1 ? "N1" : "N2");
-        density->setFixedWidth(110);
+        density->setFixedWidth(kNumberEditWidth);
         grid->addWidget(density, 0, 1, Qt::AlignLeft);
         color = new TDropColorButton(group);
         color->setObjectName(QStringLiteral("ColorButton") + num);
@@ -325,7 +332,7 @@ QWidget* TForm1::BuildParametersTab() {
     // to reorder the rows.
     QHeaderView* handles = StringGrid1->verticalHeader();
     handles->setSectionsMovable(true);
-    handles->setFixedWidth(24);
+    handles->setFixedWidth(kRowHandleWidth);
     handles->setDefaultSectionSize(22);
     StringGrid1->setVerticalHeaderLabels(QStringList(kParameterRows, QString()));
     QHeaderView* header = StringGrid1->horizontalHeader();

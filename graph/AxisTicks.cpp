@@ -127,9 +127,22 @@ void TAxis::PlanTicks(const TLabelMetrics& metrics, int availablePixels) {
         walked = {{min_, true, decimals}, {max_, true, decimals}};
     }
 
-    bool exponent = false;
+    // The exponent form shows two significant digits, and more only where
+    // two neighbouring labels would otherwise read the same (1.0E+4, 1.0E+4).
+    int exponentDecimals = 0;
     for (const TWalkedTick& w : walked)
-        if (w.MayLabel && NeedsExponentForm(*this, w.Value)) exponent = true;
+        if (w.MayLabel && NeedsExponentForm(*this, w.Value)) exponentDecimals = 1;
+    for (bool same = exponentDecimals > 0; same && exponentDecimals < 15;) {
+        QString previous;
+        same = false;
+        for (const TWalkedTick& w : walked) {
+            if (!w.MayLabel) continue;
+            QString text = TickLabelText(*this, w.Value, w.Decimals, exponentDecimals);
+            same = same || text == previous;
+            previous = std::move(text);
+        }
+        if (same) ++exponentDecimals;
+    }
 
     const bool isX = kind_ == Kind::X;
     const TAxisTransform map = TAxisTransform::Of(*this, 0);
@@ -143,7 +156,7 @@ void TAxis::PlanTicks(const TLabelMetrics& metrics, int availablePixels) {
         // A first tick on the axis line itself gets no grid line.
         tick.Grid = !(i == 0 && w.Value < min_ + 0.01 * step);
         if (w.MayLabel) {
-            tick.Label = TickLabelText(*this, w.Value, w.Decimals, exponent);
+            tick.Label = TickLabelText(*this, w.Value, w.Decimals, exponentDecimals);
             tick.Width = metrics.Width(tick.Label);
             const int p = map(w.Value);
             const int size = isX ? tick.Width : metrics.Height;

@@ -325,7 +325,7 @@ std::int32_t TGraphReader::ReadAsInteger() {
         return ReadInteger();
     case 'D': {
         const double v = ReadFloat();
-        if (!(v > -2147483649.0 && v < 2147483648.0)) Fail("conversion error");
+        if (!TruncatesToInt32(v)) Fail("conversion error");
         return graphmath::Trunc(v);
     }
     case 'B':

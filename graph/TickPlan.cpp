@@ -30,10 +30,11 @@ QString FixedText(double v, int decimals) {
     return WithSeparator(text);
 }
 
-// Two significant digits and the shortest signed exponent: 1.2E+4, 5.0E-4.
-QString ExponentText(double v) {
+// The mantissa with the given decimals and the shortest signed exponent:
+// 1.2E+4, 5.0E-4 with one decimal.
+QString ExponentText(double v, int decimals) {
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.1E", v);
+    std::snprintf(buffer, sizeof buffer, "%.*E", std::clamp(decimals, 0, 17), v);
     QString text = QString::fromLatin1(buffer);
     const qsizetype e = text.indexOf(QLatin1Char('E'));
     if (e < 0) return text;
@@ -59,7 +60,7 @@ bool NeedsExponentForm(const TAxis& axis, double v) {
     return magnitude <= 0.000999 || magnitude >= 9999;
 }
 
-QString TickLabelText(const TAxis& axis, double v, int decimals, bool exponent) {
+QString TickLabelText(const TAxis& axis, double v, int decimals, int exponentDecimals) {
     if (axis.ShowAsTime()) {
         try {
             return QString::fromStdString(FormatDateTime(axis.DateTimeFormat().toStdString(), v));
@@ -67,12 +68,12 @@ QString TickLabelText(const TAxis& axis, double v, int decimals, bool exponent) 
             return QString(); // a tick outside the calendar gets no label
         }
     }
-    if (exponent && !NearZero(axis, v)) return ExponentText(v);
+    if (exponentDecimals > 0 && !NearZero(axis, v)) return ExponentText(v, exponentDecimals);
     return FixedText(v, decimals);
 }
 
 QString TickLabelText(const TAxis& axis, double v) {
-    return TickLabelText(axis, v, axis.LabelDecimals(), NeedsExponentForm(axis, v));
+    return TickLabelText(axis, v, axis.LabelDecimals(), NeedsExponentForm(axis, v) ? 1 : 0);
 }
 
 int LabelSpacing(const std::vector<std::pair<int, int>>& extents, int minGap) {

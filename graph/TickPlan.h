@@ -42,10 +42,11 @@ struct TTickPlan {
 // point with the axis' LabelDecimals otherwise.
 QString TickLabelText(const TAxis& axis, double value);
 
-// The label of one value of a planned axis: exponent says the axis' notation,
+// The label of one value of a planned axis: exponentDecimals says the axis'
+// notation (0 fixed point, else the exponent form's mantissa decimals),
 // decimals the fixed-point digits at this tick. Values near zero (below a
 // thousandth of the range) are fixed point in either notation.
-QString TickLabelText(const TAxis& axis, double value, int decimals, bool exponent);
+QString TickLabelText(const TAxis& axis, double value, int decimals, int exponentDecimals);
 
 // Whether a value needs the exponent form on its own.
 bool NeedsExponentForm(const TAxis& axis, double value);

@@ -278,6 +278,34 @@ TEST(TickPlan, OneNotationPerAxis) {
     }
 }
 
+TEST(TickPlan, ExponentLabelsTellTheirTicksApart) {
+    // Two significant digits where they suffice; more where neighbours would
+    // otherwise read the same.
+    const struct {
+        double lo, hi, step;
+        const char* first;
+    } cases[] = {{0, 50000, 10000, "1.0E+4"},
+                 {10000, 10500, 100, "1.00E+4"},
+                 {1234567.0, 1234567.1, 0.02, "1.23456700E+6"},
+                 {-0.0008, -0.0002, 0.0001, "-8.0E-4"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.first);
+        Planned p;
+        TAxis& x = p.g.XAxis();
+        x.SetMax(c.hi);
+        x.SetMin(c.lo);
+        x.SetStepSize(c.step);
+        std::vector<QString> labels;
+        for (const TTick& t : p.Plan(x).Ticks)
+            if (!t.Label.isEmpty() && std::fabs(t.Value) > 1e-9 * (c.hi - c.lo))
+                labels.push_back(t.Label);
+        ASSERT_GE(labels.size(), 3u);
+        EXPECT_EQ(labels[0].toStdString(), c.first);
+        for (std::size_t i = 1; i < labels.size(); ++i)
+            EXPECT_NE(labels[i - 1], labels[i]) << labels[i].toStdString();
+    }
+}
+
 TEST(TickPlan, AnAxisNarrowerThanItsStepShowsItsEnds) {
     Planned p;
     TAxis& x = p.g.XAxis();
