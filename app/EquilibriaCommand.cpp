@@ -42,7 +42,7 @@ void WriteRow(std::ostream& out, const std::vector<std::string>& fields) {
 } // namespace
 
 int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    try {
+    return RunHeadless(out, err, [&] {
         std::string modelFile;
         std::optional<TPlaneRect> box;
         for (size_t i = 0; i < args.size(); ++i) {
@@ -68,9 +68,5 @@ int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::
             WriteRow(out, EquilibriumFields(e));
         out.flush();
         return 0;
-    } catch (const std::exception& e) {
-        out.flush();
-        err << ErrorDisplayText(e.what()) << '\n';
-        return 1;
-    }
+    });
 }

@@ -1,5 +1,6 @@
 #include "HeadlessModel.h"
 
+#include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
 
@@ -7,6 +8,7 @@
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 namespace {
 
@@ -66,4 +68,14 @@ TModel LoadBoundModel(const std::string& fileName, TSimulation& sim,
     std::vector<ParameterRow> rows = model.rows;
     sim.Bind(rows, model.rate1, model.rate2);
     return model;
+}
+
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command) {
+    try {
+        return command();
+    } catch (const std::exception& e) {
+        out.flush();
+        err << ErrorDisplayText(e.what()) << '\n';
+        return 1;
+    }
 }

@@ -3,6 +3,8 @@
 #include "ModelFile.h"
 #include "Simulation.h"
 
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -31,3 +33,7 @@ long long ReadCount(const std::string& option, const std::string& text, long lon
 // model for the one it was given. A bad number, name or rate throws its error.
 TModel LoadBoundModel(const std::string& fileName, TSimulation& sim,
                       const TSolverOverrides& overrides = {});
+
+// Runs a command of the command line: its result, or for an error the output
+// so far flushed, the message on `err` as the window would show it, and 1.
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command);

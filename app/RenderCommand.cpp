@@ -169,7 +169,7 @@ std::unique_ptr<QApplication> OffscreenApplication() {
 } // namespace
 
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    try {
+    return RunHeadless(out, err, [&] {
         const TRenderOptions o = ReadOptions(args);
         FormatOf(o.out);
         {
@@ -204,9 +204,5 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         if (fault.empty()) return 0;
         err << ErrorDisplayText(fault) << '\n';
         return 1;
-    } catch (const std::exception& e) {
-        out.flush();
-        err << ErrorDisplayText(e.what()) << '\n';
-        return 1;
-    }
+    });
 }

@@ -4,6 +4,8 @@
 
 #include <QTemporaryDir>
 
+#include "CommandTest.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -120,18 +122,9 @@ std::vector<TModelCase> Cases() {
     };
 }
 
-class Equilibria : public ::testing::Test {
+class Equilibria : public CommandTest {
 protected:
-    std::string Model(const std::string& text) {
-        const std::string path = dir.filePath("model.ini").toStdString();
-        std::ofstream(path) << text;
-        return path;
-    }
-    int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return RunEquilibria(args, out, err);
-    }
+    Equilibria() : CommandTest(RunEquilibria) {}
     // The rows after the header, each split at its commas.
     std::vector<std::vector<std::string>> Rows() {
         std::istringstream lines(out.str());
@@ -148,8 +141,6 @@ protected:
         }
         return rows;
     }
-    QTemporaryDir dir;
-    std::ostringstream out, err;
 };
 
 void ExpectNear(const std::string& text, double expected, const std::string& what) {

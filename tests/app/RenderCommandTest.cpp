@@ -2,6 +2,7 @@
 #include "WindowTestMain.h"
 
 #include "AnimTimer.h"
+#include "CommandTest.h"
 #include "GraphViews.h"
 #include "MainWindow.h"
 #include "PhasePlaneGraph.h"
@@ -23,16 +24,10 @@ namespace {
 
 const std::string kModel = std::string(TARNIVELL_EXAMPLES) + "/predator-prey.ini";
 
-class Render : public ::testing::Test {
+class Render : public CommandTest {
 protected:
-    int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return RunRender(args, out, err);
-    }
+    Render() : CommandTest(RunRender) {}
     std::string Path(const char* name) { return dir.filePath(name).toStdString(); }
-    QTemporaryDir dir;
-    std::ostringstream out, err;
 };
 
 // The window on the model after `steps` steps at top speed, as a person sees it.
