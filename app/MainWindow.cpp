@@ -175,6 +175,31 @@ TForm1::~TForm1() {
 
 // --- building the window -------------------------------------------------
 
+void TForm1::StyleGraph(TPlotGraph& graph, TAxisStyle x, TAxisStyle y) {
+    for (auto [axis, style] : {std::pair{&graph.XAxis(), x}, std::pair{&graph.YAxis(), y}}) {
+        axis->SetTitle(QLatin1String(style.title));
+        axis->SetGridlines(style.gridlines);
+        axis->SetShowAxis(true);
+        axis->SetAutoSizing(true);
+        axis->SetAutoStepping(true);
+    }
+    graph.YAxis_Second().SetShowAxis(false);
+
+    TAppearance& look = graph.Appearance();
+    look.SetBackgroundColor(clWhite);
+    look.SetMarginColor(clWhite);
+    look.SetPreventFlicker(true);
+    // Densities and times of any size keep their labels inside the window.
+    graph.SetFitMarginsToLabels(true);
+
+    TLegend& legend = graph.Legend();
+    legend.setLeft(5);
+    legend.setTop(5);
+    legend.setWidth(180);
+    legend.setBorderStyle(1);
+    legend.setVisible(false);
+}
+
 void TForm1::BuildGraph() {
     PlotGraph1 = new TPlotGraph(this);
     PlotGraph1->setObjectName(QStringLiteral("PlotGraph1"));
@@ -182,30 +207,8 @@ void TForm1::BuildGraph() {
     PlotGraph1->setMinimumHeight(80);
 
     // Grid lines from the density axis only.
-    for (auto [axis, title, grid] : {std::tuple{&PlotGraph1->XAxis(), "Time", false},
-                                     std::tuple{&PlotGraph1->YAxis(), "Density", true}}) {
-        axis->SetTitle(QLatin1String(title));
-        axis->SetGridlines(grid);
-        axis->SetShowAxis(true);
-        axis->SetAutoSizing(true);
-        axis->SetAutoStepping(true);
-    }
-    PlotGraph1->YAxis_Second().SetShowAxis(false);
-
-    TAppearance& look = PlotGraph1->Appearance();
-    look.SetBackgroundColor(clWhite);
-    look.SetMarginColor(clWhite);
-    look.SetPreventFlicker(true);
-    look.SetCrossAtZero(true);
-    // Densities and times of any size keep their labels inside the window.
-    PlotGraph1->SetFitMarginsToLabels(true);
-
-    TLegend& legend = PlotGraph1->Legend();
-    legend.setLeft(5);
-    legend.setTop(5);
-    legend.setWidth(180);
-    legend.setBorderStyle(1);
-    legend.setVisible(false);
+    StyleGraph(*PlotGraph1, {"Time", false}, {"Density", true});
+    PlotGraph1->Appearance().SetCrossAtZero(true);
     PlotGraph1->SetPlotting(true);
 
     // The two stored series; their colours and Line/Points switches are

@@ -160,6 +160,13 @@ public:
     void SetParameterRows(const std::vector<ParameterRow>& rows);
 
 private:
+    // The look both graphs share: white, titled axes that size and step
+    // themselves, labels kept inside, the legend for paper only.
+    struct TAxisStyle {
+        const char* title;
+        bool gridlines;
+    };
+    static void StyleGraph(TPlotGraph& graph, TAxisStyle x, TAxisStyle y);
     void BuildGraph();
     void BuildPhasePlane();
     void BuildViewMenu();

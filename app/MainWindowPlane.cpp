@@ -26,27 +26,9 @@ void TForm1::BuildPhasePlane() {
     PlotGraph2->setMinimumSize(120, 80);
     // A graph that moves or resizes itself has no place in the splitter.
     PlotGraph2->SetDragAllowed(false);
-    for (TAxis* axis : {&PlotGraph2->XAxis(), &PlotGraph2->YAxis()}) {
-        axis->SetTitle(axis == &PlotGraph2->XAxis() ? QStringLiteral("Density, N1")
-                                                    : QStringLiteral("Density, N2"));
-        axis->SetGridlines(false);
-        axis->SetShowAxis(true);
-        axis->SetAutoSizing(true);
-        axis->SetAutoStepping(true);
-    }
-    PlotGraph2->YAxis_Second().SetShowAxis(false);
-    TAppearance& look = PlotGraph2->Appearance();
-    look.SetBackgroundColor(clWhite);
-    look.SetMarginColor(clWhite);
-    look.SetPreventFlicker(true);
+    StyleGraph(*PlotGraph2, {"Density, N1", false}, {"Density, N2", false});
     // The origin is often an equilibrium; its marker says more than a cross.
-    look.SetCrossAtZero(false);
-    TLegend& legend = PlotGraph2->Legend();
-    legend.setLeft(5);
-    legend.setTop(5);
-    legend.setWidth(180);
-    legend.setBorderStyle(1);
-    legend.setVisible(false);
+    PlotGraph2->Appearance().SetCrossAtZero(false);
 }
 
 void TForm1::BuildViewMenu() {
