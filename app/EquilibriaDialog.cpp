@@ -8,8 +8,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace {
 const char* const kNoneFound = "No equilibria in the range shown or the default box";
@@ -51,7 +54,14 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
     connect(copy, &QPushButton::clicked, this, &TEquilibriaDialog::CopyToClipboard);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
-    resize(640, 280);
+    // Wide enough for every column, kind included, as far as the screen allows.
+    int width = 2 * table_->frameWidth() + column->contentsMargins().left() +
+                column->contentsMargins().right();
+    for (int col = 0; col < table_->columnCount(); ++col)
+        width += table_->columnWidth(col);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() : width;
+    resize(std::clamp(width + 4, 320, std::max(320, room)), 280);
 }
 
 QString TEquilibriaDialog::TableText() const {
