@@ -13,8 +13,12 @@
 #include "FloatText.h"
 #include "Legend.h"
 #include "ModelFile.h"
+#include "ModelSweep.h"
+#include "ParameterSliders.h"
 #include "PlotGraph.h"
 #include "Series.h"
+#include "SweepDialog.h"
+#include "SweepWindow.h"
 #include "TFormStorage.h"
 
 #include <QAbstractItemDelegate>
@@ -30,6 +34,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -328,7 +333,23 @@ QWidget* TForm1::BuildParametersTab() {
     StringGrid1->setColumnWidth(kValueColumn, 80);
     StringGrid1->setColumnWidth(kDescriptionColumn, 374);
     StringGrid1->setTabKeyNavigation(true);
-    column->addWidget(StringGrid1);
+
+    // The sliders sit beside the table, row for row, behind a divider. A
+    // narrow window scrolls the descriptions; a wide one gives the table no
+    // more than its columns need and the rest to the sliders.
+    ParameterSliders1 = new TParameterSliders(StringGrid1, kNameColumn, kValueColumn, page);
+    int columns = handles->minimumWidth() + 2 * StringGrid1->frameWidth() +
+                  StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int col = 0; col < kGridColumns; ++col)
+        columns += StringGrid1->columnWidth(col);
+    StringGrid1->setMaximumWidth(columns);
+    auto* split = new QSplitter(Qt::Horizontal, page);
+    split->setObjectName(QStringLiteral("ParameterSplitter"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(StringGrid1);
+    split->addWidget(ParameterSliders1);
+    split->setSizes({380, 220});
+    column->addWidget(split);
     return page;
 }
 
@@ -341,6 +362,7 @@ void TForm1::BuildMenus() {
     Start1 = run->addAction(kStartCaption);
     Reset1 = run->addAction(QStringLiteral("Reset"));
     Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
+    Sweep1 = run->addAction(QString::fromUtf8("Sweep\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
@@ -369,6 +391,9 @@ void TForm1::BuildComponents() {
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(50);
+    parametersMoved_ = new QTimer(this);
+    parametersMoved_->setSingleShot(true);
+    parametersMoved_->setInterval(0);
 
     FixLabelAutoSize1 = new TFixLabelAutoSize(this);
     FormStorage1 = new TFormStorage(this);
@@ -411,6 +436,11 @@ void TForm1::WireHandlers() {
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
+    connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
+    ParameterSliders1->OnMove = [this](int row, double value) { ParameterSliderMove(row, value); };
+    connect(parametersMoved_, &QTimer::timeout, this, [this] {
+        if (OnModelParametersMoved) OnModelParametersMoved();
+    });
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -628,8 +658,8 @@ std::vector<ParameterRow> TForm1::ParameterRows() const {
     const QHeaderView* handles = StringGrid1->verticalHeader();
     for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
         const int row = handles->logicalIndex(shown);
-        rows.push_back(
-            {cell(row, kNameColumn), cell(row, kValueColumn), cell(row, kDescriptionColumn)});
+        rows.push_back({cell(row, kNameColumn), cell(row, kValueColumn),
+                        cell(row, kDescriptionColumn), ParameterSliders1->Range(row)});
     }
     return rows;
 }
@@ -651,7 +681,56 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
         put(row, kNameColumn, r.name);
         put(row, kValueColumn, r.value);
         put(row, kDescriptionColumn, r.description);
+        // After the value: a span is kept only while the value lies in it.
+        ParameterSliders1->SetRange(row, r.range);
     }
+}
+
+// --- sliders and sweeps -------------------------------------------------------
+
+void TForm1::ParameterSliderMove(int row, double value) {
+    // The rows were bound in the order they are shown.
+    const QTableWidgetItem* name = StringGrid1->item(row, kNameColumn);
+    if (name)
+        Sim.MoveParameter(std::size_t(StringGrid1->verticalHeader()->visualIndex(row)),
+                          name->text().toStdString(), value);
+    if (!parametersMoved_->isActive()) parametersMoved_->start();
+}
+
+void TForm1::Sweep1Click() {
+    Pause();
+    const TModel model = ScreenModel();
+    // Each name once, with the span of its last row: the row in force.
+    std::vector<TSweepChoice> choices;
+    const QHeaderView* handles = StringGrid1->verticalHeader();
+    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
+        const int row = handles->logicalIndex(shown);
+        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(row);
+        if (!range) continue;
+        const std::string name = model.rows[std::size_t(shown)].name;
+        const auto same = [&name](const TSweepChoice& c) {
+            return SameParameterName(c.name, name);
+        };
+        const auto known = std::find_if(choices.begin(), choices.end(), same);
+        if (known != choices.end())
+            known->range = *range;
+        else
+            choices.push_back({name, *range});
+    }
+    if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
+    if (!AskSweep(this, choices, sweepRequest_)) return;
+
+    TSweepOptions options;
+    options.from = sweepRequest_.from;
+    options.to = sweepRequest_.to;
+    options.count = sweepRequest_.count;
+    options.steps = sweepRequest_.steps;
+    const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_.name, options.from);
+    const std::optional<TSweepResult> result = RunSweepWithProgress(this, options, factory);
+    if (!result) return;
+    auto* window = new TSweepWindow(sweepRequest_.name, *result, ColorButton1->Color(),
+                                    ColorButton2->Color(), this);
+    window->show();
 }
 
 // --- the model file -----------------------------------------------------------
@@ -692,8 +771,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     SetGraphTitleFromFile(fileName);
 }
 
-void TForm1::SaveModelSettings(const QString& fileName) {
-    // A density or a cell typed but not yet left is what the user sees, so it is saved.
+TModel TForm1::ScreenModel() {
+    // A density or a cell typed but not yet left is what the user sees.
     CommitParameterEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
@@ -706,7 +785,11 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
     model.solver = Sim.Settings;
-    SaveModelFile(fileName.toStdString(), model);
+    return model;
+}
+
+void TForm1::SaveModelSettings(const QString& fileName) {
+    SaveModelFile(fileName.toStdString(), ScreenModel());
     SetGraphTitleFromFile(fileName);
 }
 
@@ -791,8 +874,7 @@ void TForm1::Print1Click() {
 
 void TForm1::Bitmap1Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), "bmp", true});
+    const QString name = ChooseFileName(this, kBitmapFileDialog);
     if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
 }
 
