@@ -130,7 +130,7 @@ void TParameterSliders::Refresh(int row) {
     }
     const double value = TextToFloat(table_->item(row, valueColumn_)->text().toStdString());
     if (set && (value < set->min || value > set->max)) set.reset();
-    ShowRange(row, set.value_or(*shown));
+    ShowRange(row, set.value_or(DefaultRange(value)));
 }
 
 void TParameterSliders::ShowRange(int row, const TParameterRange& range) {

@@ -41,18 +41,17 @@ std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOp
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     progress.setMinimumDuration(0);
-    QObject::connect(&progress, &QProgressDialog::canceled, [&] {
-        control.cancel = true;
-        progress.setLabelText(QStringLiteral("Cancelling\u2026"));
-    });
-    // The workers are asked, not waited on: the box and the windows behind it
-    // keep answering until the last run has ended.
+    // The workers are asked, not waited on: the windows keep answering until
+    // the last run has ended, within a few thousand steps of a cancel.
     QEventLoop loop;
     QTimer poll;
     poll.setInterval(40);
     QObject::connect(&poll, &QTimer::timeout, [&] {
         if (done) return loop.quit();
-        if (!progress.wasCanceled()) progress.setValue(control.finished);
+        if (progress.wasCanceled())
+            control.cancel = true;
+        else
+            progress.setValue(control.finished);
     });
     poll.start();
     progress.show();
