@@ -542,6 +542,9 @@ void TForm1::ButtonStartPauseClick() {
             throw;
         }
         SetParameterRows(rows);
+        boundRows_.clear();
+        for (int shown = 0; shown < StringGrid1->rowCount(); ++shown)
+            boundRows_.push_back(StringGrid1->verticalHeader()->logicalIndex(shown));
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();
@@ -689,11 +692,12 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
 // --- sliders and sweeps -------------------------------------------------------
 
 void TForm1::ParameterSliderMove(int row, double value) {
-    // The rows were bound in the order they are shown.
-    const QTableWidgetItem* name = StringGrid1->item(row, kNameColumn);
-    if (name)
-        Sim.MoveParameter(std::size_t(StringGrid1->verticalHeader()->visualIndex(row)),
-                          name->text().toStdString(), value);
+    // The row was bound where it was shown then; it may have been dragged since.
+    const auto bound = std::find(boundRows_.begin(), boundRows_.end(), row);
+    if (const QTableWidgetItem* name = StringGrid1->item(row, kNameColumn);
+        name && bound != boundRows_.end())
+        Sim.MoveParameter(std::size_t(bound - boundRows_.begin()), name->text().toStdString(),
+                          value);
     if (!parametersMoved_->isActive()) parametersMoved_->start();
 }
 

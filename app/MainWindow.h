@@ -184,6 +184,7 @@ private:
     // Takes the text of an open parameter cell editor into its cell.
     void CommitParameterEdit();
 
+    std::vector<int> boundRows_;        // the table's rows in the order of the last Start
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
     QTimer* parametersMoved_ = nullptr; // coalesces slider moves into one notification
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMimeData>
@@ -90,6 +91,26 @@ TEST_F(SliderWindow, AMoveDuringARunChangesTheNextStepsRateOnly) {
     form.ButtonStartPauseClick();
     EXPECT_EQ(form.Sim.MathParser1.VariableValue("a"), 1.5);
     EXPECT_EQ(Cell(0), "1.5");
+}
+
+// A row dragged to another place takes its slider along, and the slider
+// still moves the parameter the row was bound as.
+TEST_F(SliderWindow, ADraggedRowKeepsItsSliderBesideIt) {
+    form.Rate1->setText("a");
+    form.Rate2->setText("b");
+    SetRow(0, "a", "1");
+    SetRow(1, "b", "2");
+    form.ButtonStartPauseClick();
+    form.StringGrid1->verticalHeader()->moveSection(0, 1);
+    EXPECT_EQ(form.ParameterSliders1->verticalHeader()->visualIndex(0), 1);
+    EXPECT_EQ(form.ParameterSliders1->verticalHeader()->visualIndex(1), 0);
+    Slider(0)->setValue(1000);
+    Slider(1)->setValue(0);
+    EXPECT_EQ(form.Sim.MathParser1.VariableValue("a"), 2);
+    EXPECT_EQ(form.Sim.MathParser2.VariableValue("b"), 0);
+    form.Timer1Timer();
+    EXPECT_EQ(form.Sim.N1, 3);
+    EXPECT_EQ(form.Sim.N2, 1);
 }
 
 // Arrows step 1/100 of the span, page keys 1/10; a slider with the focus
