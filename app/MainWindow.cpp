@@ -13,12 +13,9 @@
 #include "FloatText.h"
 #include "Legend.h"
 #include "ModelFile.h"
-#include "ModelSweep.h"
 #include "ParameterSliders.h"
 #include "PlotGraph.h"
 #include "Series.h"
-#include "SweepDialog.h"
-#include "SweepWindow.h"
 #include "TFormStorage.h"
 
 #include <QAbstractItemDelegate>
@@ -34,7 +31,6 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QSlider>
-#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -334,22 +330,8 @@ QWidget* TForm1::BuildParametersTab() {
     StringGrid1->setColumnWidth(kDescriptionColumn, 374);
     StringGrid1->setTabKeyNavigation(true);
 
-    // The sliders sit beside the table, row for row, behind a divider. A
-    // narrow window scrolls the descriptions; a wide one gives the table no
-    // more than its columns need and the rest to the sliders.
     ParameterSliders1 = new TParameterSliders(StringGrid1, kNameColumn, kValueColumn, page);
-    int columns = handles->minimumWidth() + 2 * StringGrid1->frameWidth() +
-                  StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    for (int col = 0; col < kGridColumns; ++col)
-        columns += StringGrid1->columnWidth(col);
-    StringGrid1->setMaximumWidth(columns);
-    auto* split = new QSplitter(Qt::Horizontal, page);
-    split->setObjectName(QStringLiteral("ParameterSplitter"));
-    split->setChildrenCollapsible(false);
-    split->addWidget(StringGrid1);
-    split->addWidget(ParameterSliders1);
-    split->setSizes({380, 220});
-    column->addWidget(split);
+    column->addWidget(ParameterSplitter(page));
     return page;
 }
 
@@ -542,9 +524,7 @@ void TForm1::ButtonStartPauseClick() {
             throw;
         }
         SetParameterRows(rows);
-        boundRows_.clear();
-        for (int shown = 0; shown < StringGrid1->rowCount(); ++shown)
-            boundRows_.push_back(StringGrid1->verticalHeader()->logicalIndex(shown));
+        BindSliderRows();
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();
@@ -687,54 +667,6 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
         // After the value: a span is kept only while the value lies in it.
         ParameterSliders1->SetRange(row, r.range);
     }
-}
-
-// --- sliders and sweeps -------------------------------------------------------
-
-void TForm1::ParameterSliderMove(int row, double value) {
-    // The row was bound where it was shown then; it may have been dragged since.
-    const auto bound = std::find(boundRows_.begin(), boundRows_.end(), row);
-    if (const QTableWidgetItem* name = StringGrid1->item(row, kNameColumn);
-        name && bound != boundRows_.end())
-        Sim.MoveParameter(std::size_t(bound - boundRows_.begin()), name->text().toStdString(),
-                          value);
-    if (!parametersMoved_->isActive()) parametersMoved_->start();
-}
-
-void TForm1::Sweep1Click() {
-    Pause();
-    const TModel model = ScreenModel();
-    // Each name once, with the span of its last row: the row in force.
-    std::vector<TSweepChoice> choices;
-    const QHeaderView* handles = StringGrid1->verticalHeader();
-    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
-        const int row = handles->logicalIndex(shown);
-        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(row);
-        if (!range) continue;
-        const std::string name = model.rows[std::size_t(shown)].name;
-        const auto same = [&name](const TSweepChoice& c) {
-            return SameParameterName(c.name, name);
-        };
-        const auto known = std::find_if(choices.begin(), choices.end(), same);
-        if (known != choices.end())
-            known->range = *range;
-        else
-            choices.push_back({name, *range});
-    }
-    if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
-    if (!AskSweep(this, choices, sweepRequest_)) return;
-
-    TSweepOptions options;
-    options.from = sweepRequest_.from;
-    options.to = sweepRequest_.to;
-    options.count = sweepRequest_.count;
-    options.steps = sweepRequest_.steps;
-    const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_.name, options.from);
-    const std::optional<TSweepResult> result = RunSweepWithProgress(this, options, factory);
-    if (!result) return;
-    auto* window = new TSweepWindow(sweepRequest_.name, *result, ColorButton1->Color(),
-                                    ColorButton2->Color(), this);
-    window->show();
 }
 
 // --- the model file -----------------------------------------------------------

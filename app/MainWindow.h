@@ -181,6 +181,10 @@ private:
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
     bool TypedNumber(TFloatEdit* edit, double& value);
+    // The table beside its sliders, behind a divider.
+    QWidget* ParameterSplitter(QWidget* page);
+    // Notes which table row went into which bound parameter at a Start.
+    void BindSliderRows();
     // Takes the text of an open parameter cell editor into its cell.
     void CommitParameterEdit();
 

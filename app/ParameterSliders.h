@@ -42,6 +42,9 @@ public:
     // The span a row's slider covers now (set or default); none without a slider.
     std::optional<TParameterRange> ShownRange(int row) const;
 
+    // The table's column holding the parameters' names.
+    int NameColumn() const { return nameColumn_; }
+
     // The row's slider, or null when the row has none.
     QSlider* Slider(int row) const;
 
