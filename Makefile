@@ -5,10 +5,11 @@ BUILD        ?= build
 JOBS         ?= 2
 MODEL        ?= examples/predator-prey.ini
 FUZZ_SECONDS ?= 30
+PREFIX       ?= /usr/local
 
 CMAKE_FLAGS  ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps build run test bench fuzz asan format clean
+.PHONY: all deps build run test bench fuzz asan install package format clean
 
 all: build
 
@@ -43,8 +44,26 @@ asan: deps
 	cmake --build build-asan -j$(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j$(JOBS)
 
+# The program, its examples, desktop entry, icon and manual page below PREFIX
+# (DESTDIR is honoured). The manual page names the examples' folder, so the
+# build learns PREFIX first.
+install: deps $(BUILD)/CMakeCache.txt
+	cmake -S . -B $(BUILD) -DCMAKE_INSTALL_PREFIX=$(PREFIX)
+	cmake --build $(BUILD) -j$(JOBS) --target tarnivell tarnivell_manpage
+	cmake --install $(BUILD)
+
+# The Debian package, from a release build of the program alone (no tests, no
+# benchmarks) in build-package/, then looked into and run from its files.
+package: deps
+	cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+	    -DTARNIVELL_TESTS=OFF -DTARNIVELL_BENCH=OFF
+	cmake --build build-package -j$(JOBS)
+	rm -f build-package/tarnivell_*.deb
+	cd build-package && cpack -G DEB
+	@bash scripts/check-package.sh build-package/tarnivell_*.deb examples
+
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf $(BUILD) build-fuzz build-asan
+	rm -rf $(BUILD) build-fuzz build-asan build-package

@@ -48,7 +48,14 @@ constexpr int kGridColumns = 3; // Name, Value, Description; the row handles are
 constexpr int kNameColumn = 0;
 constexpr int kValueColumn = 1;
 constexpr int kDescriptionColumn = 2;
+// The largest density the edits take: eight digits before the point, one after.
 constexpr double kDensityMax = 99999999.9;
+// The window's designed sizes: the graph takes what the fixed panel leaves.
+constexpr QSize kWindowSize(625, 503);
+constexpr int kPanelHeight = 281;
+constexpr int kPagesHeight = 240;
+constexpr int kNumberEditWidth = 110;
+constexpr int kRowHandleWidth = 24;
 constexpr char kShownTextProperty[] = "shownText";
 
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
@@ -136,7 +143,7 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     setObjectName(QStringLiteral("Form1"));
     SetMainForm(this);
     move(5, 5);
-    resize(625, 503);
+    resize(kWindowSize);
 
     auto* central = new QWidget(this);
     auto* column = new QVBoxLayout(central);
@@ -186,6 +193,8 @@ void TForm1::BuildGraph() {
     look.SetMarginColor(clWhite);
     look.SetPreventFlicker(true);
     look.SetCrossAtZero(true);
+    // Densities and times of any size keep their labels inside the window.
+    PlotGraph1->SetFitMarginsToLabels(true);
 
     TLegend& legend = PlotGraph1->Legend();
     legend.setLeft(5);
@@ -219,7 +228,7 @@ void TForm1::BuildGraph() {
 QWidget* TForm1::BuildPanel() {
     Panel1 = new QWidget(this);
     Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(281);
+    Panel1->setFixedHeight(kPanelHeight);
     auto* column = new QVBoxLayout(Panel1);
     column->setContentsMargins(8, 6, 8, 6);
     column->setSpacing(6);
@@ -227,7 +236,7 @@ QWidget* TForm1::BuildPanel() {
     auto* row = new QHBoxLayout;
     row->addWidget(new QLabel(QStringLiteral("Time Step:"), Panel1));
     dtEdit = MakeNumberEdit(Panel1, "dtEdit", 15, nullptr);
-    dtEdit->setFixedWidth(110);
+    dtEdit->setFixedWidth(kNumberEditWidth);
     row->addWidget(dtEdit);
     row->addSpacing(10);
     row->addWidget(new QLabel(QStringLiteral("Method:"), Panel1));
@@ -259,7 +268,7 @@ QWidget* TForm1::BuildPanel() {
 
     PageControl1 = new QTabWidget(Panel1);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setFixedHeight(240);
+    PageControl1->setFixedHeight(kPagesHeight);
     PageControl1->addTab(BuildSpeciesTab(), QStringLiteral("Species"));
     PageControl1->addTab(BuildParametersTab(), QStringLiteral("Parameters"));
     column->addWidget(PageControl1);
@@ -278,7 +287,7 @@ QWidget* TForm1::BuildSpeciesTab() {
         auto* grid = new QGridLayout(group);
         grid->addWidget(new QLabel(QStringLiteral("Density, N%1:").arg(n), group), 0, 0);
         density = MakeNumberEdit(group, n == 1 ? "N1Edit" : "N2Edit", 6, n == 1 ? "N1" : "N2");
-        density->setFixedWidth(110);
+        density->setFixedWidth(kNumberEditWidth);
         grid->addWidget(density, 0, 1, Qt::AlignLeft);
         color = new TDropColorButton(group);
         color->setObjectName(QStringLiteral("ColorButton") + num);
@@ -319,7 +328,7 @@ QWidget* TForm1::BuildParametersTab() {
     // to reorder the rows.
     QHeaderView* handles = StringGrid1->verticalHeader();
     handles->setSectionsMovable(true);
-    handles->setFixedWidth(24);
+    handles->setFixedWidth(kRowHandleWidth);
     handles->setDefaultSectionSize(22);
     StringGrid1->setVerticalHeaderLabels(QStringList(kParameterRows, QString()));
     QHeaderView* header = StringGrid1->horizontalHeader();
@@ -338,6 +347,8 @@ QWidget* TForm1::BuildParametersTab() {
 void TForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Load1 = file->addAction(QStringLiteral("Load"));
+    Examples1 = file->addMenu(QStringLiteral("Examples"));
+    Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
@@ -413,6 +424,12 @@ void TForm1::WireHandlers() {
     PlotGraph1->OnDblClick = [this](QObject*) { ButtonStartPauseClick(); };
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
+    for (const TExample& example : Examples.Examples()) {
+        QAction* item = Examples1->addAction(QString(example.title).replace('&', "&&"));
+        connect(item, &QAction::triggered, this,
+                [this, path = example.path] { ExampleClick(path); });
+    }
+    Examples1->setEnabled(!Examples1->isEmpty());
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
@@ -680,9 +697,23 @@ void TForm1::SpeedButton1Click() {
 
 void TForm1::SpeedButton2Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
-    if (!name.isEmpty()) SaveModelSettings(name);
+    for (;;) {
+        const QString name = ChooseFileName(
+            this, {QStringLiteral("Save Settings"), QLatin1String(kSettingsFilter), "ini", true});
+        if (name.isEmpty()) return;
+        // The shipped examples stay as they came: a changed one goes under a new name.
+        if (!Examples.Holds(name)) return SaveModelSettings(name);
+        ShowErrorDisplay(
+            QStringLiteral("'%1' is a shipped example and is kept as it is; choose a new file name")
+                .arg(name)
+                .toStdString(),
+            this);
+    }
+}
+
+void TForm1::ExampleClick(const QString& fileName) {
+    Pause();
+    LoadModelSettings(fileName);
 }
 
 void TForm1::LoadModelSettings(const QString& fileName) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExampleLibrary.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
@@ -49,6 +50,8 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
+    // The shipped models File > Examples lists; Save never writes among them.
+    TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
@@ -72,6 +75,7 @@ public:
     TParameterSliders* ParameterSliders1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
+    QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
@@ -140,6 +144,7 @@ public:
     // The model file.
     void SpeedButton1Click();
     void SpeedButton2Click();
+    void ExampleClick(const QString& fileName);
     void LoadModelSettings(const QString& fileName);
     void SaveModelSettings(const QString& fileName);
     // The model as it stands on screen, as File > Save files it: the state,

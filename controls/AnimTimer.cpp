@@ -69,6 +69,10 @@ private:
         if (record_->tick != TWorkerRecord::TickState::Pending) return;
         record_->tick = state;
         record_->reply = interval;
+        // The reply carries every interval set up to now, the handler's own
+        // included, so no earlier wake-up may also cut the next wait. One that
+        // comes after this, while the worker has yet to take the reply, stays.
+        record_->wakeSignalled = false;
         record_->signal.notify_all();
     }
 
@@ -126,9 +130,6 @@ void WorkerMain(std::shared_ptr<TWorkerRecord> r) {
             const bool cancelled = r->tick == State::Cancelled;
             reply = r->reply;
             r->tick = State::Idle;
-            // The reply already carries an interval the handler set; its
-            // wake-up must not also cut the next wait to nothing.
-            r->wakeSignalled = false;
             if (cancelled) break;
 
             if (reply == TAnimTimer::kStopItself) {

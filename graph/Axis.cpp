@@ -6,6 +6,7 @@
 #include "PlotGraph.h"
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 
 using graphmath::Log10;
@@ -42,6 +43,7 @@ void TAxis::ResetToDefaults() {
     oMin_ = oMax_ = 0.0;
     logState_ = TLogTickState{};
     BuildDecadeTable(2);
+    tickPlan_ = TTickPlan{};
 }
 
 int TAxis::MinSteps() const {
@@ -76,6 +78,7 @@ void TAxis::SetLogCycleDivisions(int v) {
 }
 void TAxis::SetLogScale(bool v) {
     logScale_ = v;
+    UpdateNarrowLog();
     Repaint();
 }
 
@@ -83,6 +86,7 @@ void TAxis::SetMax(double v) {
     autoSizing_ = false;
     if (v == max_) return;
     max_ = v;
+    UpdateNarrowLog();
     if (showAsTime_ && !GraphHasData()) oMax_ = max_;
     Rescale();
     Repaint();
@@ -92,9 +96,14 @@ void TAxis::SetMin(double v) {
     autoSizing_ = false;
     if (v == min_) return;
     min_ = v;
+    UpdateNarrowLog();
     if (showAsTime_ && !GraphHasData()) oMin_ = min_;
     Rescale();
     Repaint();
+}
+
+void TAxis::UpdateNarrowLog() {
+    logState_.NarrowLog = logScale_ && min_ > 0 && max_ > min_ && max_ / min_ < 4;
 }
 
 void TAxis::SetStepSize(double v) {
@@ -202,6 +211,7 @@ bool TAxis::NoDataRule() {
             min_ = 1;
             max_ = 10;
         }
+        UpdateNarrowLog();
         return result;
     }
     if (showAsTime_) {
@@ -249,9 +259,13 @@ void TAxis::AssignAutoStep() {
 }
 
 void TAxis::SetMinMax() {
-    if (oMin_ > oMax_) throw Exception("Impossible: oMin > oMax in SetMinMax!");
-    if (oMin_ == oMax_) {
-        const double v = oMin_;
+    FitLinear(oMin_, oMax_);
+}
+
+void TAxis::FitLinear(double lo, double hi) {
+    if (lo > hi) throw Exception("Impossible: oMin > oMax in SetMinMax!");
+    if (lo == hi) {
+        const double v = lo;
         if (v == 0) {
             min_ = -1;
             max_ = 1;
@@ -269,20 +283,20 @@ void TAxis::SetMinMax() {
         max_ = Trunc(max_ / stepSize_) * stepSize_;
         return;
     }
-    min_ = oMin_;
-    max_ = oMax_;
+    min_ = lo;
+    max_ = hi;
     if (autoStepping_ || stepSize_ <= 0 || 1.0 / MaxSteps() > stepSize_ / (max_ - min_))
         stepSize_ = GetStep(MinSteps(), min_, max_);
     const double s = stepSize_;
     min_ = Trunc(min_ / s) * s;
-    if (oMin_ < 0) min_ -= s;
-    if (oMin_ - 0.01 * s < min_) min_ -= s;
+    if (lo < 0) min_ -= s;
+    if (lo - 0.01 * s < min_) min_ -= s;
     max_ = Trunc(max_ / s) * s + s;
-    if (oMax_ < 0) max_ -= s;
-    if (oMax_ + 0.01 * s > max_) max_ += s;
-    if (oMin_ > 0 && oMin_ / (max_ - min_) < 0.25)
+    if (hi < 0) max_ -= s;
+    if (hi + 0.01 * s > max_) max_ += s;
+    if (lo > 0 && lo / (max_ - min_) < 0.25)
         min_ = 0;
-    else if (oMax_ < 0 && -oMax_ / (max_ - min_) < 0.25)
+    else if (hi < 0 && -hi / (max_ - min_) < 0.25)
         max_ = 0;
     if (min_ >= max_) throw Exception("SetMinMax failed");
 }
@@ -348,7 +362,14 @@ void TAxis::LogAutoScale() {
     auto& s = logState_;
     if (q < 4) {
         s.NarrowLog = true;
-        SetMinMax();
+        // Fitted linearly to the log fit's own range, which for constant data
+        // lies around the value; a log axis keeps a positive Min.
+        const double lo = min_;
+        FitLinear(lo, max_);
+        if (min_ <= 0) {
+            const double below = std::floor(lo / stepSize_) * stepSize_;
+            min_ = below > 0 ? below : lo;
+        }
     } else {
         s.NarrowLog = false;
         if (q >= 30) {
@@ -368,6 +389,40 @@ void TAxis::LogAutoScale() {
     UpdateLabelAll();
 }
 
+bool TAxis::Fit() {
+    const bool changed = autoSizing_ && AutoScale();
+    if (CheckRange() && autoStepping_) {
+        if (logScale_) {
+            AutoLogDivisions();
+            UpdateLabelAll();
+        } else {
+            AssignAutoStep();
+        }
+    }
+    return changed;
+}
+
+bool TAxis::FitKeepsScale(double dataMin, double dataMax) {
+    // Everything Fit may write, put back afterwards.
+    const auto saved = std::tuple(min_, max_, stepSize_, oMin_, oMax_, logState_, rangeValid_,
+                                  dateTickType_, labelDecimals_);
+    SetDataRange(dataMin, dataMax);
+    bool same = false;
+    try {
+        Fit();
+        const TLogTickState& was = std::get<5>(saved);
+        same = min_ == std::get<0>(saved) && max_ == std::get<1>(saved) &&
+               stepSize_ == std::get<2>(saved) && rangeValid_ == std::get<6>(saved) &&
+               logState_.N == was.N && logState_.NarrowLog == was.NarrowLog &&
+               logState_.LabelAll == was.LabelAll && dateTickType_ == std::get<7>(saved);
+    } catch (const Exception&) {
+        same = false; // the full draw will meet the error itself
+    }
+    std::tie(min_, max_, stepSize_, oMin_, oMax_, logState_, rangeValid_, dateTickType_,
+             labelDecimals_) = saved;
+    return same;
+}
+
 bool TAxis::CheckRange() {
     rangeValid_ = min_ < max_ && (!logScale_ || min_ > 0) && (!showAsTime_ || min_ >= 1);
     return rangeValid_;
@@ -377,59 +432,4 @@ void TAxis::CalcMetrics(int availablePixels) {
     if (min_ >= max_) throw Exception(title_.toStdString() + "CalcMetrics: XMin>=XMax");
     const double span = logScale_ ? std::log(max_) - std::log(min_) : max_ - min_;
     pixelScale_ = availablePixels / span;
-}
-
-// --- ticks ---------------------------------------------------------------
-
-int TAxis::StepDecimals(double v) {
-    const double l = Log10(v * 1.01);
-    return l >= 0 ? -Trunc(l) : 1 - Trunc(l);
-}
-
-void TAxis::AutoDecimals() {
-    if (!autoLabelDecimals_) return;
-    labelDecimals_ = std::max(0, StepDecimals(stepSize_ * 1.01));
-}
-
-void TAxis::LogDecimals(double v) {
-    labelDecimals_ = std::max(0, StepDecimals(v * 1.01) + (logState_.N >= 5 ? 1 : 0));
-}
-
-double TAxis::FirstTick(TLogTickState& state) {
-    if (!logScale_ || state.NarrowLog) {
-        if (showAsTime_) return FirstDateTick();
-        const double s = stepSize_;
-        double t = Trunc((min_ + 0.01 * s) / s) * s;
-        if (min_ < 0) t -= s;
-        if (min_ > t + 0.01 * s) t += s;
-        AutoDecimals();
-        return t;
-    }
-    double l = Log10(min_);
-    if (l < 0) l -= 1;
-    double p = Pow10(Trunc(l * 1.001));
-    if (p > min_) p *= 0.1;
-    for (int i = 0; i <= state.N + 1; ++i)
-        state.Table[i] *= p;
-    state.Index = 0;
-    while (state.Index < state.N + 1 && state.Table[state.Index] < 0.999 * min_)
-        ++state.Index;
-    LogDecimals(state.Table[state.Index]);
-    return state.Table[state.Index];
-}
-
-double TAxis::NextTick(TLogTickState& state, bool& labelled, double current) {
-    if (!logScale_ || state.NarrowLog) {
-        labelled = true;
-        return showAsTime_ ? NextDateTick(dateTickType_, stepSize_, current) : current + stepSize_;
-    }
-    ++state.Index;
-    if (state.Index >= state.N + 1) {
-        for (int i = 0; i <= state.N + 1; ++i)
-            state.Table[i] *= 10;
-        state.Index = 0;
-    }
-    if (state.Index == 0) LogDecimals(state.Table[0]);
-    labelled = state.LabelAll || state.Index == 0;
-    return state.Table[state.Index];
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TickPlan.h"
+
 #include <QObject>
 #include <QString>
 
@@ -137,10 +139,27 @@ public:
     // The step itself, written without the setter so AutoStepping stays on.
     void AssignAutoStep();
 
-    // The tick walk: FirstTick once, then NextTick until the tick passes
-    // Max + 0.001 * (Max - Min). Both may update LabelDecimals.
+    // The tick walk with StepSize: FirstTick once, then NextTick until the
+    // tick passes Max + 0.001 * (Max - Min). Both may update LabelDecimals.
     double FirstTick(TLogTickState& state);
     double NextTick(TLogTickState& state, bool& labelled, double current);
+
+    // Plans the ticks of a valid axis for the surface about to be drawn
+    // (after CalcMetrics): the step of the walk (StepSize, or a coarser one
+    // when it would give more than MaxSteps intervals; coarser date ticks on
+    // a time axis, refitting the range), every tick, which carry labels and
+    // their texts. Painting only reads the plan.
+    void PlanTicks(const TLabelMetrics& metrics, int availablePixels);
+    const TTickPlan& TickPlan() const { return tickPlan_; }
+    void ClearTickPlan() { tickPlan_ = TTickPlan{}; }
+
+    // What a full draw does to an axis before planning: fit the range to the
+    // data when AutoSizing, check it, and take the automatic step or decade
+    // table when AutoStepping. True when the fit changed the range.
+    bool Fit();
+    // Whether Fit with this data range would leave the scale exactly as it
+    // is; the axis itself is left as it was.
+    bool FitKeepsScale(double dataMin, double dataMax);
 
     static double DateTickLength(Dateticks type, int minSteps, double low, double high);
     void DateAutoScale();
@@ -150,10 +169,7 @@ public:
     // Pixels per unit (per unit of ln on a log axis) over availablePixels.
     void CalcMetrics(int availablePixels);
 
-    // Drawing: the step of one tick walk, put back when the walk is done
-    // (no repaint, AutoStepping untouched).
-    void UseDrawingStep(double step) { stepSize_ = step; }
-    // Drawing a time axis: coarser date ticks until at most maxSteps fit,
+    // Planning a time axis: coarser date ticks until at most maxSteps fit,
     // refitting the range to each kind (no repaint).
     void FitDateTicks(int maxSteps, int availablePixels);
     void AutoDecimals();
@@ -163,6 +179,12 @@ private:
     int MinSteps() const;
     int MaxSteps() const;
     bool GraphHasData() const;
+    double FirstTickAt(TLogTickState& state, double step);
+    void AutoDecimals(double step);
+    double NextTickAt(TLogTickState& state, bool& labelled, double current, double step);
+    void FitLinear(double lo, double hi);
+    // A log axis spanning less than a factor of 4 is ticked linearly.
+    void UpdateNarrowLog();
     void Repaint();
     void Rescale();
     void BuildDecadeTable(int given);
@@ -197,4 +219,5 @@ private:
     double oMax_ = 0.0;
     double pixelScale_ = 0.0;
     TLogTickState logState_;
+    TTickPlan tickPlan_;
 };

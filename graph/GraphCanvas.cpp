@@ -52,8 +52,16 @@ void TGraphCanvas::SetFontScale(double factor, int pixelsPerInch) {
     fontPpi_ = pixelsPerInch;
 }
 
+QColor TGraphCanvas::Color(TColor color) const {
+    return oneColor_ ? *oneColor_ : ToQColor(color);
+}
+
+void TGraphCanvas::SetOrigin(QPoint origin) {
+    painter_.translate(-origin);
+}
+
 void TGraphCanvas::SetPen(TColor color, int width, int style) {
-    QPen pen(ToQColor(color));
+    QPen pen(Color(color));
     // Whole device pixels at any width; one pixel is the fast hairline.
     pen.setCosmetic(true);
     pen.setWidth(width < 1 ? 1 : width);
@@ -64,7 +72,7 @@ void TGraphCanvas::SetPen(TColor color, int width, int style) {
 }
 
 void TGraphCanvas::SetBrush(TColor color) {
-    painter_.setBrush(ToQColor(color));
+    painter_.setBrush(Color(color));
 }
 
 void TGraphCanvas::SetClearBrush() {

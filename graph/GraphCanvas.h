@@ -9,6 +9,8 @@
 #include <QRect>
 #include <QString>
 
+#include <optional>
+
 class QPaintDevice;
 
 // Pen style bytes as the graph stores them.
@@ -44,6 +46,13 @@ public:
     void SetPen(TColor color) { SetPen(color, penWidth_); }
     void SetBrush(TColor color);
     void SetClearBrush();
+    // The colour a graph colour is painted in: itself, or the one colour
+    // that SetOneColor asked for. Pens and brushes follow it; a map of what
+    // covers which pixel is painted that way.
+    QColor Color(TColor color) const;
+    void SetOneColor(std::optional<QColor> color) { oneColor_ = color; }
+    // Coordinates from here on are taken relative to origin.
+    void SetOrigin(QPoint origin);
     void SetFont(const TGraphFont& font);
     // Gaps of dashed pens filled with this colour.
     void SetDashBackground(TColor color);
@@ -73,4 +82,5 @@ private:
     int fontPpi_ = 96;
     QFont font_;
     QColor textColor_;
+    std::optional<QColor> oneColor_;
 };

@@ -787,9 +787,14 @@ void TPlotGraph::LoadFromStream(QIODevice& device) {
         }
         r.Skip(r.ReadRawInt32());
     } catch (...) {
-        // What was read stays; drawing comes back with the next paint.
+        // What was read stays, and the screen shows it: the series and marks
+        // are gone, the settings read so far apply.
         plotting_ = saved;
-        update();
+        try {
+            RequestRepaint(TRepaintKind::Full);
+        } catch (...) {
+            // the read error is the one to report
+        }
         throw;
     }
     SetPlotting(saved);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Exception.h"
+#include "FpErrors.h"
 
 #include <cmath>
 #include <cstdint>
@@ -21,18 +22,13 @@ inline double Pow10(double k) {
     return std::pow(10.0, k);
 }
 
-// Cuts toward zero to a 32-bit integer. A value that has no such integer (not
-// a number, infinite, out of range) is an invalid operation, not undefined
-// behaviour.
+// The graph's whole-pixel and whole-number arithmetic uses the platform's
+// checked conversions: a value with no 32-bit integer is an invalid operation.
 inline std::int32_t Trunc(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) throw EInvalidOp();
-    return static_cast<std::int32_t>(v);
+    return TruncToInt32(v);
 }
-
-// The integer nearest to v (halves away from zero), with the same guard.
 inline std::int32_t Round(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) throw EInvalidOp();
-    return static_cast<std::int32_t>(std::lround(v));
+    return RoundToInt32(v);
 }
 
 } // namespace graphmath

@@ -181,7 +181,7 @@ void TGraphWriter::WriteSectionEnd() {
 
 void TGraphReader::Read(void* data, std::int64_t size) {
     if (size <= 0) return;
-    if (device_.read(static_cast<char*>(data), size) != size) Fail("Stream read error");
+    if (device_.read(static_cast<char*>(data), size) != size) Fail("Stream read Error");
 }
 
 std::uint8_t TGraphReader::ReadType() {
@@ -325,7 +325,7 @@ std::int32_t TGraphReader::ReadAsInteger() {
         return ReadInteger();
     case 'D': {
         const double v = ReadFloat();
-        if (!(v > -2147483649.0 && v < 2147483648.0)) Fail("conversion error");
+        if (!TruncatesToInt32(v)) Fail("conversion error");
         return graphmath::Trunc(v);
     }
     case 'B':

@@ -13,7 +13,7 @@
 class QIODevice;
 
 // Any fault of a graph settings stream: bad header, wrong value type, a tag
-// out of turn, or reading past the end ("Stream read error").
+// out of turn, or reading past the end ("Stream read Error").
 class EGraphStreamError : public Exception {
     using Exception::Exception;
 };

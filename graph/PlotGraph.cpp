@@ -10,6 +10,7 @@
 
 #include <QBuffer>
 #include <QImage>
+#include <QResizeEvent>
 
 #include <algorithm>
 
@@ -109,17 +110,28 @@ void TPlotGraph::RaiseRescale() {
     if (plotting_ && metricsOK_ && OnRescale) OnRescale(this);
 }
 
+void TPlotGraph::SetFitMarginsToLabels(bool v) {
+    if (v == fitMargins_) return;
+    fitMargins_ = v;
+    labelRoom_ = QMargins();
+    RepaintIfPlotting();
+}
+
 void TPlotGraph::RequestRepaint(TRepaintKind kind) {
-    if (kind == TRepaintKind::Full) {
-        ++fullRepaints_;
-        if (printing_) return;
-        surfaceWidth_ = width();
-        surfaceHeight_ = height();
-        DrawGraph(true);
-    } else {
-        ++incrementalRepaints_;
-        DrawGraph(false);
+    if (kind == TRepaintKind::Incremental) {
+        TTail tail;
+        if (AppendableTail(tail)) {
+            ++incrementalRepaints_;
+            DrawTail(tail);
+            update();
+            return;
+        }
     }
+    ++fullRepaints_;
+    if (printing_) return;
+    surfaceWidth_ = width();
+    surfaceHeight_ = height();
+    DrawGraph();
     update();
 }
 
@@ -128,21 +140,65 @@ void TPlotGraph::resizeEvent(QResizeEvent* event) {
     RequestRepaint(TRepaintKind::Full);
 }
 
-void TPlotGraph::DrawGraph(bool full) {
-    // On screen the draw goes into the back buffer; an incremental draw needs
-    // a picture of the present size to draw over, else it becomes a full one.
+bool TPlotGraph::DataRange(const TAxis& axis, double& lo, double& hi) const {
+    bool any = false;
+    for (const auto& s : series_) {
+        if (!s->Visible() || s->Count() == 0) continue;
+        if (&axis != xAxis_ && &s->YAxisRef() != &axis) continue;
+        const double sMin = &axis == xAxis_ ? s->XMin() : s->YMin();
+        const double sMax = &axis == xAxis_ ? s->XMax() : s->YMax();
+        lo = any ? std::min(lo, sMin) : sMin;
+        hi = any ? std::max(hi, sMax) : sMax;
+        any = true;
+    }
+    return any;
+}
+
+bool TPlotGraph::FitAxes() {
+    if (plotting_ && HasData()) {
+        for (const auto& s : series_)
+            if (s->ExtentsStale()) s->RecalcExtents();
+        // Each axis gets the range of the visible series plotted against it.
+        for (TAxis* axis : {xAxis_, yAxis_, yAxis2_}) {
+            double lo = 0, hi = 0;
+            if (DataRange(*axis, lo, hi)) axis->SetDataRange(lo, hi);
+        }
+    }
+    bool rangeChanged = false;
+    bool allValid = true;
+    for (TAxis* axis : {xAxis_, yAxis_, yAxis2_}) {
+        if (axis->Fit()) rangeChanged = true;
+        if (!axis->RangeValid()) allValid = false;
+    }
+    metricsOK_ = allValid;
+    return rangeChanged;
+}
+
+void TPlotGraph::CalcAxisMetrics() {
+    const QRect plot = PlotRect();
+    for (TAxis* axis : {xAxis_, yAxis_, yAxis2_})
+        if (axis->RangeValid())
+            axis->CalcMetrics(axis == xAxis_ ? plot.width() - 1 : plot.height() - 1);
+}
+
+void TPlotGraph::DrawGraph() {
+    // On screen the draw goes into the back buffer, at the screen's
+    // resolution; coordinates stay in pixels of the control.
     std::unique_ptr<TGraphCanvas> screen;
     if (!canvas_) {
         const QSize size(surfaceWidth_, surfaceHeight_);
-        if (!full && (!backBuffer_ || backBuffer_->size() != size)) {
-            if (!plotting_) return;
-            full = true;
-        }
-        if (full && size.width() > 0 && size.height() > 0 &&
-            (!backBuffer_ || backBuffer_->size() != size))
-            backBuffer_ = std::make_unique<QImage>(size, QImage::Format_RGB32);
-        if (backBuffer_ && backBuffer_->size() == size)
+        const qreal ratio = SurfaceRatio();
+        if (size.width() > 0 && size.height() > 0) {
+            if (!backBuffer_ || backBuffer_->deviceIndependentSize() != QSizeF(size) ||
+                backBuffer_->devicePixelRatio() != ratio) {
+                backBuffer_ = std::make_unique<QImage>(size * ratio, QImage::Format_RGB32);
+                backBuffer_->setDevicePixelRatio(ratio);
+            }
             screen = std::make_unique<TGraphCanvas>(*backBuffer_, this, false);
+        }
+        drawn_.clear();
+        coverMap_.reset();
+        legendBox_ = QRect();
     }
     TGraphCanvas* c = canvas_ ? canvas_ : screen.get();
     if (c) {
@@ -150,70 +206,43 @@ void TPlotGraph::DrawGraph(bool full) {
         c->SetFontScale(fontFactor_, fontPpi_ > 0 ? fontPpi_ : logicalDpiY());
     }
 
-    if (full) {
-        drawnTails_.clear();
-        if (plotting_ && HasData()) {
-            for (const auto& s : series_)
-                if (s->ExtentsStale()) s->RecalcExtents();
-            // Each axis gets the range of the visible series plotted against it.
-            for (TAxis* axis : {xAxis_, yAxis_, yAxis2_}) {
-                bool any = false;
-                double lo = 0, hi = 0;
-                for (const auto& s : series_) {
-                    if (!s->Visible() || s->Count() == 0) continue;
-                    if (axis != xAxis_ && &s->YAxisRef() != axis) continue;
-                    const double sMin = axis == xAxis_ ? s->XMin() : s->YMin();
-                    const double sMax = axis == xAxis_ ? s->XMax() : s->YMax();
-                    lo = any ? std::min(lo, sMin) : sMin;
-                    hi = any ? std::max(hi, sMax) : sMax;
-                    any = true;
-                }
-                if (any) axis->SetDataRange(lo, hi);
-            }
-        }
-        bool rangeChanged = false;
-        bool allValid = true;
-        for (TAxis* axis : {xAxis_, yAxis_, yAxis2_}) {
-            if (axis->AutoSizing() && axis->AutoScale()) rangeChanged = true;
-            if (!axis->CheckRange()) {
-                allValid = false;
-                continue;
-            }
-            if (axis->AutoStepping()) {
-                if (axis->LogScale()) {
-                    axis->AutoLogDivisions();
-                    axis->UpdateLabelAll();
-                } else {
-                    axis->AssignAutoStep();
-                }
-            }
-        }
-        metricsOK_ = allValid;
-        if (metricsOK_ && rangeChanged) RaiseRescale();
-        const int xPixels = surfaceWidth_ - dimensions_->LeftMargin() - dimensions_->RightMargin();
-        const int yPixels = surfaceHeight_ - dimensions_->TopMargin() - dimensions_->BottomMargin();
+    const bool rangeChanged = FitAxes();
+    if (metricsOK_ && rangeChanged) RaiseRescale();
+    CalcAxisMetrics();
+    if (!c) {
         for (TAxis* axis : {xAxis_, yAxis_, yAxis2_})
-            if (axis->RangeValid()) axis->CalcMetrics(axis == xAxis_ ? xPixels : yPixels);
-
-        if (!c) return;
-        PaintFrame(*c);
-        if (!metricsOK_) return;
-        if (appearance_->CrossAtZero() && !xAxis_->LogScale() && !yAxis_->LogScale())
-            PaintCross(*c);
-        if (!plotting_) return;
-        if (c->PenWidth() > 2) c->SetPenWidth((c->PenWidth() + 1) / 2);
-        if (appearance_->ShowMarks()) PaintMarks(*c, false);
+            axis->ClearTickPlan();
+        return;
     }
-    if (!plotting_ || !c) return;
+    PlanAxisTicks(*c);
+    if (fitMargins_) {
+        // The room the labels need depends on the ticks, which depend on the
+        // room: twice settles it.
+        for (int pass = 0; pass < 2; ++pass) {
+            const QMargins need = LabelRoom(*c);
+            if (need == labelRoom_) break;
+            labelRoom_ = need;
+            CalcAxisMetrics();
+            PlanAxisTicks(*c);
+        }
+    }
+
+    PaintFrame(*c);
+    if (!metricsOK_) return;
+    if (appearance_->CrossAtZero() && !xAxis_->LogScale() && !yAxis_->LogScale()) PaintCross(*c);
+    if (!plotting_) return;
+    if (c->PenWidth() > 2) c->SetPenWidth((c->PenWidth() + 1) / 2);
+    if (appearance_->ShowMarks()) PaintMarks(*c, false);
     const int penWidth = c->PenWidth();
     if (appearance_->PrintLineStyle()) c->SetPenWidth(1);
-    PaintSeries(*c, full);
+    PaintSeries(*c);
     c->SetPenWidth(penWidth);
     if (appearance_->ShowMarks()) PaintMarks(*c, true);
-    if (full) {
-        if (legend_->visible()) PaintLegend(*this, *c);
-        RaisePaintEnd(c->Painter(), false);
+    if (legend_->visible()) {
+        const QRect box = PaintLegend(*this, *c);
+        if (!canvas_) legendBox_ = box;
     }
+    RaisePaintEnd(c->Painter(), false);
 }
 
 void TPlotGraph::Assign(const TPlotGraph& source) {

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "AxisTransform.h"
 #include "Color.h"
 #include "Mark.h"
 
+#include <QMargins>
 #include <QWidget>
 
 #include <cstdint>
@@ -52,10 +54,12 @@ using TStatisticsPainter =
 // legend, and the decisions of when and how to redraw.
 //
 // Redrawing goes through RequestRepaint: a full draw rescales the axes from
-// the data and redraws everything, an incremental draw only draws the series
-// again over the present picture. On screen every draw goes into a back
-// buffer that the widget shows; printing, copying and saving point the same
-// drawing routine at another surface.
+// the data, plans the ticks and redraws everything; an incremental draw adds
+// the points appended to one series to the present picture, and is made only
+// where the result equals a full redraw (AppendableTail decides). On screen
+// every draw goes into a back buffer, at the screen's device pixel ratio,
+// that the widget shows with the zoom outline on top; printing, copying and
+// saving point the same drawing routine at another surface.
 class TPlotGraph : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool Plotting READ Plotting WRITE SetPlotting)
@@ -77,8 +81,14 @@ public:
     bool Plotting() const { return plotting_; }
     // Repaints in full; switching on raises OnRescale when the axes are valid.
     void SetPlotting(bool v);
+    // Move and resize by the corners; never for a graph a layout places.
     bool DragAllowed() const { return dragAllowed_; }
     void SetDragAllowed(bool v) { dragAllowed_ = v; }
+    // When on, the margins grow beyond the Dimensions where the tick labels,
+    // the axis titles or the legend need the room, so that all of them stay
+    // inside the control. Off by default.
+    bool FitMarginsToLabels() const { return fitMargins_; }
+    void SetFitMarginsToLabels(bool v);
     // The control's own colour, the default of the backgrounds.
     TColor ControlColor() const { return controlColor_; }
 
@@ -99,7 +109,9 @@ public:
     // Some series has a point, and axis is null, the X axis, or that series' Y axis.
     bool HasData(const TAxis* axis = nullptr) const;
 
-    // The one path to the screen. Counts the requests, then draws.
+    // The one path to the screen. An incremental request draws the points
+    // appended since the last draw when AppendableTail allows, else in full.
+    // Counts the draws of each kind.
     void RequestRepaint(TRepaintKind kind);
     void RepaintIfPlotting();
     int FullRepaintCount() const { return fullRepaints_; }
@@ -112,6 +124,7 @@ public:
 
     // Pixel positions of axis values, kept within 20000 pixels of the plot
     // corner, and the way back (PlotGraphTransforms.cpp).
+    TAxisTransform Transform(const TAxis& axis) const;
     int XToPixel(double v) const;
     int YToPixel(double v) const;
     int Y2ToPixel(double v) const;
@@ -121,9 +134,13 @@ public:
     double PixelToY2(int p) const;
     // The plot rectangle on the present surface, right and bottom included.
     QRect PlotRect() const;
+    // The margins in use: the Dimensions, grown to fit the labels when asked.
+    QMargins PlotMargins() const;
 
-    // The picture on screen, as the last draws left it.
+    // The picture on screen, as the last draws left it (device pixels).
     const QImage& BackBuffer() const;
+    // The legend box of the last full draw on screen; empty when none.
+    QRect LegendBox() const { return legendBox_; }
 
     // Output (PlotGraphOutput.cpp). Print uses PrinterSetup when assigned,
     // else the default printer, else a PDF file the user names.
@@ -177,7 +194,10 @@ public:
     TStatisticsPainter StatisticsPainter;
 
 protected:
-    void DrawGraph(bool full);
+    // The full draw on the present surface.
+    void DrawGraph();
+    // Device pixels per pixel of the back buffer: the screen's.
+    virtual qreal SurfaceRatio() const { return devicePixelRatioF(); }
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -200,30 +220,66 @@ private:
     };
     enum class TDrag { None, Zoom, Legend, Move, Resize };
 
-    // The painting of one draw (PlotGraphDraw.cpp).
+    // Per series: how much of it the present picture shows, so that an
+    // incremental draw goes on from there.
+    struct TDrawnSeries {
+        int Number = 0;
+        int Count = 0;
+        std::uint32_t LastId = 0;
+        double LastX = 0, LastY = 0;
+    };
+    // A series whose appended points can be drawn over the picture, and the
+    // first of them.
+    struct TTail {
+        TSeries* Series = nullptr;
+        int From = 0;
+        QRect Region; // what the new points cover, on the surface
+    };
+    // Layers of the picture, numbered in drawing order, as the cover map
+    // holds them: the frame, each series' line and its symbols, the legend.
+    static constexpr QRgb kFrameLayer = 0;
+    static constexpr QRgb kTopLayer = 0xFFFFFF;
+
+    // The steps of a full draw (PlotGraph.cpp, PlotGraphDraw.cpp).
+    bool FitAxes();
+    void CalcAxisMetrics();
+    void PlanAxisTicks(TGraphCanvas& c);
+    QMargins LabelRoom(TGraphCanvas& c) const;
     void PaintFrame(TGraphCanvas& c);
     void PaintCross(TGraphCanvas& c);
     void PaintMarks(TGraphCanvas& c, bool afterSeries);
-    void PaintSeries(TGraphCanvas& c, bool full);
+    void PaintSeries(TGraphCanvas& c);
+    TDrawnSeries Drawn(const TSeries& s) const;
+    // Appending (PlotGraphAppend.cpp): the one decision, and the draw.
+    bool AppendableTail(TTail& tail);
+    void DrawTail(const TTail& tail);
+    // Which layer lies on top at each pixel of the picture, made when the
+    // first point is appended after a full draw.
+    void PaintCoverMap();
+    // Puts the opaque pixels of a tail layer onto the picture where no later
+    // layer lies over them.
+    void Compose(const QImage& layer, QPoint at, QRgb number);
+    // The data range of the visible series on an axis; false when none.
+    bool DataRange(const TAxis& axis, double& lo, double& hi) const;
     void RaisePaintEnd(QPainter& p, bool ignoreErrors);
     // Runs a full draw on another surface, restoring the canvas afterwards.
     void DrawOn(TGraphCanvas& canvas, int width, int height);
-    void DrawRubberBand();
+    // The zoom or legend outline, drawn over the picture, never into it.
+    void SetRubberBand(const QRect& r);
+    void PaintRubberBand(QPainter& p) const;
+    // A graph that a layout places is not moved or resized by the mouse.
+    bool LaidOut() const;
 
     TGraphCanvas* canvas_ = nullptr; // the surface of the draw under way, if not the screen
     int canvasPenWidth_ = 1;
     double fontFactor_ = 1.0;
     int fontPpi_ = 0; // 0: the screen's
     std::unique_ptr<QImage> backBuffer_;
-    // Per series: how much of it the present picture shows, so that an
-    // incremental draw goes on from there.
-    struct TDrawnTail {
-        const void* Series = nullptr;
-        int Count = 0;
-        std::uint32_t LastId = 0;
-        double LastX = 0, LastY = 0;
-    };
-    std::vector<TDrawnTail> drawnTails_;
+    std::vector<TDrawnSeries> drawn_;  // empty: the picture cannot be added to
+    std::unique_ptr<QImage> coverMap_; // null: not made since the full draw
+    QRect legendBox_;
+    QMargins labelRoom_; // what the labels need, when fitting the margins
+    bool fitMargins_ = false;
 
     QMenu* popupMenu_ = nullptr;
     TDrag drag_ = TDrag::None;

@@ -9,6 +9,7 @@
 #include <QContextMenuEvent>
 #include <QGuiApplication>
 #include <QImage>
+#include <QLayout>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
@@ -36,7 +37,9 @@ void TPlotGraph::mousePressEvent(QMouseEvent* event) {
             if (l.visible() && std::abs(at.x() - (l.left() + 3)) < 3 &&
                 std::abs(at.y() - (l.top() + 3)) < 3) {
                 drag_ = TDrag::Legend;
-                anchor_ = QPoint(l.width(), l.height());
+                // The outline has the size the legend was drawn with.
+                anchor_ = legendBox_.isEmpty() ? QPoint(l.width(), l.height())
+                                               : QPoint(legendBox_.width(), legendBox_.height());
             } else {
                 drag_ = TDrag::Zoom;
                 anchor_ = at;
@@ -48,8 +51,8 @@ void TPlotGraph::mousePressEvent(QMouseEvent* event) {
                 }
                 zoomed_ = true;
             }
-            rubberBand_ = QRect();
-        } else if (dragAllowed_) {
+            SetRubberBand(QRect());
+        } else if (dragAllowed_ && !LaidOut()) {
             const bool bottomRight = width() - at.x() < dimensions_->RightMargin() &&
                                      height() - at.y() < dimensions_->BottomMargin();
             const bool topLeft =
@@ -68,10 +71,8 @@ void TPlotGraph::mousePressEvent(QMouseEvent* event) {
 void TPlotGraph::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     if (drag_ == TDrag::Zoom || drag_ == TDrag::Legend) {
-        DrawRubberBand(); // erases the present outline
-        rubberBand_ = drag_ == TDrag::Legend ? QRect(at, QSize(anchor_.x(), anchor_.y()))
-                                             : QRect(anchor_, at).normalized();
-        DrawRubberBand();
+        SetRubberBand(drag_ == TDrag::Legend ? QRect(at, QSize(anchor_.x(), anchor_.y()))
+                                             : QRect(anchor_, at).normalized());
     } else if (drag_ == TDrag::Move || drag_ == TDrag::Resize) {
         // Only a child is moved here; a window is moved by its frame.
         const QPoint delta = event->globalPosition().toPoint() - dragStartGlobal_;
@@ -89,8 +90,7 @@ void TPlotGraph::mouseReleaseEvent(QMouseEvent* event) {
     const TDrag drag = drag_;
     if (event->button() == Qt::LeftButton && drag != TDrag::None) {
         drag_ = TDrag::None;
-        DrawRubberBand();
-        rubberBand_ = QRect();
+        SetRubberBand(QRect());
         unsetCursor();
         if (drag == TDrag::Legend) {
             legend_->setLeft(at.x());
@@ -142,21 +142,46 @@ void TPlotGraph::contextMenuEvent(QContextMenuEvent* event) {
     QWidget::contextMenuEvent(event);
 }
 
-// Drawn with exclusive-or, so the same outline drawn again takes itself away.
-void TPlotGraph::DrawRubberBand() {
-    if (rubberBand_.isNull() || !backBuffer_) return;
-    QPainter p(backBuffer_.get());
+namespace {
+bool Holds(const QLayout& layout, const QWidget* w) {
+    for (int i = 0; i < layout.count(); ++i) {
+        QLayoutItem* item = layout.itemAt(i);
+        if (item->widget() == w || (item->layout() && Holds(*item->layout(), w))) return true;
+    }
+    return false;
+}
+} // namespace
+
+bool TPlotGraph::LaidOut() const {
+    const QWidget* parent = parentWidget();
+    return parent && parent->layout() && Holds(*parent->layout(), this);
+}
+
+void TPlotGraph::SetRubberBand(const QRect& r) {
+    if (r == rubberBand_) return;
+    // Both outlines' areas: the old one goes, the new one comes.
+    const QRect old = rubberBand_;
+    rubberBand_ = r;
+    if (!old.isNull()) update(old.adjusted(-1, -1, 1, 1));
+    if (!r.isNull()) update(r.adjusted(-1, -1, 1, 1));
+}
+
+// A dotted outline in the control's colour, exclusive-or with the picture
+// under it. It lives only on the widget: the back buffer never holds it, so
+// no redraw of the picture can leave a piece of it behind.
+void TPlotGraph::PaintRubberBand(QPainter& p) const {
+    if (rubberBand_.isNull()) return;
+    p.save();
     p.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
     QPen pen(ToQColor(controlColor_));
     pen.setStyle(Qt::DotLine);
     pen.setCosmetic(true);
     p.setPen(pen);
+    p.setBrush(Qt::NoBrush);
     const QRect& r = rubberBand_;
-    const QPoint corners[5] = {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft(),
-                               r.topLeft()};
+    const QPoint corners[4] = {r.topLeft(), r.topRight(), r.bottomRight(), r.bottomLeft()};
     // Each corner once: a closing pixel drawn twice would cancel itself.
     p.drawPolyline(corners, 4);
     p.drawLine(r.bottomLeft(), r.topLeft() + QPoint(0, 1));
-    p.end();
-    update();
+    p.restore();
 }

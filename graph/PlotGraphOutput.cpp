@@ -142,7 +142,7 @@ void TPlotGraph::DrawOn(TGraphCanvas& canvas, int width, int height) {
     } back{*this};
     surfaceWidth_ = width;
     surfaceHeight_ = height;
-    DrawGraph(true);
+    DrawGraph();
     RaisePaintEnd(canvas.Painter(), true);
 }
 

@@ -1,13 +1,15 @@
 // Axis values to pixels and back, on the surface being drawn.
 #include "Axis.h"
+#include "AxisTransform.h"
 #include "Dimensions.h"
-#include "PixelMap.h"
 #include "PlotGraph.h"
 
+#include <algorithm>
 #include <cmath>
 
-TPixelMap TPixelMap::Of(const TAxis& axis, bool rows, int edge) {
-    TPixelMap m;
+TAxisTransform TAxisTransform::Of(const TAxis& axis, int edge) {
+    const bool rows = axis.AxisKind() != TAxis::Kind::X;
+    TAxisTransform m;
     m.Log = axis.LogScale();
     const double origin = rows ? axis.Max() : axis.Min();
     m.Origin = m.Log ? std::log(origin) : origin;
@@ -16,11 +18,13 @@ TPixelMap TPixelMap::Of(const TAxis& axis, bool rows, int edge) {
     return m;
 }
 
+TAxisTransform TPlotGraph::Transform(const TAxis& axis) const {
+    const QRect plot = PlotRect();
+    return TAxisTransform::Of(axis, axis.AxisKind() == TAxis::Kind::X ? plot.left() : plot.top());
+}
+
 int TPlotGraph::ToPixel(const TAxis& axis, double v) const {
-    const bool rows = axis.AxisKind() != TAxis::Kind::X;
-    const int edge =
-        rows ? dimensions_->TopMargin() + yOffset_ : dimensions_->LeftMargin() + xOffset_;
-    return TPixelMap::Of(axis, rows, edge)(v);
+    return Transform(axis)(v);
 }
 
 int TPlotGraph::XToPixel(double v) const {
@@ -34,29 +38,28 @@ int TPlotGraph::Y2ToPixel(double v) const {
 }
 
 double TPlotGraph::PixelToX(int p) const {
-    const TAxis& a = *xAxis_;
-    const double d = (p - dimensions_->LeftMargin()) / a.PixelScale();
-    return a.LogScale() ? a.Min() * std::exp(d) : d + a.Min();
+    return Transform(*xAxis_).Value(p);
 }
-
-namespace {
-double RowToValue(const TAxis& a, int p, int topMargin) {
-    const double d = (p - topMargin) / a.PixelScale();
-    return a.LogScale() ? a.Max() * std::exp(-d) : a.Max() - d;
-}
-} // namespace
-
 double TPlotGraph::PixelToY(int p) const {
-    return RowToValue(*yAxis_, p, dimensions_->TopMargin());
+    return Transform(*yAxis_).Value(p);
 }
 double TPlotGraph::PixelToY2(int p) const {
-    return RowToValue(*yAxis2_, p, dimensions_->TopMargin());
+    return Transform(*yAxis2_).Value(p);
+}
+
+QMargins TPlotGraph::PlotMargins() const {
+    const TDimensions& d = *dimensions_;
+    return QMargins(std::max<int>(d.LeftMargin(), labelRoom_.left()),
+                    std::max<int>(d.TopMargin(), labelRoom_.top()),
+                    std::max<int>(d.RightMargin(), labelRoom_.right()),
+                    std::max<int>(d.BottomMargin(), labelRoom_.bottom()));
 }
 
 QRect TPlotGraph::PlotRect() const {
-    const int left = xOffset_ + dimensions_->LeftMargin();
-    const int top = yOffset_ + dimensions_->TopMargin();
-    const int right = xOffset_ + surfaceWidth_ - dimensions_->RightMargin();
-    const int bottom = yOffset_ + surfaceHeight_ - dimensions_->BottomMargin();
+    const QMargins m = PlotMargins();
+    const int left = xOffset_ + m.left();
+    const int top = yOffset_ + m.top();
+    const int right = xOffset_ + surfaceWidth_ - m.right();
+    const int bottom = yOffset_ + surfaceHeight_ - m.bottom();
     return QRect(QPoint(left, top), QPoint(right, bottom));
 }

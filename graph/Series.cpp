@@ -54,17 +54,9 @@ void TSeries::Changed(TChangeCode code) {
         return;
     }
     if (!graph_.Plotting()) return;
-    if (graph_.Appearance().PreventFlicker() && code == ch_PointAdded) {
-        const TAxis& x = graph_.XAxis();
-        const TAxis& y = *yAxis_;
-        const bool xInside = !x.AutoSizing() || (x.Min() <= LastX() && LastX() <= x.Max());
-        const bool yInside = !y.AutoSizing() || (y.Min() <= LastY() && LastY() <= y.Max());
-        if (xInside && yInside) {
-            graph_.RequestRepaint(TPlotGraph::TRepaintKind::Incremental);
-            return;
-        }
-    }
-    graph_.RequestRepaint(TPlotGraph::TRepaintKind::Full);
+    // An added point may be drawn over the picture; the graph decides.
+    graph_.RequestRepaint(code == ch_PointAdded ? TPlotGraph::TRepaintKind::Incremental
+                                                : TPlotGraph::TRepaintKind::Full);
 }
 
 bool TSeries::TooManyPoints() {

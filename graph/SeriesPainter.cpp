@@ -2,12 +2,10 @@
 
 #include "Appearance.h"
 #include "Axis.h"
-#include "Dimensions.h"
 #include "GraphCanvas.h"
 #include "GraphMath.h"
+#include "LinePieces.h"
 #include "PlotGraph.h"
-#include "PolylineReducer.h"
-#include "QtColor.h"
 #include "Series.h"
 
 #include <algorithm>
@@ -24,7 +22,54 @@ int FirstAtOrAbove(const std::vector<TDataPoint>& pts, double low, int from) {
 
 } // namespace
 
-bool TSeriesPainter::Paint(TSeries& s, int from) {
+void PaintSymbolShape(QPainter& p, int shape, int x, int y, int r) {
+    switch (shape) {
+    case sh_Square: {
+        const QPoint q[4] = {{x - r, y - r}, {x + r, y - r}, {x + r, y + r}, {x - r, y + r}};
+        p.drawPolygon(q, 4);
+        break;
+    }
+    case sh_Circle:
+        p.drawEllipse(QRect(x - r, y - r, 2 * r, 2 * r));
+        break;
+    case sh_Diamond: {
+        const QPoint q[4] = {{x, y - r}, {x + r, y}, {x, y + r}, {x - r, y}};
+        p.drawPolygon(q, 4);
+        break;
+    }
+    case sh_Cross:
+        p.drawLine(x - r, y, x + r, y);
+        p.drawLine(x, y - r, x, y + r);
+        break;
+    default:
+        break;
+    }
+}
+
+namespace {
+// The graph's statistics painter draws something for this series.
+bool DrawsStatistics(const TPlotGraph& graph, const TSeries& s) {
+    return graph.StatisticsPainter && (s.RegressionType() != 0 || s.BoundsMode() > bm_Fixed);
+}
+} // namespace
+
+bool TSeriesPainter::Appendable(const TPlotGraph& graph, const TSeries& s) {
+    if (!s.Visible()) return true;
+    if (DrawsStatistics(graph, s) || s.BoundsMode() == bm_Fixed) return false;
+    if (s.ShowLine() && s.LineStyle() != 0) return false;
+    return !s.ShowPoints() || s.PointShape() <= sh_Cross;
+}
+
+bool TSeriesPainter::Coverable(const TPlotGraph& graph, const TSeries& s) {
+    return !s.Visible() || !DrawsStatistics(graph, s);
+}
+
+void TSeriesPainter::Map(const TSeries& s) {
+    x_ = graph_.Transform(graph_.XAxis());
+    y_ = graph_.Transform(s.YAxisRef());
+}
+
+bool TSeriesPainter::Paint(TSeries& s) {
     if (!s.Visible() || s.Count() == 0) return true;
     const TAxis& xAxis = graph_.XAxis();
     const TAxis& yAxis = s.YAxisRef();
@@ -35,18 +80,75 @@ bool TSeriesPainter::Paint(TSeries& s, int from) {
             return false;
         }
     }
-    const TDimensions& dim = graph_.Dimensions();
-    x_ = TPixelMap::Of(xAxis, false, dim.LeftMargin() + graph_.XOffset());
-    y_ = TPixelMap::Of(yAxis, true, dim.TopMargin() + graph_.YOffset());
+    Map(s);
     const bool clip = !graph_.Appearance().PlotOffGraph();
     if (clip) canvas_.SetClip(graph_.PlotRect());
     PaintBounds(s);
     if (graph_.StatisticsPainter)
         graph_.StatisticsPainter(canvas_.Painter(), s, x_, y_, canvas_.PenWidth());
-    if (s.ShowLine()) PaintLine(s, std::max(0, from - 1));
+    if (s.ShowLine()) PaintLine(s, 0, s.Count());
     if (clip) canvas_.ClearClip();
-    if (s.ShowPoints()) PaintSymbols(s, from);
+    if (s.ShowPoints()) PaintPointShapes(s, s.Count());
     return true;
+}
+
+void TSeriesPainter::PaintPointShapes(const TSeries& s, int count) {
+    const int shape = s.PointShape();
+    const bool offGraph = graph_.Appearance().PlotOffGraph();
+    const int first = offGraph ? 0 : FirstAtOrAbove(s.Points(), graph_.XAxis().Min(), 0);
+    if (shape == sh_Step)
+        PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
+    else if (shape == sh_Bar)
+        PaintBars(s, first);
+    else
+        PaintSymbols(s, 0, count);
+    canvas_.SetBrush(graph_.ControlColor());
+    canvas_.SetClearBrush();
+}
+
+void TSeriesPainter::PaintCover(const TSeries& s, int count, QColor line, QColor symbols) {
+    if (!s.Visible() || count == 0) return;
+    Map(s);
+    const bool clip = !graph_.Appearance().PlotOffGraph();
+    if (clip) canvas_.SetClip(graph_.PlotRect());
+    canvas_.SetOneColor(line);
+    PaintBounds(s);
+    if (s.ShowLine()) PaintLine(s, 0, count);
+    if (clip) canvas_.ClearClip();
+    canvas_.SetOneColor(symbols);
+    if (s.ShowPoints()) PaintPointShapes(s, count);
+    canvas_.SetOneColor(std::nullopt);
+}
+
+void TSeriesPainter::PaintTail(const TSeries& s, int from, bool line) {
+    if (!s.Visible() || from >= s.Count()) return;
+    Map(s);
+    if (line && s.ShowLine()) {
+        const bool clip = !graph_.Appearance().PlotOffGraph();
+        if (clip) canvas_.SetClip(graph_.PlotRect());
+        PaintLine(s, std::max(0, from - 1), s.Count());
+        if (clip) canvas_.ClearClip();
+    }
+    if (!line && s.ShowPoints()) PaintSymbols(s, from, s.Count());
+    canvas_.SetClearBrush();
+}
+
+QRect TSeriesPainter::TailRegion(const TPlotGraph& graph, const TSeries& s, int from) {
+    if (!s.Visible() || from >= s.Count()) return QRect();
+    const TAxisTransform xMap = graph.Transform(graph.XAxis());
+    const TAxisTransform yMap = graph.Transform(s.YAxisRef());
+    const std::vector<TDataPoint>& pts = s.Points();
+    const double zero = s.ZeroValue();
+    const int r = graphmath::Round(s.PointSize() * 0.5 * graph.DrawScale());
+    QRect box;
+    for (int i = std::max(0, from - 1); i < s.Count(); ++i) {
+        const QPoint c(xMap(pts[i].X), yMap(pts[i].Y - zero));
+        const int reach = s.ShowPoints() && i >= from ? r + 1 : 1;
+        box |= QRect(c - QPoint(reach, reach), c + QPoint(reach, reach));
+    }
+    const QRect surface(graph.XOffset(), graph.YOffset(), graph.SurfaceWidth(),
+                        graph.SurfaceHeight());
+    return box & surface;
 }
 
 void TSeriesPainter::PaintBounds(const TSeries& s) {
@@ -60,27 +162,37 @@ void TSeriesPainter::PaintBounds(const TSeries& s) {
     }
 }
 
-void TSeriesPainter::PaintLine(const TSeries& s, int from) {
+void TSeriesPainter::PaintLine(const TSeries& s, int first, int last) {
+    if (first >= last) return;
     const std::vector<TDataPoint>& pts = s.Points();
     const double zero = s.ZeroValue();
     mapped_.clear();
-    mapped_.reserve(pts.size() - from);
-    for (std::size_t i = from; i < pts.size(); ++i)
+    mapped_.reserve(last - first);
+    for (int i = first; i < last; ++i)
         mapped_.push_back(QPoint(x_(pts[i].X), y_(pts[i].Y - zero)));
     const int width = canvas_.PenWidth();
-    const bool solidHairline = s.LineStyle() == 0 && width == 1;
-    ReducePolyline(mapped_, solidHairline);
     canvas_.SetPen(s.LineColor(), width, s.LineStyle());
     QPainter& p = canvas_.Painter();
+    if (s.LineStyle() == 0 && width == 1) {
+        pieces_.clear();
+        AppendLinePieces(mapped_, pieces_);
+        for (std::size_t start = 0; start < pieces_.size(); start += kMaxRun) {
+            const std::size_t n = std::min<std::size_t>(kMaxRun, pieces_.size() - start);
+            p.drawLines(pieces_.data() + start, static_cast<int>(n));
+        }
+        return;
+    }
+    // A patterned or wide line is one polyline, so its dashes run on from
+    // one point to the next; each run after the first starts at the last
+    // point of the one before.
     if (mapped_.size() == 1) mapped_.push_back(mapped_.front());
-    // Each run after the first starts at the last point of the one before.
     for (std::size_t start = 0; start + 1 < mapped_.size(); start += kMaxRun - 1) {
         const std::size_t n = std::min<std::size_t>(kMaxRun, mapped_.size() - start);
         p.drawPolyline(mapped_.data() + start, static_cast<int>(n));
     }
 }
 
-void TSeriesPainter::PaintSymbols(const TSeries& s, int from) {
+void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
     const std::vector<TDataPoint>& pts = s.Points();
     const bool offGraph = graph_.Appearance().PlotOffGraph();
     const TAxis& xAxis = graph_.XAxis();
@@ -91,56 +203,29 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from) {
     canvas_.SetPen(s.PointColor(), canvas_.PenWidth());
     canvas_.SetBrush(fill);
     const int shape = s.PointShape();
-    if (shape == sh_Step)
-        PaintSteps(s, std::max(0, (offGraph ? from : first) - (from > 0 ? 1 : 0)), r);
-    else if (shape == sh_Bar)
-        PaintBars(s, first);
-    else if (shape <= sh_Cross) {
-        QPainter& p = canvas_.Painter();
-        const double zero = s.ZeroValue();
-        // A one-colour square is exactly its filled box.
-        const bool solidSquare =
-            shape == sh_Square && fill == s.PointColor() && canvas_.PenWidth() == 1;
-        const QColor solid = ToQColor(fill);
-        QPoint last(INT_MIN, INT_MIN);
-        for (std::size_t i = first; i < pts.size(); ++i) {
-            const double y = pts[i].Y - zero;
-            if (!offGraph) {
-                if (pts[i].X > xAxis.Max()) break;
-                if (!(yAxis.Min() <= y && y <= yAxis.Max())) continue;
-            }
-            const QPoint c(x_(pts[i].X), y_(y));
-            // The same symbol again on the same pixel changes nothing.
-            if (c == last) continue;
-            last = c;
-            const int x = c.x(), yy = c.y();
-            switch (shape) {
-            case sh_Square:
-                if (solidSquare) {
-                    p.fillRect(x - r, yy - r, 2 * r + 1, 2 * r + 1, solid);
-                } else {
-                    const QPoint q[4] = {
-                        {x - r, yy - r}, {x + r, yy - r}, {x + r, yy + r}, {x - r, yy + r}};
-                    p.drawPolygon(q, 4);
-                }
-                break;
-            case sh_Circle:
-                p.drawEllipse(QRect(x - r, yy - r, 2 * r, 2 * r));
-                break;
-            case sh_Diamond: {
-                const QPoint q[4] = {{x, yy - r}, {x + r, yy}, {x, yy + r}, {x - r, yy}};
-                p.drawPolygon(q, 4);
-                break;
-            }
-            default:
-                p.drawLine(x - r, yy, x + r, yy);
-                p.drawLine(x, yy - r, x, yy + r);
-                break;
-            }
+    if (shape > sh_Cross) return;
+    QPainter& p = canvas_.Painter();
+    const double zero = s.ZeroValue();
+    // A one-colour square is exactly its filled box.
+    const bool solidSquare =
+        shape == sh_Square && fill == s.PointColor() && canvas_.PenWidth() == 1;
+    const QColor solid = canvas_.Color(fill);
+    QPoint previous(INT_MIN, INT_MIN);
+    for (int i = first; i < last; ++i) {
+        const double y = pts[i].Y - zero;
+        if (!offGraph) {
+            if (pts[i].X > xAxis.Max()) break;
+            if (!(yAxis.Min() <= y && y <= yAxis.Max())) continue;
         }
+        const QPoint c(x_(pts[i].X), y_(y));
+        // The same symbol again on the same pixel changes nothing.
+        if (c == previous) continue;
+        previous = c;
+        if (solidSquare)
+            p.fillRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1, solid);
+        else
+            PaintSymbolShape(p, shape, c.x(), c.y(), r);
     }
-    canvas_.SetBrush(graph_.ControlColor());
-    canvas_.SetClearBrush();
 }
 
 void TSeriesPainter::PaintSteps(const TSeries& s, int first, int r) {
@@ -165,7 +250,9 @@ void TSeriesPainter::PaintBars(const TSeries& s, int first) {
     const bool offGraph = graph_.Appearance().PlotOffGraph();
     const TAxis& xAxis = graph_.XAxis();
     const QRect plot = graph_.PlotRect();
+    const TColor fill = s.FillPoints() ? s.PointColor() : graph_.ControlColor();
     canvas_.SetPen(s.LineColor(), 1);
+    canvas_.SetBrush(fill);
     const auto limited = [&](double v) {
         return offGraph ? v : std::clamp(v, xAxis.Min(), xAxis.Max());
     };

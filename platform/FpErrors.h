@@ -21,8 +21,11 @@ bool FpFaultPending() noexcept;
 // such integer (not a number, infinite, out of range) throws EInvalidOp, as
 // the hardware conversion would fault.
 [[noreturn]] void RaiseInvalidOp();
+inline bool TruncatesToInt32(double v) {
+    return v > -2147483649.0 && v < 2147483648.0;
+}
 inline std::int32_t TruncToInt32(double v) {
-    if (!(v > -2147483649.0 && v < 2147483648.0)) RaiseInvalidOp();
+    if (!TruncatesToInt32(v)) RaiseInvalidOp();
     return static_cast<std::int32_t>(v);
 }
 inline std::int32_t RoundToInt32(double v) {

@@ -12,6 +12,8 @@ packages=(
     libsundials-dev xppaut
     clang-14 libclang-rt-14-dev
     xvfb xauth imagemagick fonts-dejavu-core libxkbcommon-x11-0
+    # `make package`: the dependencies of the binary, the icon and the desktop entry checked
+    dpkg-dev librsvg2-bin desktop-file-utils
 )
 
 missing=()

@@ -239,15 +239,22 @@ TEST_F(SeriesFixture, PointAddedRepaintsInFullWithoutPreventFlicker) {
 
 TEST_F(SeriesFixture, PreventFlickerDrawsInsidePointsIncrementally) {
     graph.Appearance().SetPreventFlicker(true);
-    graph.XAxis().SetAutoSizing(true);
-    graph.YAxis().SetAutoSizing(true);
-    s.AddPoint(0, 0); // inside the initial [0, 1] ranges
-    EXPECT_EQ(inc(), 1);
+    for (TAxis* axis : {&graph.XAxis(), &graph.YAxis()}) {
+        axis->SetAutoSizing(true);
+        axis->SetAutoStepping(true);
+    }
+    s.AddPoint(0, 0);
+    s.AddPoint(10, 10); // X fitted to [-2, 12] with a step of 2
     const double xMax = graph.XAxis().Max();
     int f = full();
-    s.AddPoint(xMax / 2, 0); // still inside both ranges
-    EXPECT_EQ(inc(), 2);
+    s.AddPoint(11, 5); // inside both ranges, and the fit stays
+    EXPECT_EQ(inc(), 1);
     EXPECT_EQ(full(), f);
+    // Inside, but a full draw would fit a wider range: drawn in full.
+    s.AddPoint(11.99, 5);
+    EXPECT_EQ(full(), f + 1);
+    EXPECT_GT(graph.XAxis().Max(), xMax);
+    f = full();
     s.AddPoint(xMax * 10, 0); // beyond X Max with X auto-sized: full and rescale
     EXPECT_EQ(full(), f + 1);
     EXPECT_GE(graph.XAxis().Max(), xMax * 10);
@@ -258,7 +265,7 @@ TEST_F(SeriesFixture, PreventFlickerDrawsInsidePointsIncrementally) {
     graph.YAxis().SetMax(graph.YAxis().Max()); // switches Y AutoSizing off
     f = full();
     s.AddPoint((xMax * 10 + graph.XAxis().Max()) / 2, 1e9);
-    EXPECT_EQ(inc(), 3);
+    EXPECT_EQ(inc(), 2);
     EXPECT_EQ(full(), f);
 }
 

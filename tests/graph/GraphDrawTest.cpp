@@ -5,8 +5,8 @@
 #include "Dimensions.h"
 #include "FloatText.h"
 #include "Legend.h"
+#include "LinePieces.h"
 #include "PlotGraph.h"
-#include "PolylineReducer.h"
 #include "QtColor.h"
 #include "Series.h"
 
@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 namespace {
@@ -224,27 +225,122 @@ TEST_F(FixedGraph, CrossAtZeroIsDrawnOnlyWhenZeroIsInRange) {
     EXPECT_EQ(CountColor(g.BackBuffer(), clRed, QRect(0, 0, 300, 200)), 0);
 }
 
-TEST_F(FixedGraph, LegendAcrossPlacesEntriesByTheStep) {
-    TSeries& two = g.GetSeries(2);
-    s->SetShowInLegend(le_NameLine);
-    two.SetShowInLegend(le_NameLine);
-    two.SetLineColor(clBlue);
-    two.SetLineStyle(0);
+TEST_F(FixedGraph, LegendSizesItselfToItsEntries) {
+    g.resize(600, 300);
+    const struct {
+        int number;
+        const char* name;
+        TColor color;
+    } entries[] = {
+        {1, "Predator density", clRed}, {2, "Prey", clBlue}, {3, "A third one", clGreen}};
+    for (const auto& e : entries) {
+        TSeries& t = g.GetSeries(e.number);
+        t.SetSeriesName(e.name);
+        t.SetLineColor(e.color);
+        t.SetLineStyle(0);
+        t.SetShowInLegend(le_NameLine);
+    }
     TLegend& l = g.Legend();
-    l.setWidth(180);
-    l.setHeight(30);
+    TGraphFont font;
+    font.Color = clMaroon;
+    l.setFont(font);
+    l.setBorderStyle(1);
+    l.setLeft(60);
+    l.setTop(50);
     l.setVisible(true);
-    // Entries start at left + XMargin = 20; the step is (180 - 20) / 2 = 80.
-    const auto sampleRow = [&](int x, TColor c) {
-        for (int y = 10; y < 40; ++y)
-            if (At(x, y) == ToQColor(c)) return y;
-        return -1;
+    // Inside the plot, clear of its edges, only the legend draws.
+    const QRect inside = g.PlotRect().adjusted(1, 1, -1, -1);
+    // Text is smoothed: any shade that is none of the drawn colours.
+    const auto isText = [](QColor c) {
+        for (TColor drawn : {clWhite, clBlack, clRed, clBlue, clGreen})
+            if (c == ToQColor(drawn)) return false;
+        return true;
     };
-    EXPECT_GT(sampleRow(30, clRed), 0);
-    EXPECT_EQ(sampleRow(30, clRed), sampleRow(110, clBlue));
-    EXPECT_EQ(sampleRow(110, clRed), -1);
-    l.SetLayout(TLegend::lsDown);
-    EXPECT_GT(sampleRow(30, clBlue), sampleRow(30, clRed));
+    const auto columnsOrRows = [&](TColor c, bool rows) {
+        std::vector<int> found;
+        for (int y = inside.top(); y <= inside.bottom(); ++y)
+            for (int x = inside.left(); x <= inside.right(); ++x)
+                if (c == clMaroon ? isText(At(x, y)) : At(x, y) == ToQColor(c))
+                    found.push_back(rows ? y : x);
+        std::sort(found.begin(), found.end());
+        found.erase(std::unique(found.begin(), found.end()), found.end());
+        return found;
+    };
+    for (const auto layout : {TLegend::lsAcross, TLegend::lsDown}) {
+        l.SetLayout(layout);
+        const bool down = layout == TLegend::lsDown;
+        // The border holds everything else.
+        const std::vector<int> bx = columnsOrRows(clBlack, false),
+                               by = columnsOrRows(clBlack, true);
+        ASSERT_FALSE(bx.empty());
+        const QRect box(QPoint(bx.front(), by.front()), QPoint(bx.back(), by.back()));
+        EXPECT_EQ(box, g.LegendBox());
+        for (TColor c : {clMaroon, clRed, clBlue, clGreen}) {
+            const std::vector<int> x = columnsOrRows(c, false), y = columnsOrRows(c, true);
+            ASSERT_FALSE(x.empty()) << c;
+            EXPECT_GT(x.front(), box.left());
+            EXPECT_LT(x.back(), box.right());
+            EXPECT_GT(y.front(), box.top());
+            EXPECT_LT(y.back(), box.bottom());
+        }
+        // Each entry in a band of its own: across, the samples' columns lie
+        // between the names; down, the names' rows are apart.
+        const std::vector<int> text = columnsOrRows(clMaroon, down);
+        for (std::size_t i = 0; i + 1 < 3; ++i) {
+            const std::vector<int> a = columnsOrRows(entries[i].color, down);
+            const std::vector<int> b = columnsOrRows(entries[i + 1].color, down);
+            ASSERT_FALSE(a.empty());
+            ASSERT_FALSE(b.empty());
+            EXPECT_LT(a.back(), b.front()) << layout;
+            // Some text lies between the two samples, and none over the next one.
+            EXPECT_TRUE(std::any_of(text.begin(), text.end(),
+                                    [&](int v) { return v > a.back() && v < b.front(); }));
+            if (!down) {
+                for (int v : text)
+                    EXPECT_FALSE(v >= b.front() && v <= b.back()) << "text over sample " << v;
+            }
+        }
+        if (down) {
+            // Three groups of text rows, a white row at least between them.
+            int groups = 1;
+            for (std::size_t i = 1; i < text.size(); ++i)
+                if (text[i] > text[i - 1] + 1) ++groups;
+            EXPECT_EQ(groups, 3);
+        }
+    }
+}
+
+// A graph on a screen with two device pixels to each pixel of the control.
+struct DenseGraph : TPlotGraph {
+    qreal SurfaceRatio() const override { return 2; }
+};
+
+TEST(GraphScreen, PictureIsDrawnAtTheScreensPixelDensity) {
+    DenseGraph g;
+    g.resize(300, 200);
+    g.XAxis().SetMax(10);
+    g.YAxis().SetMax(10);
+    g.Appearance().SetPreventFlicker(true);
+    TSeries& s = g.GetSeries(1);
+    s.SetShowPoints(false);
+    s.AddPoint(1, 1);
+    s.AddPoint(2, 5);
+    const QImage& b = g.BackBuffer();
+    ASSERT_EQ(b.size(), QSize(600, 400));
+    EXPECT_EQ(b.devicePixelRatio(), 2);
+    // A one-pixel line is one device pixel thin, not a stretched pixel.
+    const int column = g.XToPixel(5.1) * 2; // between two ticks
+    int black = 0;
+    for (int row = 2 * g.PlotRect().bottom() - 2; row <= 2 * g.PlotRect().bottom() + 2; ++row)
+        black += b.pixel(column, row) == qRgb(0, 0, 0);
+    EXPECT_EQ(black, 1);
+    // Appending still draws over the dense picture, as a full redraw would.
+    const int full = g.FullRepaintCount();
+    s.AddPoint(3, 2);
+    EXPECT_EQ(g.FullRepaintCount(), full);
+    const QImage appended = g.BackBuffer().copy();
+    g.RequestRepaint(TPlotGraph::TRepaintKind::Full);
+    EXPECT_EQ(appended, g.BackBuffer());
 }
 
 TEST(TickLabelText, FormsByMagnitude) {
@@ -273,58 +369,64 @@ TEST(TickLabelText, FormsByMagnitude) {
     EXPECT_EQ(TickLabelText(a, 36000), "24-Jul");
 }
 
-// Reduced and unreduced polylines must give the same pixels.
-QImage Drawn(const std::vector<QPoint>& pts, Qt::PenStyle style) {
+// Solid one-pixel pieces on white.
+QImage Drawn(const std::vector<QLine>& pieces) {
     QImage img(120, 120, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
     QPen pen(Qt::black);
     pen.setCosmetic(true);
     pen.setWidth(1);
-    pen.setStyle(style);
     pen.setCapStyle(Qt::SquareCap);
     p.setPen(pen);
-    p.drawPolyline(pts.data(), static_cast<int>(pts.size()));
+    p.drawLines(pieces.data(), static_cast<int>(pieces.size()));
     return img;
 }
 
-TEST(PolylineReducer, SamePixelsWithFewerPoints) {
+TEST(LinePieces, FewerPiecesSamePixelsAndTailsAddUp) {
     std::mt19937 rng(11);
-    std::size_t before = 0, after = 0;
+    std::size_t steps = 0, kept = 0;
     for (int trial = 0; trial < 200; ++trial) {
         std::vector<QPoint> pts;
         int x = 5, y = 60;
-        const int n = 20 + trial * 5;
+        const int n = 2 + trial * 3;
         for (int i = 0; i < n; ++i) {
             if (rng() % 4 == 0) x += rng() % 3;
             y = std::clamp(y + static_cast<int>(rng() % 7) - 3, 2, 117);
             if (trial % 5 == 0 && rng() % 3 == 0) y = 60; // flat runs
             pts.push_back({std::min(x, 117), y});
         }
-        std::vector<QPoint> reduced = pts;
-        ReducePolyline(reduced, true);
-        ASSERT_EQ(Drawn(pts, Qt::SolidLine), Drawn(reduced, Qt::SolidLine)) << "trial " << trial;
-        before += pts.size();
-        after += reduced.size();
-        std::vector<QPoint> dashed = pts;
-        ReducePolyline(dashed, false);
-        ASSERT_EQ(dashed, pts);
+        std::vector<QLine> every;
+        for (std::size_t i = 1; i < pts.size(); ++i)
+            every.push_back(QLine(pts[i - 1], pts[i]));
+        std::vector<QLine> pieces;
+        AppendLinePieces(pts, pieces);
+        const QImage whole = Drawn(every);
+        ASSERT_EQ(Drawn(pieces), whole) << "trial " << trial;
+        // The pieces of a head and of the tail from its last point cover
+        // exactly what the pieces of all points do.
+        const std::size_t k = 1 + rng() % (pts.size() - 1);
+        std::vector<QLine> split;
+        AppendLinePieces(std::vector<QPoint>(pts.begin(), pts.begin() + k), split);
+        AppendLinePieces(std::vector<QPoint>(pts.begin() + k - 1, pts.end()), split);
+        ASSERT_EQ(Drawn(split), whole) << "trial " << trial << " split " << k;
+        steps += every.size();
+        kept += pieces.size();
     }
-    EXPECT_LT(after, before);
+    EXPECT_LT(kept, steps);
 }
 
-TEST(PolylineReducer, ShortLinesKeepTheirPoints) {
-    std::vector<QPoint> one{{3, 3}, {3, 3}, {3, 3}};
-    ReducePolyline(one, true);
-    EXPECT_EQ(one.size(), 3u);
-    std::vector<QPoint> run{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}, {5, 0}, {5, 1}};
-    ReducePolyline(run, true);
-    EXPECT_EQ(run, (std::vector<QPoint>{{0, 0}, {1, 0}, {4, 0}, {5, 0}, {5, 1}}));
-    // A turn back is not a run: its pixels depend on the direction.
-    std::vector<QPoint> back{{0, 0}, {1, 0}, {1, 5}, {1, 2}, {1, 7}, {9, 2}, {9, 3}};
-    const std::vector<QPoint> kept = back;
-    ReducePolyline(back, true);
-    EXPECT_EQ(back, kept);
+TEST(LinePieces, RunsMergeOnlyOneWayAndAPointIsADot) {
+    std::vector<QLine> dot;
+    AppendLinePieces({{3, 3}, {3, 3}, {3, 3}}, dot);
+    EXPECT_EQ(dot, (std::vector<QLine>{QLine(3, 3, 3, 3)}));
+    std::vector<QLine> run;
+    AppendLinePieces({{0, 0}, {1, 0}, {1, 0}, {4, 0}, {5, 0}, {5, 1}}, run);
+    EXPECT_EQ(run, (std::vector<QLine>{QLine(0, 0, 5, 0), QLine(5, 0, 5, 1)}));
+    // A turn back is not a run.
+    std::vector<QLine> back;
+    AppendLinePieces({{1, 0}, {1, 5}, {1, 2}}, back);
+    EXPECT_EQ(back, (std::vector<QLine>{QLine(1, 0, 1, 5), QLine(1, 5, 1, 2)}));
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "Series.h"
 
 #include <QBuffer>
+#include <QImage>
 
 #include "GraphTestSupport.h"
 
@@ -191,14 +192,34 @@ TEST(GraphFile, FailureKeepsWhatWasReadAndRestoresPlotting) {
     bytes.truncate(bytes.size() / 2);
     TPlotGraph g;
     g.GetSeries(1).AddPoint(1, 1);
-    EXPECT_EQ(Load(g, bytes), "Stream read error");
+    EXPECT_EQ(Load(g, bytes), "Stream read Error");
     EXPECT_EQ(g.Appearance().GraphTitle(), "first");
     EXPECT_EQ(g.Dimensions().LeftMargin(), 77);
     EXPECT_TRUE(g.SeriesList().empty());
     EXPECT_TRUE(g.Plotting());
     g.SetPlotting(false);
-    EXPECT_EQ(Load(g, bytes), "Stream read error");
+    EXPECT_EQ(Load(g, bytes), "Stream read Error");
     EXPECT_FALSE(g.Plotting());
+}
+
+TEST(GraphFile, EmptyOrTruncatedStreamFailsAndTheScreenShowsWhatWasRead) {
+    TPlotGraph a;
+    Decorate(a);
+    const QByteArray bytes = Saved(a, true);
+    for (const QByteArray& cut : {QByteArray(), bytes.left(1), bytes.left(bytes.size() / 3),
+                                  bytes.left(bytes.size() - 5)}) {
+        SCOPED_TRACE(cut.size());
+        TPlotGraph g;
+        g.resize(300, 200);
+        TSeries& s = g.GetSeries(1);
+        s.SetLineColor(clRed);
+        for (int i = 0; i < 20; ++i)
+            s.AddPoint(i, i % 3);
+        EXPECT_EQ(Load(g, cut), "Stream read Error");
+        QImage full(g.size(), QImage::Format_RGB32);
+        g.DrawToBitmap(full);
+        EXPECT_EQ(g.BackBuffer().convertToFormat(QImage::Format_RGB32), full);
+    }
 }
 
 TEST(GraphFile, EveryTruncationFailsCleanly) {
@@ -275,7 +296,7 @@ TEST(GraphFile, PointsBlockIsChecked) {
                               w.WriteFloat(1);
                           },
                           false)),
-              "Stream read error");
+              "Stream read Error");
 }
 
 TEST(GraphFile, OutOfRangeEnumerationsAreRefused) {

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QMenu>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include <gtest/gtest.h>
 
@@ -110,18 +111,50 @@ TEST_F(MouseGraph, LegendIsDraggedByItsCorner) {
     EXPECT_TRUE(g->Zoomed());
 }
 
-TEST_F(MouseGraph, RubberBandDrawnTwiceErasesItself) {
-    const QImage before = g->BackBuffer().copy();
+// The picture as the widget shows it, outline included.
+QImage Shown(TPlotGraph* g) {
+    return g->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+TEST_F(MouseGraph, RubberBandIsShownOverThePictureAndGoesWithTheDrag) {
+    const QImage before = Shown(g);
     QTest::mousePress(g, Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 50));
     QTest::mouseMove(g, QPoint(150, 120));
-    EXPECT_NE(g->BackBuffer(), before);
+    EXPECT_NE(Shown(g), before);
     QTest::mouseMove(g, QPoint(170, 140)); // the old outline goes, a new one comes
-    const QImage band = g->BackBuffer().copy();
+    const QImage band = Shown(g);
     QTest::mouseMove(g, QPoint(170, 140));
-    EXPECT_EQ(g->BackBuffer(), band);
+    EXPECT_EQ(Shown(g), band);
     QTest::mouseRelease(g, Qt::LeftButton, Qt::ShiftModifier, QPoint(62, 52)); // a click
+    EXPECT_EQ(Shown(g), before);
     g->XAxis().SetMax(10);
     EXPECT_FALSE(g->Zoomed());
+}
+
+TEST_F(MouseGraph, RubberBandLeavesNothingWhenThePictureIsRedrawnUnderIt) {
+    QTest::mousePress(g, Qt::LeftButton, Qt::ShiftModifier, QPoint(60, 50));
+    QTest::mouseMove(g, QPoint(150, 120));
+    g->XAxis().SetMax(20); // the running program rescales meanwhile
+    const QRect band(QPoint(60, 50), QPoint(200, 160));
+    QTest::mouseMove(g, band.bottomRight());
+    // Only the present outline differs from a clean picture.
+    QImage clean(g->size(), QImage::Format_RGB32);
+    g->DrawToBitmap(clean);
+    const QImage shown = Shown(g);
+    int stale = 0, outline = 0;
+    for (int y = 0; y < clean.height(); ++y)
+        for (int x = 0; x < clean.width(); ++x) {
+            if (shown.pixel(x, y) == clean.pixel(x, y)) continue;
+            const bool onBorder =
+                ((x == band.left() || x == band.right()) && y >= band.top() &&
+                 y <= band.bottom()) ||
+                ((y == band.top() || y == band.bottom()) && x >= band.left() && x <= band.right());
+            ++(onBorder ? outline : stale);
+        }
+    EXPECT_EQ(stale, 0);
+    EXPECT_GT(outline, 100);
+    QTest::mouseRelease(g, Qt::LeftButton, Qt::ShiftModifier, QPoint(62, 52)); // a click
+    EXPECT_EQ(Shown(g), g->BackBuffer());
 }
 
 TEST_F(MouseGraph, CornersMoveAndResizeOnlyWhenAllowed) {
@@ -136,6 +169,27 @@ TEST_F(MouseGraph, CornersMoveAndResizeOnlyWhenAllowed) {
     g->SetDragAllowed(false);
     Drag(QPoint(5, 5), QPoint(25, 15), Qt::NoModifier);
     EXPECT_EQ(g->pos(), QPoint(40, 30));
+}
+
+TEST_F(MouseGraph, AGraphALayoutPlacesIsNeitherMovedNorResized) {
+    QWidget window;
+    auto* column = new QVBoxLayout(&window);
+    auto* button = new QWidget;
+    column->addWidget(button);
+    auto* graph = new TPlotGraph;
+    column->addWidget(graph, 1);
+    window.resize(400, 400);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    const QRect placed = graph->geometry();
+    for (const auto& [from, to] : {std::pair{QPoint(5, 5), QPoint(40, -60)},
+                                   std::pair{QPoint(graph->width() - 3, graph->height() - 3),
+                                             QPoint(graph->width() + 40, graph->height() + 40)}}) {
+        QTest::mousePress(graph, Qt::LeftButton, Qt::NoModifier, from);
+        QTest::mouseMove(graph, to);
+        QTest::mouseRelease(graph, Qt::LeftButton, Qt::NoModifier, to);
+        EXPECT_EQ(graph->geometry(), placed);
+    }
 }
 
 TEST_F(MouseGraph, PopupMenuIsAttached) {

@@ -104,7 +104,7 @@ TEST(GraphStreamValues, TruncatedDataIsAReadErrorNotAnAllocation) {
                       else
                           r.reader.ReadInteger();
                   }),
-                  "Stream read error")
+                  "Stream read Error")
             << bytes.toHex().toStdString();
     }
 }

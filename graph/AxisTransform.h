@@ -4,11 +4,12 @@
 
 class TAxis;
 
-// Axis value to pixel on one surface: the offset from the plot edge in
-// pixels, bounded to 20000 either way (no margin added then) so that far-off
-// points stay inside the painter's coordinate range. Not-a-number (a log of a
+// Axis value to pixel and back on one surface, the same type for the X axis
+// (columns) and both Y axes (rows). The offset from the plot edge is bounded
+// to 20000 pixels either way (no edge added then) so that far-off points stay
+// inside the painter's coordinate range. Not-a-number (a log of a
 // non-positive value) lands on the negative bound.
-struct TPixelMap {
+struct TAxisTransform {
     double Origin = 0; // the value at the plot edge (its ln on a log axis)
     double Scale = 1;  // pixels per unit; negative for rows, which grow downward
     int Edge = 0;      // the plot edge on the surface: margin + offset
@@ -16,13 +17,19 @@ struct TPixelMap {
 
     static constexpr double kBound = 20000;
 
-    // X runs from Min at the left edge, Y from Max at the top edge.
-    static TPixelMap Of(const TAxis& axis, bool rows, int edge);
+    // X runs from Min at the left edge, a Y axis from Max at the top edge.
+    static TAxisTransform Of(const TAxis& axis, int edge);
 
     int operator()(double v) const {
         const double d = ((Log ? std::log(v) : v) - Origin) * Scale;
         if (!(d >= -kBound)) return static_cast<int>(-kBound);
         if (d > kBound) return static_cast<int>(kBound);
         return static_cast<int>(std::lround(d)) + Edge;
+    }
+
+    // The axis value at a pixel.
+    double Value(int pixel) const {
+        const double v = (pixel - Edge) / Scale + Origin;
+        return Log ? std::exp(v) : v;
     }
 };
