@@ -78,6 +78,8 @@ TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, 
     PlotGraph1->setObjectName(QStringLiteral("SweepGraph"));
     setCentralWidget(PlotGraph1);
     PlotGraph1->SetPlotting(false);
+    // Parameters and densities of any size keep their labels inside the window.
+    PlotGraph1->SetFitMarginsToLabels(true);
     for (auto [axis, title, grid] :
          {std::tuple{&PlotGraph1->XAxis(), param, false},
           std::tuple{&PlotGraph1->YAxis(), QStringLiteral("Density"), true}}) {

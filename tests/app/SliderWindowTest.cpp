@@ -353,6 +353,23 @@ TEST_F(SliderWindow, ASweepPausesRunsInTheBackgroundAndPlotsItsExtremes) {
     delete window;
 }
 
+// Long tick labels (a parameter and densities in the hundreds of millions)
+// widen the margins rather than run off the picture's right edge.
+TEST_F(SliderWindow, ASweepsLabelsStayInsideItsGraph) {
+    TSweepResult result;
+    for (double value : {2E7, 1.5E8, 3E8})
+        result.rows.push_back(
+            {value, TSweepRowState::Done, value, 2 * value, value, value, 0, 0, {}});
+    TSweepWindow window("K", result, clRed, clGreen);
+    window.PlotGraph1->resize(640, 440);
+    QImage picture(window.PlotGraph1->size(), QImage::Format_RGB32);
+    window.PlotGraph1->DrawToBitmap(picture);
+    int inked = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        inked += qGray(picture.pixel(picture.width() - 1, y)) < 128;
+    EXPECT_EQ(inked, 0);
+}
+
 TEST_F(SliderWindow, CancellingASweepStopsItAndShowsNothing) {
     form.Rate1->setText("r");
     SetRow(0, "r", "1");
