@@ -20,6 +20,10 @@ struct TFileDialogSpec {
     bool save = false;
 };
 
+// The save dialog of a graph's bitmap: the platform's own title, bitmaps.
+inline const TFileDialogSpec kBitmapFileDialog{
+    QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), QStringLiteral("bmp"), true};
+
 struct TAppDialogs {
     // A box with the stop icon and an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowError;

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BatchRun.h"
 #include "Calculator.h"
+#include "SweepCommand.h"
 
 #include <ostream>
 #include <sstream>
@@ -47,6 +48,14 @@ const std::vector<TCommandMode>& CommandModes() {
          "--rtol R and --atol A set the tolerances of rk45 and bdf; both override the model "
          "file's Solver section.",
          RunBatch},
+        {"--sweep", kSweepUsage,
+         "Runs the model for COUNT values of parameter NAME from FROM to TO (both included), "
+         "N steps each (default 1000), on every core, and prints CSV "
+         "NAME,N1min,N1max,N2min,N2max,N1last,N2last over the steps after the first M "
+         "(default N/2): an orbit diagram's data. --method, --rtol and --atol as for --batch. "
+         "A run that fails gives a row with empty fields, its message on standard error and "
+         "exit code 1.",
+         RunSweepCommand},
         {"--eval", kCalculatorUsage,
          "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",
          RunCalculator},

@@ -13,6 +13,7 @@
 #include "FloatText.h"
 #include "Legend.h"
 #include "ModelFile.h"
+#include "ParameterSliders.h"
 #include "PlotGraph.h"
 #include "Series.h"
 #include "TFormStorage.h"
@@ -337,7 +338,9 @@ QWidget* TForm1::BuildParametersTab() {
     StringGrid1->setColumnWidth(kValueColumn, 80);
     StringGrid1->setColumnWidth(kDescriptionColumn, 374);
     StringGrid1->setTabKeyNavigation(true);
-    column->addWidget(StringGrid1);
+
+    ParameterSliders1 = new TParameterSliders(StringGrid1, kNameColumn, kValueColumn, page);
+    column->addWidget(ParameterSplitter(page));
     return page;
 }
 
@@ -352,6 +355,7 @@ void TForm1::BuildMenus() {
     Start1 = run->addAction(kStartCaption);
     Reset1 = run->addAction(QStringLiteral("Reset"));
     Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
+    Sweep1 = run->addAction(QString::fromUtf8("Sweep\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
@@ -380,6 +384,9 @@ void TForm1::BuildComponents() {
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(50);
+    parametersMoved_ = new QTimer(this);
+    parametersMoved_->setSingleShot(true);
+    parametersMoved_->setInterval(0);
 
     FixLabelAutoSize1 = new TFixLabelAutoSize(this);
     FormStorage1 = new TFormStorage(this);
@@ -428,6 +435,11 @@ void TForm1::WireHandlers() {
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
+    connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
+    ParameterSliders1->OnMove = [this](int row, double value) { ParameterSliderMove(row, value); };
+    connect(parametersMoved_, &QTimer::timeout, this, [this] {
+        if (OnModelParametersMoved) OnModelParametersMoved();
+    });
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -529,6 +541,7 @@ void TForm1::ButtonStartPauseClick() {
             throw;
         }
         SetParameterRows(rows);
+        BindSliderRows();
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();
@@ -645,8 +658,8 @@ std::vector<ParameterRow> TForm1::ParameterRows() const {
     const QHeaderView* handles = StringGrid1->verticalHeader();
     for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
         const int row = handles->logicalIndex(shown);
-        rows.push_back(
-            {cell(row, kNameColumn), cell(row, kValueColumn), cell(row, kDescriptionColumn)});
+        rows.push_back({cell(row, kNameColumn), cell(row, kValueColumn),
+                        cell(row, kDescriptionColumn), ParameterSliders1->Range(row)});
     }
     return rows;
 }
@@ -668,6 +681,8 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
         put(row, kNameColumn, r.name);
         put(row, kValueColumn, r.value);
         put(row, kDescriptionColumn, r.description);
+        // After the value: a span is kept only while the value lies in it.
+        ParameterSliders1->SetRange(row, r.range);
     }
 }
 
@@ -723,8 +738,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     SetGraphTitleFromFile(fileName);
 }
 
-void TForm1::SaveModelSettings(const QString& fileName) {
-    // A density or a cell typed but not yet left is what the user sees, so it is saved.
+TModel TForm1::ScreenModel() {
+    // A density or a cell typed but not yet left is what the user sees.
     CommitParameterEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
@@ -737,7 +752,11 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
     model.solver = Sim.Settings;
-    SaveModelFile(fileName.toStdString(), model);
+    return model;
+}
+
+void TForm1::SaveModelSettings(const QString& fileName) {
+    SaveModelFile(fileName.toStdString(), ScreenModel());
     SetGraphTitleFromFile(fileName);
 }
 
@@ -822,8 +841,7 @@ void TForm1::Print1Click() {
 
 void TForm1::Bitmap1Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), "bmp", true});
+    const QString name = ChooseFileName(this, kBitmapFileDialog);
     if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
 }
 
