@@ -1,5 +1,6 @@
 #include "BatchRun.h"
 
+#include "CurvesCsv.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -39,7 +40,7 @@ void RequireReadable(const std::string& fileName) {
 }
 
 void WriteRow(std::ostream& out, const TSimulation& sim) {
-    out << FloatToText(sim.t) << ',' << FloatToText(sim.N1) << ',' << FloatToText(sim.N2) << '\n';
+    out << CurvesCsvRow({sim.t, sim.N1, sim.N2});
 }
 
 } // namespace
@@ -81,7 +82,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         sim.N2 = model.N2;
         sim.Bind(model.rows, model.rate1, model.rate2);
 
-        out << "t,N1,N2\n";
+        out << kCurvesCsvHeader;
         WriteRow(out, sim);
         for (long long step = 1; step <= steps; ++step) {
             sim.Step();

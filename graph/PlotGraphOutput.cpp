@@ -176,6 +176,10 @@ void TPlotGraph::DrawToBitmap(QImage& dest) {
 }
 
 void TPlotGraph::CopyToClipboard() {
+    QGuiApplication::clipboard()->setMimeData(ClipboardData());
+}
+
+QMimeData* TPlotGraph::ClipboardData() {
     if (width() <= 0 || height() <= 0) throw EGraphOutputError("The graph has no area to draw");
     QPicture picture;
     DrawToMetafile(picture);
@@ -194,7 +198,7 @@ void TPlotGraph::CopyToClipboard() {
     mime->setData(QString::fromLatin1(kClipboardFormat), stream.data());
     mime->setImageData(bitmap);
     mime->setData(QString::fromLatin1(kPictureFormat), pictureBytes);
-    QGuiApplication::clipboard()->setMimeData(mime);
+    return mime;
 }
 
 void TPlotGraph::SaveBitmap(const QString& fileName) {
