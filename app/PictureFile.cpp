@@ -20,20 +20,23 @@ const char* const TPictureFile::kFilter = "PNG picture|*.png|SVG picture|*.svg|P
 
 namespace {
 
-// The vector picture of a full draw, at the graph's size on screen.
-QPicture DrawnPicture(TPlotGraph& graph) {
+void RequireArea(const TPlotGraph& graph) {
     if (graph.width() <= 0 || graph.height() <= 0)
         throw EGraphOutputError("The graph has no area to draw");
+}
+
+// The vector picture of a full draw, at the graph's size on screen.
+QPicture DrawnPicture(TPlotGraph& graph) {
+    RequireArea(graph);
     QPicture picture;
     graph.DrawToMetafile(picture);
     return picture;
 }
 
-// Replays the picture onto a device, its unit square `scale` device units.
-void Replay(const QPicture& picture, QPaintDevice& device, double scale) {
+// Replays the picture onto a device whose units are screen pixels.
+void Replay(const QPicture& picture, QPaintDevice& device) {
     QPainter painter(&device);
     if (!painter.isActive()) throw EGraphOutputError("The picture could not be drawn");
-    painter.scale(scale, scale);
     painter.drawPicture(0, 0, picture);
 }
 
@@ -41,12 +44,12 @@ QByteArray Raster(TPlotGraph& graph, const QByteArray& format, double scale) {
     if (!(scale > 0 && scale <= 16))
         throw EGraphOutputError(FormatMessage("A picture scale of %s is not between 0 and 16",
                                               {QString::number(scale).toStdString()}));
-    const QPicture picture = DrawnPicture(graph);
+    RequireArea(graph);
     QImage image(std::lround(graph.width() * scale), std::lround(graph.height() * scale),
                  QImage::Format_RGB32);
     if (image.isNull()) throw EGraphOutputError("The picture is too large to draw");
-    image.fill(Qt::white);
-    Replay(picture, image, scale);
+    image.setDevicePixelRatio(scale);
+    graph.DrawToBitmap(image);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -64,11 +67,13 @@ QByteArray Pdf(TPlotGraph& graph) {
     {
         QPdfWriter pdf(&buffer);
         pdf.setCreator(QStringLiteral("Tarnivell"));
-        // One page the size of the graph, a screen pixel a point at 96 pixels an inch.
+        // One page the size of the graph, a screen pixel a device unit at 96
+        // units an inch: the one-pixel lines are as wide as on the screen.
         const QSizeF points(graph.width() * 72.0 / 96.0, graph.height() * 72.0 / 96.0);
         pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
         pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
-        Replay(picture, pdf, double(pdf.width()) / graph.width());
+        pdf.setResolution(96);
+        Replay(picture, pdf);
     }
     return bytes;
 }
@@ -108,7 +113,7 @@ QByteArray TPictureFile::Svg(TPlotGraph& graph) {
     svg.setViewBox(QRect(0, 0, graph.width(), graph.height()));
     svg.setResolution(96);
     svg.setTitle(graph.window()->windowTitle());
-    Replay(picture, svg, 1);
+    Replay(picture, svg);
     return bytes;
 }
 

@@ -156,6 +156,7 @@ public:
     // A BMP file of exactly the control's size; throws EGraphOutputError.
     void SaveBitmap(const QString& fileName);
     void DrawToMetafile(QPicture& dest);
+    // Draws into dest at its size; its device pixel ratio enlarges the picture.
     void DrawToBitmap(QImage& dest);
     // The clipboard type of the graph settings stream with points.
     static const char* const kClipboardFormat;

@@ -51,6 +51,7 @@ int RedPixels(const QImage& image) {
 }
 
 TEST_F(PictureFile, EachFormatReadsBackAsThePictureOfTheGraph) {
+    int red[3] = {};
     const struct {
         const char* name;
         double scale;
@@ -60,19 +61,20 @@ TEST_F(PictureFile, EachFormatReadsBackAsThePictureOfTheGraph) {
          [&](const QByteArray& b) {
              const QImage i = QImage::fromData(b, "PNG");
              EXPECT_EQ(i.size(), QSize(240, 130));
-             EXPECT_GT(RedPixels(i), 20);
+             red[0] = RedPixels(i);
+             EXPECT_GT(red[0], 20);
          }},
         {"g2.png", 2,
          [&](const QByteArray& b) {
              const QImage i = QImage::fromData(b, "PNG");
              EXPECT_EQ(i.size(), QSize(480, 260));
-             EXPECT_GT(RedPixels(i), 2 * 20);
+             red[1] = RedPixels(i);
          }},
         {"g4.PNG", 4,
          [&](const QByteArray& b) {
              const QImage i = QImage::fromData(b, "PNG");
              EXPECT_EQ(i.size(), QSize(960, 520));
-             EXPECT_GT(RedPixels(i), 4 * 20);
+             red[2] = RedPixels(i);
          }},
         {"g.bmp", 2,
          [&](const QByteArray& b) {
@@ -106,6 +108,10 @@ TEST_F(PictureFile, EachFormatReadsBackAsThePictureOfTheGraph) {
         TPictureFile::Write(g, dir.filePath(c.name), c.scale);
         c.check(Read(c.name));
     }
+    // The curve grows in width as in length: a larger picture is the same
+    // picture enlarged, not the screen's hairlines on a larger canvas.
+    EXPECT_GT(red[1], 0.8 * 4 * red[0]);
+    EXPECT_GT(red[2], 0.8 * 16 * red[0]);
     // Nothing but the pictures themselves is left in the folder.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), std::size(cases));
 }
