@@ -860,7 +860,7 @@ void TForm1::SavePicture1Click() {
                          .arg(graph.height() * s);
         const int chosen = ChooseItemBox(this, QStringLiteral("Picture Size"),
                                          QStringLiteral("Size of the picture:"), sizes);
-        if (chosen < 0) return;
+        if (chosen < 0 || chosen >= int(std::size(kScales))) return;
         scale = kScales[chosen];
     }
     TPictureFile::Write(graph, name, scale);
