@@ -1,6 +1,7 @@
 #include "BatchRun.h"
 
 #include "CommandArgs.h"
+#include "CurvesCsv.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -12,7 +13,7 @@ namespace {
 const std::string kUsage = std::string("usage: tarnivell ") + kBatchUsage;
 
 void WriteRow(std::ostream& out, const TSimulation& sim) {
-    out << FloatToText(sim.t) << ',' << FloatToText(sim.N1) << ',' << FloatToText(sim.N2) << '\n';
+    out << CurvesCsvRow({sim.t, sim.N1, sim.N2});
 }
 
 } // namespace
@@ -42,7 +43,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         TSimulation sim;
         BindModel(sim, model);
 
-        out << "t,N1,N2\n";
+        out << kCurvesCsvHeader;
         WriteRow(out, sim);
         for (long long step = 1; step <= steps; ++step) {
             sim.Step();

@@ -14,6 +14,7 @@
 #include "Legend.h"
 #include "ModelFile.h"
 #include "ParameterSliders.h"
+#include "PictureFile.h"
 #include "PlotGraph.h"
 #include "Series.h"
 #include "TFormStorage.h"
@@ -21,6 +22,7 @@
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -29,6 +31,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QStatusBar>
@@ -40,6 +43,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -350,6 +354,7 @@ void TForm1::BuildMenus() {
     Examples1 = file->addMenu(QStringLiteral("Examples"));
     Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
+    ExportData1 = file->addAction(QString::fromUtf8("Export data\u2026"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     Start1 = run->addAction(kStartCaption);
@@ -360,6 +365,7 @@ void TForm1::BuildMenus() {
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
+    SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     About2 = help->addAction(QStringLiteral("About"));
 
@@ -443,6 +449,8 @@ void TForm1::WireHandlers() {
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
+    connect(SavePicture1, &QAction::triggered, this, &TForm1::SavePicture1Click);
+    connect(ExportData1, &QAction::triggered, this, &TForm1::ExportData1Click);
     connect(About2, &QAction::triggered, this, &TForm1::About2Click);
     connect(Running1, &QAction::triggered, this, &TForm1::Running1Click);
     connect(Clip1, &QAction::triggered, this, &TForm1::Clip1Click);
@@ -823,7 +831,10 @@ void TForm1::CheckBox4Click() {
 }
 
 void TForm1::Clip1Click() {
-    PlotGraph1->CopyToClipboard();
+    // Drawing and office programs paste the SVG as a vector picture.
+    std::unique_ptr<QMimeData> data(PlotGraph1->ClipboardData());
+    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(*PlotGraph1));
+    QGuiApplication::clipboard()->setMimeData(data.release());
 }
 
 void TForm1::Print1Click() {
@@ -843,6 +854,49 @@ void TForm1::Bitmap1Click() {
     Pause();
     const QString name = ChooseFileName(this, kBitmapFileDialog);
     if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
+}
+
+TPlotGraph& TForm1::GraphOnShow() {
+    return *PlotGraph1;
+}
+
+std::vector<TCurveRow> TForm1::CurvesOnShow() const {
+    TCurve curves[2];
+    for (int i = 0; i < 2; ++i)
+        for (const TDataPoint& p : PlotGraph1->GetSeries(i + 1).Points())
+            curves[i].emplace_back(p.X, p.Y);
+    return MergeCurves(curves[0], curves[1]);
+}
+
+void TForm1::SavePicture1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Save Picture"), QLatin1String(TPictureFile::kFilter), "png", true});
+    if (name.isEmpty()) return;
+    TPlotGraph& graph = GraphOnShow();
+    double scale = 1;
+    if (TPictureFile::IsRaster(name)) {
+        static constexpr int kScales[] = {1, 2, 4};
+        QStringList sizes;
+        for (int s : kScales)
+            sizes << QString::fromUtf8("%1\u00d7 (%2 \u00d7 %3 pixels)")
+                         .arg(s)
+                         .arg(graph.width() * s)
+                         .arg(graph.height() * s);
+        const int chosen = ChooseItemBox(this, QStringLiteral("Picture Size"),
+                                         QStringLiteral("Size of the picture:"), sizes);
+        if (chosen < 0 || chosen >= int(std::size(kScales))) return;
+        scale = kScales[chosen];
+    }
+    TPictureFile::Write(graph, name, scale);
+}
+
+void TForm1::ExportData1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Export Data"),
+               QStringLiteral("Comma-separated values|*.csv|All Files|*.*"), "csv", true});
+    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow());
 }
 
 void TForm1::About2Click() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CurvesCsv.h"
 #include "ExampleLibrary.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
@@ -77,6 +78,7 @@ public:
     QAction* Load1 = nullptr;
     QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* ExportData1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
     QAction* Reset1 = nullptr;
@@ -85,6 +87,7 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
+    QAction* SavePicture1 = nullptr;
     QAction* About2 = nullptr;
     QAction* Running1 = nullptr;
     QAction* Clip1 = nullptr;
@@ -163,6 +166,14 @@ public:
     void Clip1Click();
     void Print1Click();
     void Bitmap1Click();
+    // Graph > Save picture...: PNG at 1x, 2x or 4x, SVG or PDF of the graph on show.
+    void SavePicture1Click();
+    // File > Export data...: the curves on show as CSV.
+    void ExportData1Click();
+    // The graph the window shows, which the picture and data commands write.
+    TPlotGraph& GraphOnShow();
+    // The rows of the curves on show: time, N1, N2.
+    std::vector<TCurveRow> CurvesOnShow() const;
     void About2Click();
     void ButtonExitClick();
 

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
     build-essential cmake pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl1-mesa-dev
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6sql6-sqlite libgl1-mesa-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libmuparser-dev libqcustomplot-dev
     libsundials-dev xppaut
