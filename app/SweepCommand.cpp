@@ -39,11 +39,12 @@ TSweepSpec ReadSweepSpec(const std::string& text) {
     return spec;
 }
 
+// Numbers with "." whatever the user's separator: a "," would split fields.
 void WriteRow(std::ostream& out, const TSweepRow& row) {
-    out << FloatToText(row.value);
+    out << FloatToText(row.value, 15, '.');
     for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last}) {
         out << ',';
-        if (row.state == TSweepRowState::Done) out << FloatToText(v);
+        if (row.state == TSweepRowState::Done) out << FloatToText(v, 15, '.');
     }
     out << '\n';
 }

@@ -153,4 +153,16 @@ TEST_F(SweepCommand, OneValueIsFromAndTheDefaultsKeepTheSecondHalf) {
     EXPECT_EQ(out.str(), "r,N1min,N1max,N2min,N2max,N1last,N2last\n2,1003,2001,1,1,2001,1\n");
 }
 
+// A user whose separator is "," types the range with it and still gets rows
+// of seven fields that any program reads.
+TEST_F(SweepCommand, RowsUseAPointWhateverTheSeparator) {
+    const std::string model = Model("[Species 1]\nRate=r\n[Parameters]\nName1=r\nValue1=0\n");
+    SetDecimalSeparator(',');
+    const int code = Run({model, "r=0,5:1,5:2", "--steps", "4"});
+    SetDecimalSeparator('.');
+    ASSERT_EQ(code, 0) << err.str();
+    EXPECT_EQ(out.str(), "r,N1min,N1max,N2min,N2max,N1last,N2last\n"
+                         "0.5,2.5,3,1,1,3,1\n1.5,5.5,7,1,1,7,1\n");
+}
+
 } // namespace
