@@ -8,8 +8,10 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 TAppDialogs& AppDialogs() {
     static TAppDialogs dialogs;
@@ -46,6 +48,11 @@ QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
     QFileDialog dialog(parent, dialogSpec.title);
     dialog.setNameFilters(QtNameFilters(dialogSpec.filter));
     dialog.setDefaultSuffix(dialogSpec.defaultExt);
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
+        static const QRegularExpression oneExtension(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
+        const QRegularExpressionMatch match = oneExtension.match(filter);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : dialogSpec.defaultExt);
+    });
     if (dialogSpec.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -55,6 +62,14 @@ QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
     }
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
     return dialog.selectedFiles().front();
+}
+
+int ChooseItemBox(QWidget* parent, const QString& caption, const QString& text,
+                  const QStringList& choices) {
+    if (AppDialogs().ChooseItem) return AppDialogs().ChooseItem(parent, caption, text, choices);
+    bool ok = false;
+    const QString chosen = QInputDialog::getItem(parent, caption, text, choices, 0, false, &ok);
+    return ok ? static_cast<int>(choices.indexOf(chosen)) : -1;
 }
 
 bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol) {

@@ -20,6 +20,10 @@ struct TFileDialogSpec {
     bool save = false;
 };
 
+// The save dialog of a graph's bitmap: the platform's own title, bitmaps.
+inline const TFileDialogSpec kBitmapFileDialog{
+    QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), QStringLiteral("bmp"), true};
+
 struct TAppDialogs {
     // A box with the stop icon and an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowError;
@@ -29,6 +33,10 @@ struct TAppDialogs {
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
     std::function<QString(QWidget* parent, const TFileDialogSpec& dialogSpec)> ChooseFile;
+    // One of a few choices; its index, or -1 when the user cancelled.
+    std::function<int(QWidget* parent, const QString& caption, const QString& text,
+                      const QStringList& choices)>
+        ChooseItem;
 };
 
 // The functions in force; assign members to replace them, clear to restore.
@@ -37,7 +45,11 @@ TAppDialogs& AppDialogs();
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
 bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
+// In a save dialog the default extension follows the chosen filter when that
+// names one extension, so "plot" saved under "SVG|*.svg" becomes "plot.svg".
 QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec);
+int ChooseItemBox(QWidget* parent, const QString& caption, const QString& text,
+                  const QStringList& choices);
 
 // The small "Solver" dialog with the relative and absolute tolerance of the
 // adaptive methods. OK takes both only when both are positive numbers (else

@@ -1,9 +1,10 @@
 #include "BatchRun.h"
 
+#include "CommandArgs.h"
+#include "CurvesCsv.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
-#include "HeadlessModel.h"
 
 #include <ostream>
 
@@ -12,7 +13,7 @@ namespace {
 const std::string kUsage = std::string("usage: tarnivell ") + kBatchUsage;
 
 void WriteRow(std::ostream& out, const TSimulation& sim) {
-    out << FloatToText(sim.t) << ',' << FloatToText(sim.N1) << ',' << FloatToText(sim.N2) << '\n';
+    out << CurvesCsvRow({sim.t, sim.N1, sim.N2});
 }
 
 } // namespace
@@ -22,14 +23,13 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         std::string modelFile;
         long long steps = 1000;
         long long every = 1;
-        TSolverOverrides overrides;
+        TSolverOptions solver;
         for (size_t i = 0; i < args.size(); ++i) {
+            if (solver.Take(args, i)) continue;
             const std::string& arg = args[i];
             if ((arg == "--steps" || arg == "--every") && i + 1 < args.size()) {
                 (arg == "--steps" ? steps : every) =
                     ReadCount(arg, args[++i], arg == "--steps" ? 0 : 1);
-            } else if (TakeSolverOption(args, i, overrides)) {
-                continue;
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
             } else {
@@ -38,10 +38,12 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         if (modelFile.empty()) throw Exception(kUsage);
 
+        TModel model = LoadRequiredModel(modelFile);
+        solver.ApplyTo(model.solver);
         TSimulation sim;
-        LoadBoundModel(modelFile, sim, overrides);
+        BindModel(sim, model);
 
-        out << "t,N1,N2\n";
+        out << kCurvesCsvHeader;
         WriteRow(out, sim);
         for (long long step = 1; step <= steps; ++step) {
             sim.Step();

@@ -1,9 +1,9 @@
 #include "Calculator.h"
 
+#include "CommandArgs.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
-#include "HeadlessModel.h"
 #include "MathParser.h"
 #include "Simulation.h"
 

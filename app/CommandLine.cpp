@@ -5,6 +5,7 @@
 #include "Calculator.h"
 #include "EquilibriaCommand.h"
 #include "RenderCommand.h"
+#include "SweepCommand.h"
 
 #include <ostream>
 #include <sstream>
@@ -60,6 +61,14 @@ const std::vector<TCommandMode>& CommandModes() {
          "extension. V is time (the time plot, default) or phase (the phase plane); --method M, "
          "--rtol R and --atol A as for --batch.",
          RunRender},
+        {"--sweep", kSweepUsage,
+         "Runs the model for COUNT values of parameter NAME from FROM to TO (both included), "
+         "N steps each (default 1000), on every core, and prints CSV "
+         "NAME,N1min,N1max,N2min,N2max,N1last,N2last over the steps after the first M "
+         "(default N/2): an orbit diagram's data. --method, --rtol and --atol as for --batch. "
+         "A run that fails gives a row with empty fields, its message on standard error and "
+         "exit code 1.",
+         RunSweepCommand},
         {"--eval", kCalculatorUsage,
          "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",
          RunCalculator},

@@ -1,9 +1,9 @@
 #include "EquilibriaCommand.h"
 
+#include "CommandArgs.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
-#include "HeadlessModel.h"
 #include "PlaneAnalysis.h"
 
 #include <ostream>
@@ -56,8 +56,9 @@ int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::
         }
         if (modelFile.empty()) throw Exception(kUsage);
 
+        TModel model = LoadRequiredModel(modelFile);
         TSimulation sim;
-        const TModel model = LoadBoundModel(modelFile, sim);
+        BindModel(sim, model);
         TParserPlaneModel plane = PlaneModelOf(sim);
         const TEquilibria found =
             FindEquilibria(plane, box ? *box : DefaultBox(model.N1, model.N2));

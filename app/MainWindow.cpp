@@ -14,7 +14,9 @@
 #include "GraphViews.h"
 #include "Legend.h"
 #include "ModelFile.h"
+#include "ParameterSliders.h"
 #include "PhasePlaneGraph.h"
+#include "PictureFile.h"
 #include "PlotGraph.h"
 #include "Series.h"
 #include "TFormStorage.h"
@@ -22,6 +24,7 @@
 #include <QAbstractItemDelegate>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -30,6 +33,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
@@ -42,6 +46,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <memory>
 #include <tuple>
 
 namespace {
@@ -345,7 +350,9 @@ QWidget* TForm1::BuildParametersTab() {
     StringGrid1->setColumnWidth(kValueColumn, 80);
     StringGrid1->setColumnWidth(kDescriptionColumn, 374);
     StringGrid1->setTabKeyNavigation(true);
-    column->addWidget(StringGrid1);
+
+    ParameterSliders1 = new TParameterSliders(StringGrid1, kNameColumn, kValueColumn, page);
+    column->addWidget(ParameterSplitter(page));
     return page;
 }
 
@@ -355,15 +362,18 @@ void TForm1::BuildMenus() {
     Examples1 = file->addMenu(QStringLiteral("Examples"));
     Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
+    ExportData1 = file->addAction(QString::fromUtf8("Export data\u2026"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
     Start1 = run->addAction(kStartCaption);
     Reset1 = run->addAction(QStringLiteral("Reset"));
     Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
+    Sweep1 = run->addAction(QString::fromUtf8("Sweep\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
+    SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
     BuildViewMenu();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     About2 = help->addAction(QStringLiteral("About"));
@@ -389,6 +399,9 @@ void TForm1::BuildComponents() {
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(50);
+    parametersMoved_ = new QTimer(this);
+    parametersMoved_->setSingleShot(true);
+    parametersMoved_->setInterval(0);
 
     FixLabelAutoSize1 = new TFixLabelAutoSize(this);
     FormStorage1 = new TFormStorage(this);
@@ -446,9 +459,16 @@ void TForm1::WireHandlers() {
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
+    connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
+    ParameterSliders1->OnMove = [this](int row, double value) { ParameterSliderMove(row, value); };
+    connect(parametersMoved_, &QTimer::timeout, this, [this] {
+        if (OnModelParametersMoved) OnModelParametersMoved();
+    });
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
+    connect(SavePicture1, &QAction::triggered, this, &TForm1::SavePicture1Click);
+    connect(ExportData1, &QAction::triggered, this, &TForm1::ExportData1Click);
     connect(About2, &QAction::triggered, this, &TForm1::About2Click);
     connect(Running1, &QAction::triggered, this, &TForm1::Running1Click);
     connect(Clip1, &QAction::triggered, this, &TForm1::Clip1Click);
@@ -551,6 +571,7 @@ void TForm1::ButtonStartPauseClick() {
         }
         SetParameterRows(rows);
         StartPlane(&rows);
+        BindSliderRows();
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();
@@ -661,8 +682,8 @@ std::vector<ParameterRow> TForm1::ParameterRows() const {
     const QHeaderView* handles = StringGrid1->verticalHeader();
     for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
         const int row = handles->logicalIndex(shown);
-        rows.push_back(
-            {cell(row, kNameColumn), cell(row, kValueColumn), cell(row, kDescriptionColumn)});
+        rows.push_back({cell(row, kNameColumn), cell(row, kValueColumn),
+                        cell(row, kDescriptionColumn), ParameterSliders1->Range(row)});
     }
     return rows;
 }
@@ -684,6 +705,8 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
         put(row, kNameColumn, r.name);
         put(row, kValueColumn, r.value);
         put(row, kDescriptionColumn, r.description);
+        // After the value: a span is kept only while the value lies in it.
+        ParameterSliders1->SetRange(row, r.range);
     }
 }
 
@@ -739,8 +762,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     SetGraphTitleFromFile(fileName);
 }
 
-void TForm1::SaveModelSettings(const QString& fileName) {
-    // A density or a cell typed but not yet left is what the user sees, so it is saved.
+TModel TForm1::ScreenModel() {
+    // A density or a cell typed but not yet left is what the user sees.
     CommitParameterEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
@@ -753,7 +776,11 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
     model.solver = Sim.Settings;
-    SaveModelFile(fileName.toStdString(), model);
+    return model;
+}
+
+void TForm1::SaveModelSettings(const QString& fileName) {
+    SaveModelFile(fileName.toStdString(), ScreenModel());
     SetGraphTitleFromFile(fileName);
 }
 
@@ -824,12 +851,15 @@ void TForm1::CheckBox4Click() {
 }
 
 void TForm1::Clip1Click() {
-    Views1->Current().CopyToClipboard();
+    // Drawing and office programs paste the SVG as a vector picture.
+    std::unique_ptr<QMimeData> data(GraphOnShow().ClipboardData());
+    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(GraphOnShow()));
+    QGuiApplication::clipboard()->setMimeData(data.release());
 }
 
 void TForm1::Print1Click() {
     Pause();
-    TPlotGraph& graph = Views1->Current();
+    TPlotGraph& graph = GraphOnShow();
     // The legend belongs on paper only, also when printing fails.
     graph.Legend().setVisible(true);
     try {
@@ -843,9 +873,51 @@ void TForm1::Print1Click() {
 
 void TForm1::Bitmap1Click() {
     Pause();
+    const QString name = ChooseFileName(this, kBitmapFileDialog);
+    if (!name.isEmpty()) GraphOnShow().SaveBitmap(name);
+}
+
+TPlotGraph& TForm1::GraphOnShow() {
+    return Views1->Current();
+}
+
+std::vector<TCurveRow> TForm1::CurvesOnShow() const {
+    TCurve curves[2];
+    for (int i = 0; i < 2; ++i)
+        for (const TDataPoint& p : PlotGraph1->GetSeries(i + 1).Points())
+            curves[i].emplace_back(p.X, p.Y);
+    return MergeCurves(curves[0], curves[1]);
+}
+
+void TForm1::SavePicture1Click() {
+    Pause();
     const QString name = ChooseFileName(
-        this, {QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), "bmp", true});
-    if (!name.isEmpty()) Views1->Current().SaveBitmap(name);
+        this, {QStringLiteral("Save Picture"), QLatin1String(TPictureFile::kFilter), "png", true});
+    if (name.isEmpty()) return;
+    TPlotGraph& graph = GraphOnShow();
+    double scale = 1;
+    if (TPictureFile::IsRaster(name)) {
+        static constexpr int kScales[] = {1, 2, 4};
+        QStringList sizes;
+        for (int s : kScales)
+            sizes << QString::fromUtf8("%1\u00d7 (%2 \u00d7 %3 pixels)")
+                         .arg(s)
+                         .arg(graph.width() * s)
+                         .arg(graph.height() * s);
+        const int chosen = ChooseItemBox(this, QStringLiteral("Picture Size"),
+                                         QStringLiteral("Size of the picture:"), sizes);
+        if (chosen < 0 || chosen >= int(std::size(kScales))) return;
+        scale = kScales[chosen];
+    }
+    TPictureFile::Write(graph, name, scale);
+}
+
+void TForm1::ExportData1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Export Data"),
+               QStringLiteral("Comma-separated values|*.csv|All Files|*.*"), "csv", true});
+    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow());
 }
 
 void TForm1::About2Click() {

@@ -1,12 +1,15 @@
 #pragma once
 
+#include "CurvesCsv.h"
 #include "ExampleLibrary.h"
 #include "PlaneAnalysis.h"
 #include "Simulation.h"
+#include "SweepDialog.h"
 
 #include <QMainWindow>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QAction;
@@ -27,7 +30,9 @@ class TFloatEdit;
 class TFormStorage;
 class TGraphViews;
 class TPhasePlaneGraph;
+class TParameterSliders;
 class TPlotGraph;
+struct TModel;
 
 // The program's one window: the live graph above a panel with the time step,
 // the speed, Start/Pause and the two tabs holding the model. The handlers keep
@@ -75,17 +80,21 @@ public:
     QCheckBox* CheckBox3 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
     QTableWidget* StringGrid1 = nullptr;
+    TParameterSliders* ParameterSliders1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
     QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* ExportData1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
     QAction* Reset1 = nullptr;
     QAction* Solver1 = nullptr;
+    QAction* Sweep1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
+    QAction* SavePicture1 = nullptr;
     QAction* About2 = nullptr;
     QAction* Field1 = nullptr;
     QAction* Refresh1 = nullptr;
@@ -124,12 +133,36 @@ public:
     // The status-bar text of a run whose Euler steps are too large.
     static const QString kEulerHint;
 
+    // A parameter's slider moved (`row` is the table's row, `value` what its
+    // Value cell now reads): the bound model takes it from the next step,
+    // without a pause or a compile, and OnModelParametersMoved is due.
+    void ParameterSliderMove(int row, double value);
+
+    // The seam for views of the model that must follow the sliders (the
+    // phase plane's nullclines, direction field and equilibria). Raised on
+    // the window thread once the event loop is idle after one or more slider
+    // moves: by then the Value cells hold the latest values and, while the
+    // model is bound (running or paused since a Start), so do the parameter
+    // cells of Sim's two parsers. Moves that come faster than the handler
+    // are not queued: one call covers them all, with the last position, so a
+    // slow redraw only drops intermediate positions. Empty: nobody listens.
+    std::function<void()> OnModelParametersMoved;
+
+    // Run > Sweep...: pauses, asks for the parameter, span, count and steps,
+    // runs the model as it stands on screen for every value on all cores
+    // with a progress box (Cancel stops it), then opens the orbit diagram in
+    // a window of its own.
+    void Sweep1Click();
+
     // The model file.
     void SpeedButton1Click();
     void SpeedButton2Click();
     void ExampleClick(const QString& fileName);
     void LoadModelSettings(const QString& fileName);
     void SaveModelSettings(const QString& fileName);
+    // The model as it stands on screen, as File > Save files it: the state,
+    // the texts, the table with its sliders' spans and the solver settings.
+    TModel ScreenModel();
     void SetGraphTitleFromFile(const QString& fileName);
 
     // Start-up, the series' look, output and the rest of the commands.
@@ -143,6 +176,14 @@ public:
     void Clip1Click();
     void Print1Click();
     void Bitmap1Click();
+    // Graph > Save picture...: PNG at 1x, 2x or 4x, SVG or PDF of the graph on show.
+    void SavePicture1Click();
+    // File > Export data...: the curves on show as CSV.
+    void ExportData1Click();
+    // The graph the window shows, which the picture and data commands write.
+    TPlotGraph& GraphOnShow();
+    // The rows of the curves on show: time, N1, N2.
+    std::vector<TCurveRow> CurvesOnShow() const;
     void About2Click();
     void ButtonExitClick();
 
@@ -192,9 +233,16 @@ private:
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
     bool TypedNumber(TFloatEdit* edit, double& value);
+    // The table beside its sliders, behind a divider.
+    QWidget* ParameterSplitter(QWidget* page);
+    // Notes which table row went into which bound parameter at a Start.
+    void BindSliderRows();
     // Takes the text of an open parameter cell editor into its cell.
     void CommitParameterEdit();
 
-    int resets_ = 0;              // counts Resets, so a step knows one happened inside it
-    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
+    std::vector<int> boundRows_;        // the table's rows in the order of the last Start
+    TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
+    QTimer* parametersMoved_ = nullptr; // coalesces slider moves into one notification
+    int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
+    bool eulerHintShown_ = false;       // the hint comes once per Start or Continue
 };

@@ -3,6 +3,9 @@
 #include "FloatText.h"
 #include "IniFile.h"
 
+#include <optional>
+#include <utility>
+
 namespace {
 
 const char* const kTime = "Time";
@@ -17,6 +20,37 @@ double ReadNumber(const IniFile& ini, const char* section, const char* key, doub
 
 std::string RowKey(const char* word, int row) {
     return word + std::to_string(row);
+}
+
+// A slider's span as filed: either end may be left out, which gives that end
+// of the default span of the row's value.
+std::optional<TParameterRange> ReadRange(const IniFile& ini, int row, const std::string& value) {
+    const std::string minKey = RowKey("Min", row), maxKey = RowKey("Max", row);
+    const bool hasMin = ini.ValueExists(kParameters, minKey);
+    const bool hasMax = ini.ValueExists(kParameters, maxKey);
+    if (!hasMin && !hasMax) return std::nullopt;
+    double number = 0;
+    TryTextToFloat(value, number);
+    const TParameterRange fallback = DefaultRange(number);
+    return RangeFromText(
+        hasMin ? ini.ReadString(kParameters, minKey, "") : FloatToText(fallback.min),
+        hasMax ? ini.ReadString(kParameters, maxKey, "") : FloatToText(fallback.max));
+}
+
+// Only a span that is not the default of the value is filed; a span back at
+// its default loses the keys an earlier save wrote.
+void WriteRange(IniFile& ini, int row, const ParameterRow& parameter) {
+    double number = 0;
+    const bool filed = parameter.range && (!TryTextToFloat(parameter.value, number) ||
+                                           *parameter.range != DefaultRange(number));
+    for (const auto& [word, end] :
+         {std::pair{"Min", &TParameterRange::min}, std::pair{"Max", &TParameterRange::max}}) {
+        const std::string key = RowKey(word, row);
+        if (filed)
+            ini.WriteString(kParameters, key, FloatToText((*parameter.range).*end));
+        else if (ini.ValueExists(kParameters, key))
+            ini.DeleteKey(kParameters, key);
+    }
 }
 
 // A key that is there must hold a valid setting, also when it is empty.
@@ -52,6 +86,9 @@ void WriteSolver(IniFile& ini, const TSolverSettings& solver) {
 void LoadModelFile(const std::string& fileName, TModel& model) {
     const IniFile ini(fileName);
     const TSolverSettings solver = ReadSolver(ini);
+    std::vector<std::optional<TParameterRange>> ranges;
+    for (int i = 1; i <= kParameterRows; ++i)
+        ranges.push_back(ReadRange(ini, i, ini.ReadString(kParameters, RowKey("Value", i), "")));
     model.dt = ReadNumber(ini, kTime, "Step", model.dt);
     model.N1 = ReadNumber(ini, kSpecies1, "Density", model.N1);
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
@@ -63,6 +100,7 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
         row.name = ini.ReadString(kParameters, RowKey("Name", i), "");
         row.value = ini.ReadString(kParameters, RowKey("Value", i), "");
         row.description = ini.ReadString(kParameters, RowKey("Description", i), "");
+        row.range = ranges[i - 1];
     }
     model.solver = solver;
 }
@@ -81,9 +119,19 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
         ini.WriteString(kParameters, RowKey("Name", i), row.name);
         ini.WriteString(kParameters, RowKey("Value", i), row.value);
         ini.WriteString(kParameters, RowKey("Description", i), row.description);
+        WriteRange(ini, i, row);
     }
     WriteSolver(ini, model.solver);
     ini.UpdateFile();
+}
+
+void BindModel(TSimulation& sim, TModel& model) {
+    sim.t = 0;
+    sim.dt = model.dt;
+    sim.N1 = model.N1;
+    sim.N2 = model.N2;
+    sim.Settings = model.solver;
+    sim.Bind(model.rows, model.rate1, model.rate2);
 }
 
 std::string GraphTitleFromFileName(const std::string& fileName) {

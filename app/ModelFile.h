@@ -25,18 +25,24 @@ struct TModel {
 // cell for the table and the default for a solver setting. A "Step" or
 // "Density" that is not a number throws EConvertError at that key: what was
 // read before it stays in `model`, the rest is untouched. The "Solver"
-// section is checked before anything is read: an unknown method (ESolverError
-// "Unknown method '%s'") or a tolerance that is no positive number leaves
-// `model` as it was.
+// section and the sliders' spans ("Min"+i, "Max"+i) are checked before
+// anything is read: an unknown method (ESolverError "Unknown method '%s'"), a
+// tolerance that is no positive number, or a span end that is no number
+// (EConvertError) or not in order leaves `model` as it was.
 void LoadModelFile(const std::string& fileName, TModel& model);
 
 // Writes every key of the model, updating an existing file in place and
 // keeping what the program does not know. A solver setting is filed, after
-// the other keys, only when it is not the default (a setting back at its
-// default loses its key), so a model integrated by Euler is filed as it
-// always was. The file is replaced in one step:
-// on failure (EIniFileException "Unable to write to %s") it is unchanged.
+// the other keys, and a slider's span, after its row, only when it is not
+// the default (a setting back at its default loses its key), so a model
+// integrated by Euler and without sliders moved is filed as it always was. The file is replaced in
+// one step: on failure (EIniFileException "Unable to write to %s") it is unchanged.
 void SaveModelFile(const std::string& fileName, const TModel& model);
+
+// Starts `sim` on the model as a run from the file begins: t at 0, the file's
+// time step and exact densities, its solver settings, then Bind (which
+// rewrites the rows' values and throws on a bad value, name or rate).
+void BindModel(TSimulation& sim, TModel& model);
 
 // The graph title for a model file: the name without its folder and without
 // the extension from its last dot on ("model.old.ini" gives "model.old").

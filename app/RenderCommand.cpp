@@ -1,29 +1,19 @@
 #include "RenderCommand.h"
 
 #include "AnimTimer.h"
-#include "Appearance.h"
 #include "Application.h"
+#include "CommandArgs.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "GraphViews.h"
-#include "HeadlessModel.h"
 #include "MainWindow.h"
 #include "PhasePlaneGraph.h"
+#include "PictureFile.h"
 #include "Series.h"
 #include "TFormStorage.h"
 
 #include <QComboBox>
-#include <QFileInfo>
-#include <QImage>
-#include <QImageWriter>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QPicture>
 #include <QSlider>
-#ifdef TARNIVELL_HAVE_SVG
-#include <QSvgGenerator>
-#endif
 
 #include <memory>
 #include <optional>
@@ -41,7 +31,7 @@ struct TRenderOptions {
     TGraphViews::TView view = TGraphViews::vw_TimePlot;
     long long steps = 1000;
     QSize size{625, 300};
-    TSolverOverrides solver;
+    TSolverOptions solver;
 };
 
 QSize ReadSize(const std::string& text) {
@@ -65,6 +55,7 @@ TGraphViews::TView ReadView(const std::string& text) {
 TRenderOptions ReadOptions(const std::vector<std::string>& args) {
     TRenderOptions o;
     for (size_t i = 0; i < args.size(); ++i) {
+        if (o.solver.Take(args, i)) continue;
         const std::string& arg = args[i];
         const bool valued = i + 1 < args.size();
         if (arg == "--out" && valued)
@@ -75,8 +66,6 @@ TRenderOptions ReadOptions(const std::vector<std::string>& args) {
             o.steps = ReadCount(arg, args[++i], 0);
         else if (arg == "--size" && valued)
             o.size = ReadSize(args[++i]);
-        else if (TakeSolverOption(args, i, o.solver))
-            continue;
         else if (o.model.empty() && !arg.starts_with("--"))
             o.model = arg;
         else
@@ -86,72 +75,11 @@ TRenderOptions ReadOptions(const std::vector<std::string>& args) {
     return o;
 }
 
-enum class TFormat { Image, Svg, Pdf };
-
-TFormat FormatOf(const std::string& fileName) {
-    const QByteArray suffix =
-        QFileInfo(QString::fromStdString(fileName)).suffix().toLower().toLatin1();
-    if (suffix == "svg") {
-#ifdef TARNIVELL_HAVE_SVG
-        return TFormat::Svg;
-#else
-        throw Exception("SVG pictures are not available in this build");
-#endif
-    }
-    if (suffix == "pdf") return TFormat::Pdf;
-    if (!suffix.isEmpty() && QImageWriter::supportedImageFormats().contains(suffix))
-        return TFormat::Image;
-    throw Exception(
-        FormatMessage("'%s' names no picture format: use .png, .svg or .pdf", {fileName}));
-}
-
-// Replays the graph's vector picture onto a device of the picture's size.
-void Play(QPicture& picture, QPaintDevice& device) {
-    QPainter painter(&device);
-    if (!painter.isActive()) throw Exception("The picture file cannot be written");
-    picture.play(&painter);
-}
-
+// The picture of `graph` at the requested size, written by the graph's
+// picture file.
 void Write(TPlotGraph& graph, const TRenderOptions& o) {
-    const QString file = QString::fromStdString(o.out);
-    const QSize size = o.size;
-    graph.resize(size);
-    switch (FormatOf(o.out)) {
-    case TFormat::Image: {
-        QImage image(size, QImage::Format_RGB32);
-        graph.DrawToBitmap(image);
-        if (!image.save(file))
-            throw Exception(FormatMessage("Cannot write the picture file %s", {o.out}));
-        return;
-    }
-    case TFormat::Svg: {
-#ifdef TARNIVELL_HAVE_SVG
-        QPicture picture;
-        graph.DrawToMetafile(picture);
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        // The resolution the picture was drawn for, so that it plays back 1:1.
-        svg.setResolution(picture.logicalDpiX());
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle(graph.Appearance().GraphTitle());
-        Play(picture, svg);
-#endif
-        return;
-    }
-    case TFormat::Pdf: {
-        QPicture picture;
-        graph.DrawToMetafile(picture);
-        QPdfWriter pdf(file);
-        // A page of the picture's size at the resolution it was drawn for.
-        const int dpi = picture.logicalDpiX();
-        pdf.setResolution(dpi);
-        pdf.setPageMargins(QMarginsF());
-        pdf.setPageSize(QPageSize(QSizeF(size) * 72.0 / dpi, QPageSize::Point));
-        Play(picture, pdf);
-        return;
-    }
-    }
+    graph.resize(o.size);
+    TPictureFile::Write(graph, QString::fromStdString(o.out));
 }
 
 // A QApplication for the run when the program has none yet: on Qt's
@@ -171,11 +99,13 @@ std::unique_ptr<QApplication> OffscreenApplication() {
 int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunHeadless(out, err, [&] {
         const TRenderOptions o = ReadOptions(args);
-        FormatOf(o.out);
+        TPictureFile::RequireFormat(QString::fromStdString(o.out));
         {
             // The model's faults are told here, before any window exists.
+            TModel model = LoadRequiredModel(o.model);
+            o.solver.ApplyTo(model.solver);
             TSimulation probe;
-            LoadBoundModel(o.model, probe, o.solver);
+            BindModel(probe, model);
         }
         const std::unique_ptr<QApplication> app = OffscreenApplication();
         TForm1 form(QString::fromStdString(o.model));

@@ -2,8 +2,10 @@
 
 #include "Exception.h"
 #include "FloatText.h"
+#include "ParserErrors.h"
 
 #include <algorithm>
+#include <cctype>
 
 std::string RemoveBlanks(const std::string& text) {
     std::string out = text;
@@ -11,9 +13,27 @@ std::string RemoveBlanks(const std::string& text) {
     return out;
 }
 
+bool IsParameterName(const std::string& name) {
+    TCustomParser scratch;
+    try {
+        scratch.DefineVariable(name, 0);
+        return true;
+    } catch (const EBadName&) {
+        return false;
+    }
+}
+
+bool SameParameterName(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return std::toupper(static_cast<unsigned char>(x)) ==
+               std::toupper(static_cast<unsigned char>(y));
+    });
+}
+
 void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1,
                        const std::string& rate2) {
     solver_.Detach();
+    parameters_.clear();
     MathParser1.RemoveVariables();
     MathParser2.RemoveVariables();
 
@@ -26,20 +46,39 @@ void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1
     cells_[1][0] = n1Of2;
     cells_[1][1] = n2Of2;
 
-    BindParameters(rows);
+    BindParameters(rows, n1Of1, n2Of1);
     MathParser1.SetExpression(RemoveBlanks(rate1));
     MathParser2.SetExpression(RemoveBlanks(rate2));
 
-    solver_.Attach(TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2), Settings);
+    rates_ = TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2);
+    solver_.Attach(rates_, Settings);
 }
 
-void TSimulation::BindParameters(std::vector<ParameterRow>& rows) {
-    for (ParameterRow& row : rows) {
+void TSimulation::BindParameters(std::vector<ParameterRow>& rows, const double* n1,
+                                 const double* n2) {
+    std::vector<TBoundParameter> bound(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        ParameterRow& row = rows[i];
         if (row.name.empty()) continue;
-        MathParser1.DefineVariable(row.name, TextToFloat(row.value));
-        MathParser2.DefineVariable(row.name, TextToFloat(row.value));
+        double* cell1 = MathParser1.DefineVariable(row.name, TextToFloat(row.value));
+        double* cell2 = MathParser2.DefineVariable(row.name, TextToFloat(row.value));
         row.value = FloatToText(MathParser1.VariableValue(row.name));
+        // A later row of the same name takes the cells over.
+        for (TBoundParameter& earlier : bound)
+            if (earlier.cell1 == cell1) earlier = {};
+        if (cell1 != n1 && cell1 != n2) bound[i] = {row.name, cell1, cell2};
     }
+    parameters_ = std::move(bound);
+}
+
+bool TSimulation::MoveParameter(std::size_t row, const std::string& name, double value) {
+    if (!IsBound() || row >= parameters_.size()) return false;
+    const TBoundParameter& p = parameters_[row];
+    if (!p.cell1 || p.name != name) return false;
+    *p.cell1 = value;
+    *p.cell2 = value;
+    if (solver_.Settings().Method != sm_Euler) solver_.Attach(rates_, solver_.Settings());
+    return true;
 }
 
 void TSimulation::Step() {

@@ -1,21 +1,31 @@
 #pragma once
 
 #include "MathParser.h"
+#include "ParameterRange.h"
 #include "Solver.h"
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
-// One row of the parameter table: a name, a value as text and a free
-// description. A row with an empty name holds no parameter.
+// One row of the parameter table: a name, a value as text, a free
+// description and the span of its slider (none: the default span of the
+// value). A row with an empty name holds no parameter.
 struct ParameterRow {
     std::string name;
     std::string value;
     std::string description;
+    std::optional<TParameterRange> range = std::nullopt;
 };
 
 // Removes every blank (code 32) from a rate text; tabs and other characters stay.
 std::string RemoveBlanks(const std::string& text);
+
+// A name the parsers accept for a parameter (an identifier).
+bool IsParameterName(const std::string& name);
+// Two names the parsers take for one (letter case aside).
+bool SameParameterName(const std::string& a, const std::string& b);
 
 // The simulation itself: the state, the two compiled rate laws and the step
 // of the chosen method. The main window and the headless batch run both drive
@@ -59,9 +69,19 @@ public:
     // of its value.
     bool EulerStepTooLarge() const { return solver_.EulerStepTooLarge(); }
 
-    // Evaluations of both rate laws at one state since the last Bind: the
-    // work of the method.
+    // Evaluations of both rate laws at one state since the last Bind (or the
+    // last parameter move of an adaptive method): the work of the method.
     long long Evaluations() const { return solver_.Evaluations(); }
+
+    // A parameter moved while the model stays bound: `value` goes into both
+    // parsers' cells of row `row` (its index among the rows of the last Bind)
+    // when that row was bound under `name` and its binding is in force (no
+    // later row of the same name, not N1 or N2, whose cells are the state).
+    // The next step uses it; nothing is compiled, the state stays, and an
+    // adaptive method starts afresh from the state as after a Continue,
+    // since what it remembers was worked out with the old value. False, and
+    // nothing changes, when there are no such cells.
+    bool MoveParameter(std::size_t row, const std::string& name, double value);
 
     // The cells of N1 and N2 that rate law `which` (0: dN1/dt in MathParser1,
     // 1: dN2/dt in MathParser2) reads, as the last Bind defined them; null
@@ -70,8 +90,17 @@ public:
     double* N2Cell(int which) const { return cells_[which][1]; }
 
 private:
-    void BindParameters(std::vector<ParameterRow>& rows);
+    // The cells a parameter row was bound to, while its binding is in force.
+    struct TBoundParameter {
+        std::string name;
+        double* cell1 = nullptr;
+        double* cell2 = nullptr;
+    };
+
+    void BindParameters(std::vector<ParameterRow>& rows, const double* n1, const double* n2);
 
     TSolver solver_;
+    TRateLaws rates_;
     double* cells_[2][2] = {};
+    std::vector<TBoundParameter> parameters_;
 };

@@ -64,7 +64,7 @@ void TGraphCanvas::SetPen(TColor color, int width, int style) {
     QPen pen(Color(color));
     // Whole device pixels at any width; one pixel is the fast hairline.
     pen.setCosmetic(true);
-    pen.setWidth(width < 1 ? 1 : width);
+    pen.setWidthF((width < 1 ? 1 : width) * penScale_);
     pen.setStyle(ToQtPenStyle(style));
     pen.setCapStyle(Qt::SquareCap);
     pen.setJoinStyle(Qt::MiterJoin);

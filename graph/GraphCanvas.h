@@ -39,6 +39,9 @@ public:
     // The pen width the drawing routine adjusts (scaled on the printer).
     int PenWidth() const { return penWidth_; }
     void SetPenWidth(int w) { penWidth_ = w < 1 ? 1 : w; }
+    // Device pixels per pixel of every pen: a picture drawn larger than the
+    // screen widens its lines with it. 1 draws the screen's hairlines.
+    void SetPenScale(qreal scale) { penScale_ = scale > 0 ? scale : 1; }
     // Sizes of graph fonts: points times the factor, at this resolution.
     void SetFontScale(double factor, int pixelsPerInch);
 
@@ -78,6 +81,7 @@ private:
     const QPaintDevice* measure_;
     bool printer_;
     int penWidth_ = 1;
+    qreal penScale_ = 1;
     double fontFactor_ = 1.0;
     int fontPpi_ = 96;
     QFont font_;

@@ -17,6 +17,7 @@ class QImage;
 class QMenu;
 class QPainter;
 class QPaintDevice;
+class QMimeData;
 class QPicture;
 class QPrinter;
 class TAppearance;
@@ -157,10 +158,15 @@ public:
     void Print();
     // Draws the print page on any device: a printer, a PDF writer, an image.
     void PrintPage(QPaintDevice& page);
+    // Puts ClipboardData() on the clipboard.
     void CopyToClipboard();
+    // What Copy places: the settings stream with points, the bitmap and the
+    // vector picture. The caller owns it and may add further forms.
+    QMimeData* ClipboardData();
     // A BMP file of exactly the control's size; throws EGraphOutputError.
     void SaveBitmap(const QString& fileName);
     void DrawToMetafile(QPicture& dest);
+    // Draws into dest at its size; its device pixel ratio enlarges the picture.
     void DrawToBitmap(QImage& dest);
     // The clipboard type of the graph settings stream with points.
     static const char* const kClipboardFormat;

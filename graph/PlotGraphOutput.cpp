@@ -160,7 +160,11 @@ void TPlotGraph::DrawToMetafile(QPicture& dest) {
 
 void TPlotGraph::DrawToBitmap(QImage& dest) {
     if (dest.isNull()) throw EGraphOutputError("The graph has no area to draw");
+    // A device pixel ratio above 1 draws the picture of that logical size
+    // enlarged, text and lines alike.
+    const qreal ratio = dest.devicePixelRatio();
     QImage work(dest.size(), QImage::Format_RGB32);
+    work.setDevicePixelRatio(ratio);
     struct TSize {
         TPlotGraph& G;
         ~TSize() {
@@ -170,12 +174,18 @@ void TPlotGraph::DrawToBitmap(QImage& dest) {
     } size{*this};
     {
         TGraphCanvas canvas(work, &work, false);
-        DrawOn(canvas, work.width(), work.height());
+        canvas.SetPenScale(ratio);
+        const QSize logical = work.deviceIndependentSize().toSize();
+        DrawOn(canvas, logical.width(), logical.height());
     }
     dest = work;
 }
 
 void TPlotGraph::CopyToClipboard() {
+    QGuiApplication::clipboard()->setMimeData(ClipboardData());
+}
+
+QMimeData* TPlotGraph::ClipboardData() {
     if (width() <= 0 || height() <= 0) throw EGraphOutputError("The graph has no area to draw");
     QPicture picture;
     DrawToMetafile(picture);
@@ -194,7 +204,7 @@ void TPlotGraph::CopyToClipboard() {
     mime->setData(QString::fromLatin1(kClipboardFormat), stream.data());
     mime->setImageData(bitmap);
     mime->setData(QString::fromLatin1(kPictureFormat), pictureBytes);
-    QGuiApplication::clipboard()->setMimeData(mime);
+    return mime;
 }
 
 void TPlotGraph::SaveBitmap(const QString& fileName) {

@@ -28,6 +28,10 @@ void SetDecimalSeparator(char separator) noexcept {
 }
 
 std::string FloatToText(double value, int digits) {
+    return FloatToText(value, digits, DecimalSeparator());
+}
+
+std::string FloatToText(double value, int digits, char sep) {
     if (std::isnan(value)) return "NAN";
     if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
     if (value == 0) return "0";
@@ -49,7 +53,6 @@ std::string FloatToText(double value, int digits) {
     while (mantissa.size() > 1 && mantissa.back() == '0')
         mantissa.pop_back();
 
-    const char sep = DecimalSeparator();
     std::string out = negative ? "-" : "";
     if (exponent >= -4 && exponent < digits) {
         if (exponent < 0) {

@@ -8,6 +8,9 @@
 // (1E-5, 1.5E-7, 1E15, 1.23456789012346E17), with the process-wide decimal
 // separator. Not-a-number and infinities read "NAN", "INF" and "-INF".
 std::string FloatToText(double value, int digits = 15);
+// The same with a given decimal separator, for text that leaves the program in
+// a fixed form whatever the user's separator (comma-separated values).
+std::string FloatToText(double value, int digits, char separator);
 
 // The reverse: optional blanks around an optional sign, digits with at most
 // one decimal separator, an optional exponent. Anything else throws

@@ -1,17 +1,14 @@
 #include "IniFile.h"
 
+#include "AtomicFile.h"
+
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -311,43 +308,9 @@ void IniFile::UpdateFile() {
     };
     if (unreadable_) fail(); // writing would lose what could not be read
 
-    std::error_code ec;
-    fs::path target = DiskPath(fileName_);
-    // Replace the file a link points to, not the link.
-    if (fs::is_symlink(target, ec)) {
-        fs::path resolved = fs::weakly_canonical(target, ec);
-        if (ec) fail();
-        target = resolved;
-    }
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && (!S_ISREG(old.st_mode) || ::access(target.c_str(), W_OK) != 0)) fail();
-
-    fs::path folder = target.parent_path();
-    if (folder.empty()) folder = ".";
-    std::string temp = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-    int fd = ::mkstemp(temp.data());
-    if (fd < 0) fail();
-    const std::string text = Text();
-    bool ok = true;
-    for (std::size_t done = 0; ok && done < text.size();) {
-        ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    if (exists) {
-        ok = ok && ::fchmod(fd, old.st_mode & 07777) == 0;
-        if (::geteuid() == 0 && ::fchown(fd, old.st_uid, old.st_gid) != 0) ok = false;
-    } else {
-        mode_t mask = ::umask(0);
-        ::umask(mask);
-        ok = ok && ::fchmod(fd, 0666 & ~mask) == 0;
-    }
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok || ::rename(temp.c_str(), target.c_str()) != 0) {
-        ::unlink(temp.c_str());
+    try {
+        WriteFileAtomically(DiskPath(fileName_), Text());
+    } catch (const EFileWriteError&) {
         fail();
     }
     modified_ = false;

@@ -3,7 +3,7 @@
 // default box on a 200 × 200 grid, as a zoom or a resize works them out
 // again, for a plot of the window's 625 × 300 pixels. Beside it the bare
 // analysis, without the window's chaining of segments and markers.
-#include "HeadlessModel.h"
+#include "CommandArgs.h"
 #include "PhasePlane.h"
 #include "PlaneAnalysis.h"
 
@@ -23,7 +23,9 @@ struct TLoaded {
 
 std::unique_ptr<TLoaded> Load(const std::string& file) {
     auto loaded = std::make_unique<TLoaded>();
-    loaded->model = LoadBoundModel(file, loaded->sim);
+    loaded->model = LoadRequiredModel(file);
+    TModel bound = loaded->model;
+    BindModel(loaded->sim, bound);
     return loaded;
 }
 

@@ -6,7 +6,9 @@
 
 #include <QTemporaryDir>
 
+#include <cfloat>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -181,18 +183,137 @@ TEST_F(ModelFile, SolverSettingsAreFiledOnlyWhenNotTheDefault) {
     }
 }
 
-TEST_F(ModelFile, AnExampleSavedWithEulerIsByteForByteWhatItWas) {
-    for (const char* name : {"predator-prey.ini", "logistic-competition.ini"}) {
-        const std::string original = ReadAll(std::string(TARNIVELL_EXAMPLES "/") + name);
-        const std::string path = Path(name);
+// Every shipped model has no slider spans of its own and saves back unchanged
+// over itself; the Euler ones without an About section also from scratch.
+TEST_F(ModelFile, AnExampleSavedUnchangedIsByteForByteWhatItWas) {
+    int examples = 0, fromScratch = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(TARNIVELL_EXAMPLES)) {
+        if (entry.path().extension() != ".ini") continue;
+        ++examples;
+        const std::string name = entry.path().filename().string();
+        const std::string original = ReadAll(entry.path().string());
+        const std::string path = Path(name.c_str());
         WriteAll(path, original);
         TModel model;
         LoadModelFile(path, model);
-        EXPECT_EQ(model.solver, TSolverSettings{});
-        std::remove(path.c_str());
+        for (const ParameterRow& row : model.rows)
+            EXPECT_FALSE(row.range.has_value()) << name << " " << row.name;
         SaveModelFile(path, model);
         EXPECT_EQ(ReadAll(path), original) << name;
+        if (model.solver != TSolverSettings{} || original.find("[About]") != std::string::npos)
+            continue;
+        ++fromScratch;
+        std::remove(path.c_str());
+        SaveModelFile(path, model);
+        EXPECT_EQ(ReadAll(path), original) << name << " from scratch";
     }
+    EXPECT_GE(examples, 2);
+    EXPECT_GE(fromScratch, 2);
+}
+
+// A span is filed after its row only when it is not the default of the
+// value, and comes back exactly.
+TEST_F(ModelFile, SliderSpansAreFiledOnlyWhenNotTheDefault) {
+    const struct {
+        const char* value;
+        std::optional<TParameterRange> range;
+        const char* keys; // after Description1
+    } cases[] = {
+        {"0.5", std::nullopt, ""},
+        {"0.5", TParameterRange{0, 1}, ""}, // the default, set by hand
+        {"0.5", TParameterRange{0.25, 0.75}, "Min1=0.25\nMax1=0.75\n"},
+        {"-2", TParameterRange{-4, 0}, ""},
+        {"-2", TParameterRange{-3, 1E-9}, "Min1=-3\nMax1=1E-9\n"},
+        {"0", TParameterRange{0, 1}, ""},
+        {"0", TParameterRange{-1, 1}, "Min1=-1\nMax1=1\n"},
+        {"x", TParameterRange{0, 1}, "Min1=0\nMax1=1\n"}, // no value to default from
+    };
+    for (const auto& c : cases) {
+        TModel model;
+        model.rows[0] = {"a", c.value, "", c.range};
+        const std::string path = Path("spans.ini");
+        std::remove(path.c_str());
+        SaveModelFile(path, model);
+        const std::string text = ReadAll(path);
+        const std::string row1 = "Name1=a\nValue1=" + std::string(c.value) + "\nDescription1=\n";
+        EXPECT_NE(text.find(row1 + c.keys + "Name2="), std::string::npos) << text;
+
+        TModel back;
+        LoadModelFile(path, back);
+        if (*c.keys)
+            EXPECT_EQ(back.rows[0].range, c.range) << c.keys;
+        else
+            EXPECT_FALSE(back.rows[0].range.has_value()) << c.value;
+    }
+}
+
+TEST_F(ModelFile, ASpanBackAtItsDefaultLosesItsKeys) {
+    const std::string path = Path("back.ini");
+    TModel model;
+    model.rows[4] = {"k", "10", "", TParameterRange{5, 15}};
+    SaveModelFile(path, model);
+    EXPECT_TRUE(IniFile(path).ValueExists("Parameters", "Min5"));
+    model.rows[4].range = TParameterRange{0, 20};
+    SaveModelFile(path, model);
+    const IniFile ini(path);
+    EXPECT_FALSE(ini.ValueExists("Parameters", "Min5"));
+    EXPECT_FALSE(ini.ValueExists("Parameters", "Max5"));
+}
+
+TEST_F(ModelFile, AMissingSpanEndIsTheDefaultsEnd) {
+    const std::string path = Path("half.ini");
+    WriteAll(path, "[Parameters]\nName1=a\nValue1=3\nMax1=10\nName2=b\nValue2=-1\nMin2=-5\n");
+    TModel model;
+    LoadModelFile(path, model);
+    EXPECT_EQ(model.rows[0].range, (TParameterRange{0, 10}));
+    EXPECT_EQ(model.rows[1].range, (TParameterRange{-5, 0}));
+}
+
+TEST_F(ModelFile, ABadSpanChangesNothing) {
+    const struct {
+        const char* lines;
+        const char* message;
+    } cases[] = {
+        {"Min1=low\nMax1=2\n", "'low' is not a valid floating point value"},
+        {"Min1=0\nMax1=\n", "'' is not a valid floating point value"},
+        {"Min1=2\nMax1=1\n", "Min must be below Max"},
+        {"Min1=1\nMax1=1\n", "Min must be below Max"},
+        {"Min1=-1E308\nMax1=1E308\n", "Min must be below Max"}, // no width
+        {"Max1=-1\n", "Min must be below Max"},                 // below the default Min 0
+    };
+    for (const auto& c : cases) {
+        const std::string path = Path("bad-span.ini");
+        WriteAll(path,
+                 std::string("[Time]\nStep=0.5\n[Parameters]\nName1=a\nValue1=1\n") + c.lines);
+        TModel model;
+        try {
+            LoadModelFile(path, model);
+            FAIL() << "accepted " << c.lines;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), c.message) << c.lines;
+        }
+        EXPECT_EQ(model.dt, 1);
+        EXPECT_EQ(model.rows[0].name, "");
+    }
+}
+
+TEST(ParameterRange, TheDefaultSpanAndTheSlidersArithmetic) {
+    const struct {
+        double value;
+        TParameterRange range;
+    } defaults[] = {
+        {0.5, {0, 1}}, {0, {0, 1}}, {-3, {-6, 0}}, {1E308, {0, DBL_MAX}}, {-1E308, {-DBL_MAX, 0}}};
+    for (const auto& c : defaults)
+        EXPECT_EQ(DefaultRange(c.value), c.range) << c.value;
+
+    const TParameterRange r{-1, 3};
+    EXPECT_EQ(ValueAt(r, 0), -1);
+    EXPECT_EQ(ValueAt(r, 1), 3);
+    EXPECT_EQ(ValueAt(r, 0.25), 0);
+    EXPECT_EQ(ValueAt(r, 2), 3);
+    EXPECT_EQ(FractionOf(r, 2), 0.75);
+    EXPECT_EQ(FractionOf(r, -5), 0);
+    EXPECT_EQ(FractionOf(r, 7), 1);
 }
 
 TEST_F(ModelFile, SavingTheDefaultsRemovesAnEarlierSolverSection) {

@@ -178,4 +178,80 @@ TEST(Simulation, TimeThatOverflowsStopsTheStepBeforeIt) {
     EXPECT_EQ(sim.N1, 1);
 }
 
+// A parameter moved while bound reaches the next step through the kept
+// cells; the state, the compiled rates and the other cells stay.
+TEST(Simulation, AMovedParameterTakesEffectFromTheNextStep) {
+    TSimulation sim;
+    auto rows = Rows({{"a", "1", ""}, {"b", "5", ""}});
+    sim.Bind(rows, "a*N1", "b");
+    sim.Step();
+    EXPECT_EQ(sim.N1, 2);
+    EXPECT_TRUE(sim.MoveParameter(0, "a", 3));
+    EXPECT_EQ(sim.N1, 2);
+    EXPECT_EQ(sim.MathParser1.VariableValue("A"), 3);
+    EXPECT_EQ(sim.MathParser2.VariableValue("A"), 3);
+    EXPECT_EQ(sim.MathParser1.Expression(), "a*N1");
+    sim.Step();
+    EXPECT_EQ(sim.N1, 2 + 3 * 2);
+    EXPECT_EQ(sim.N2, 1 + 5 + 5);
+    EXPECT_EQ(sim.t, 2);
+}
+
+// Only the cells of the row whose binding is in force are moved.
+TEST(Simulation, AMoveReachesOnlyTheBindingInForce) {
+    const struct {
+        std::size_t row;
+        const char* name;
+        const char* why;
+    } refused[] = {
+        {0, "a", "a later row of the same name is in force"},
+        {2, "n1", "the cells of N1 are the state"},
+        {1, "b", "the row was bound under another name"},
+        {3, "", "a row without a name has no cells"},
+        {9, "a", "no such row"},
+    };
+    TSimulation sim;
+    auto rows = Rows({{"a", "1", ""}, {"A", "2", ""}, {"n1", "7", ""}, {"", "", ""}});
+    sim.Bind(rows, "a", "N1");
+    for (const auto& c : refused) {
+        EXPECT_FALSE(sim.MoveParameter(c.row, c.name, 10)) << c.why;
+        EXPECT_EQ(sim.MathParser1.VariableValue("A"), 2) << c.why;
+        EXPECT_EQ(sim.MathParser1.VariableValue("N1"), 7) << c.why;
+    }
+    EXPECT_TRUE(sim.MoveParameter(1, "A", 4));
+    EXPECT_EQ(sim.MathParser1.Value(), 4);
+
+    // A Bind that fails leaves no cells to move.
+    auto bad = Rows({{"a", "1", ""}, {"b", "x", ""}});
+    EXPECT_THROW(sim.Bind(bad, "a", "0"), EConvertError);
+    EXPECT_FALSE(sim.MoveParameter(0, "a", 5));
+}
+
+// An adaptive method has run ahead of the output time with the old value; a
+// move starts it afresh, so the whole next step sees the new one.
+TEST(Simulation, AMoveRestartsAnAdaptiveMethodFromTheState) {
+    for (TSolverMethod method : {sm_RK4, sm_RK45, sm_BDF}) {
+        TSimulation sim;
+        sim.Settings.Method = method;
+        auto rows = Rows({{"a", "1", ""}});
+        sim.Bind(rows, "a", "0");
+        sim.Step();
+        sim.Step();
+        EXPECT_NEAR(sim.N1, 3, 1E-9) << MethodName(method);
+        ASSERT_TRUE(sim.MoveParameter(0, "a", 10));
+        sim.Step();
+        EXPECT_NEAR(sim.N1, 13, 1E-8) << MethodName(method);
+        EXPECT_EQ(sim.t, 3);
+    }
+}
+
+TEST(IsParameterName, AcceptsWhatTheParsersAccept) {
+    for (const char* name : {"a", "K1", "_x", "N1", "T", "growth_rate"})
+        EXPECT_TRUE(IsParameterName(name)) << name;
+    for (const char* name : {"", "2x", "a b", "a-b", "a.b", "x+"})
+        EXPECT_FALSE(IsParameterName(name)) << name;
+    EXPECT_TRUE(SameParameterName("Rate_1", "rATE_1"));
+    EXPECT_FALSE(SameParameterName("a", "ab"));
+}
+
 } // namespace

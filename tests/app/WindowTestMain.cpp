@@ -15,6 +15,8 @@ void TDialogLog::Clear() {
     questions.clear();
     infos.clear();
     fileSpecs.clear();
+    itemChoices.clear();
+    chosenItem = 0;
 }
 
 int main(int argc, char** argv) {
@@ -38,6 +40,10 @@ int main(int argc, char** argv) {
     dialogs.ChooseFile = [](QWidget*, const TFileDialogSpec& dialogSpec) {
         gDialogs.fileSpecs.push_back(dialogSpec);
         return gDialogs.chosenFile;
+    };
+    dialogs.ChooseItem = [](QWidget*, const QString&, const QString&, const QStringList& choices) {
+        gDialogs.itemChoices.push_back(choices);
+        return gDialogs.chosenItem;
     };
     return RUN_ALL_TESTS();
 }

@@ -3,6 +3,7 @@
 #include "AppDialogs.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -19,6 +20,8 @@ struct TDialogLog {
     std::vector<TFileDialogSpec> fileSpecs;
     bool answerYes = true;
     QString chosenFile;
+    std::vector<QStringList> itemChoices; // the lists ChooseItem offered
+    int chosenItem = 0;                   // its answer; -1 cancels
 
     void Clear();
 };

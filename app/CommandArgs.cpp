@@ -1,0 +1,63 @@
+#include "CommandArgs.h"
+
+#include "ErrorText.h"
+#include "Exception.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+#include <ostream>
+
+long long ReadCount(const std::string& option, const std::string& text, long long least) {
+    long long value = 0;
+    const char* last = text.data() + text.size();
+    auto [ptr, ec] = std::from_chars(text.data(), last, value);
+    if (text.empty() || ec != std::errc() || ptr != last || value < least)
+        throw Exception(FormatMessage("'%s' is not a valid count for %s", {text, option}));
+    return value;
+}
+
+TModel LoadRequiredModel(const std::string& fileName) {
+    // The file as the ini layer will read it.
+    std::string path = fileName;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (!std::filesystem::exists(status))
+        throw Exception(FormatMessage("Model file '%s' does not exist", {fileName}));
+    if (!std::filesystem::is_regular_file(status) || !std::ifstream(path, std::ios::binary))
+        throw Exception(FormatMessage("Model file '%s' cannot be read", {fileName}));
+    TModel model;
+    LoadModelFile(fileName, model);
+    return model;
+}
+
+bool TSolverOptions::Take(const std::vector<std::string>& args, std::size_t& i) {
+    const std::string& arg = args[i];
+    if (i + 1 >= args.size()) return false;
+    if (arg == "--method") {
+        method = MethodFromName(args[++i]);
+    } else if (arg == "--rtol" || arg == "--atol") {
+        (arg == "--rtol" ? relTol : absTol) = ToleranceFromText(args[++i]);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void TSolverOptions::ApplyTo(TSolverSettings& settings) const {
+    if (method) settings.Method = *method;
+    if (relTol) settings.RelTol = *relTol;
+    if (absTol) settings.AbsTol = *absTol;
+}
+
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command) {
+    try {
+        return command();
+    } catch (const std::exception& e) {
+        out.flush();
+        err << ErrorDisplayText(e.what()) << '\n';
+        return 1;
+    }
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "ModelFile.h"
+#include "SolverSettings.h"
+
+#include <cstddef>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the headless modes of the command line read alike.
+
+// A whole number of at least `least` for an option; anything else throws
+// Exception "'%s' is not a valid count for %s".
+long long ReadCount(const std::string& option, const std::string& text, long long least);
+
+// The model file of a headless run, loaded as File > Load does. The window
+// opens on a file that is not there (it reads as all defaults); a headless
+// run refuses it ("Model file '%s' does not exist", "... cannot be read"), so
+// it never stands in the default model for the one it was given.
+TModel LoadRequiredModel(const std::string& fileName);
+
+// --method M, --rtol R and --atol A: they override the model file's solver
+// settings.
+struct TSolverOptions {
+    std::optional<TSolverMethod> method;
+    std::optional<double> relTol;
+    std::optional<double> absTol;
+
+    // Takes args[i] and its value when it is one of these options (i then
+    // stands on the value); false when it is not. A bad method or tolerance
+    // throws.
+    bool Take(const std::vector<std::string>& args, std::size_t& i);
+    void ApplyTo(TSolverSettings& settings) const;
+};
+
+// Runs a headless mode: its result, or for an error the output so far
+// flushed, the message on `err` as the window would show it, and 1.
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command);

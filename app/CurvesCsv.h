@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// The curves of a run as comma-separated values: the header "t,N1,N2", then
+// one row per time. Numbers carry 15 significant digits with "." as the
+// decimal separator whatever the user's separator, so that any program reads
+// them back.
+
+// One row: a time and both densities. A density that is NaN has no point at
+// that time and its cell stays empty.
+struct TCurveRow {
+    double t;
+    double N1;
+    double N2;
+};
+
+// A curve as (time, density) pairs in time order.
+using TCurve = std::vector<std::pair<double, double>>;
+
+inline constexpr char kCurvesCsvHeader[] = "t,N1,N2\n";
+
+// One row of the table, its line break included.
+std::string CurvesCsvRow(const TCurveRow& row);
+
+// The two curves side by side: one row per time found in either; a time
+// only one curve has leaves the other cell empty.
+std::vector<TCurveRow> MergeCurves(const TCurve& n1, const TCurve& n2);
+
+// The whole text, header first.
+std::string CurvesCsv(const std::vector<TCurveRow>& rows);
+
+// Writes the text to `fileName` in one step (see WriteFileAtomically); a
+// failure throws EFileWriteError naming the file and the reason, and leaves
+// no half-written file.
+void WriteCurvesCsv(const std::string& fileName, const std::vector<TCurveRow>& rows);

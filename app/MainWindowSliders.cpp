@@ -1,0 +1,89 @@
+// The main window's parameter sliders and Run > Sweep...: kept apart from the
+// rest of the window, which they reach only through the table and Sim.
+#include "MainWindow.h"
+
+#include "DropColorButton.h"
+#include "DropColorButtonPalette.h"
+#include "Exception.h"
+#include "ModelFile.h"
+#include "ModelSweep.h"
+#include "ParameterSliders.h"
+#include "SweepDialog.h"
+#include "SweepWindow.h"
+
+#include <QHeaderView>
+#include <QSplitter>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+
+#include <algorithm>
+
+QWidget* TForm1::ParameterSplitter(QWidget* page) {
+    // A narrow window scrolls the descriptions; a wide one gives the table no
+    // more than its columns need and the rest to the sliders.
+    int columns = StringGrid1->verticalHeader()->minimumWidth() + 2 * StringGrid1->frameWidth() +
+                  StringGrid1->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    for (int col = 0; col < StringGrid1->columnCount(); ++col)
+        columns += StringGrid1->columnWidth(col);
+    StringGrid1->setMaximumWidth(columns);
+    auto* split = new QSplitter(Qt::Horizontal, page);
+    split->setObjectName(QStringLiteral("ParameterSplitter"));
+    split->setChildrenCollapsible(false);
+    split->addWidget(StringGrid1);
+    split->addWidget(ParameterSliders1);
+    split->setSizes({380, 220});
+    return split;
+}
+
+void TForm1::BindSliderRows() {
+    boundRows_.clear();
+    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown)
+        boundRows_.push_back(StringGrid1->verticalHeader()->logicalIndex(shown));
+}
+
+void TForm1::ParameterSliderMove(int row, double value) {
+    // The row was bound where it was shown then; it may have been dragged since.
+    const auto bound = std::find(boundRows_.begin(), boundRows_.end(), row);
+    if (const QTableWidgetItem* name = StringGrid1->item(row, ParameterSliders1->NameColumn());
+        name && bound != boundRows_.end())
+        Sim.MoveParameter(std::size_t(bound - boundRows_.begin()), name->text().toStdString(),
+                          value);
+    if (!parametersMoved_->isActive()) parametersMoved_->start();
+}
+
+void TForm1::Sweep1Click() {
+    Pause();
+    const TModel model = ScreenModel();
+    // Each name once, with the span of its last row: the row in force.
+    std::vector<TSweepChoice> choices;
+    const QHeaderView* handles = StringGrid1->verticalHeader();
+    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
+        const int row = handles->logicalIndex(shown);
+        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(row);
+        if (!range) continue;
+        const std::string name = model.rows[std::size_t(shown)].name;
+        const auto same = [&name](const TSweepChoice& c) {
+            return SameParameterName(c.name, name);
+        };
+        const auto known = std::find_if(choices.begin(), choices.end(), same);
+        if (known != choices.end())
+            known->range = *range;
+        else
+            choices.push_back({name, *range});
+    }
+    if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
+    if (!AskSweep(this, choices, sweepRequest_)) return;
+
+    TSweepOptions options;
+    options.from = sweepRequest_.from;
+    options.to = sweepRequest_.to;
+    options.count = sweepRequest_.count;
+    options.steps = sweepRequest_.steps;
+    const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_.name, options.from);
+    const std::optional<TSweepResult> result = RunSweepWithProgress(this, options, factory);
+    if (!result) return;
+    auto* window = new TSweepWindow(sweepRequest_.name, *result, ColorButton1->Color(),
+                                    ColorButton2->Color(), this);
+    window->show();
+}

@@ -1,0 +1,99 @@
+#include "SweepCommand.h"
+
+#include "CommandArgs.h"
+#include "ErrorText.h"
+#include "Exception.h"
+#include "FloatText.h"
+#include "ModelSweep.h"
+
+#include <ostream>
+
+namespace {
+
+const std::string kUsage = std::string("usage: tarnivell ") + kSweepUsage;
+
+struct TSweepSpec {
+    std::string name;
+    double from = 0;
+    double to = 0;
+    int count = 1;
+};
+
+// NAME=FROM:TO:COUNT
+TSweepSpec ReadSweepSpec(const std::string& text) {
+    const Exception bad(
+        FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) throw bad;
+    std::vector<std::string> parts;
+    size_t begin = eq + 1;
+    for (size_t colon; (colon = text.find(':', begin)) != std::string::npos; begin = colon + 1)
+        parts.push_back(text.substr(begin, colon - begin));
+    parts.push_back(text.substr(begin));
+    if (parts.size() != 3) throw bad;
+    TSweepSpec spec;
+    spec.name = text.substr(0, eq);
+    spec.from = TextToFloat(parts[0]);
+    spec.to = TextToFloat(parts[1]);
+    spec.count = static_cast<int>(ReadCount("--sweep", parts[2], 1));
+    return spec;
+}
+
+// Numbers with "." whatever the user's separator: a "," would split fields.
+void WriteRow(std::ostream& out, const TSweepRow& row) {
+    out << FloatToText(row.value, 15, '.');
+    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last}) {
+        out << ',';
+        if (row.state == TSweepRowState::Done) out << FloatToText(v, 15, '.');
+    }
+    out << '\n';
+}
+
+} // namespace
+
+int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunHeadless(out, err, [&] {
+        std::string modelFile, sweep;
+        TSweepOptions options;
+        options.steps = 1000;
+        TSolverOptions solver;
+        for (size_t i = 0; i < args.size(); ++i) {
+            if (solver.Take(args, i)) continue;
+            const std::string& arg = args[i];
+            if ((arg == "--steps" || arg == "--discard") && i + 1 < args.size()) {
+                (arg == "--steps" ? options.steps : options.discard) =
+                    ReadCount(arg, args[++i], arg == "--steps" ? 1 : 0);
+            } else if (modelFile.empty() && !arg.starts_with("--")) {
+                modelFile = arg;
+            } else if (sweep.empty() && !arg.starts_with("--")) {
+                sweep = arg;
+            } else {
+                throw Exception(kUsage);
+            }
+        }
+        if (sweep.empty()) throw Exception(kUsage);
+        const TSweepSpec spec = ReadSweepSpec(sweep);
+        options.from = spec.from;
+        options.to = spec.to;
+        options.count = spec.count;
+
+        TModel model = LoadRequiredModel(modelFile);
+        solver.ApplyTo(model.solver);
+        const TSweepResult result =
+            RunSweep(options, ModelSweepFactory(model, spec.name, spec.from));
+        if (!result.error.empty()) throw Exception(result.error);
+
+        out << spec.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
+        int faults = 0;
+        for (const TSweepRow& row : result.rows) {
+            WriteRow(out, row);
+            if (row.state == TSweepRowState::Done) continue;
+            ++faults;
+            err << ErrorDisplayText(spec.name + "=" + FloatToText(row.value) + ": " +
+                                    (row.message.empty() ? "not run" : row.message))
+                << '\n';
+        }
+        out.flush();
+        return faults == 0 ? 0 : 1;
+    });
+}

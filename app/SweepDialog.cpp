@@ -1,0 +1,94 @@
+#include "SweepDialog.h"
+
+#include "Application.h"
+#include "FloatText.h"
+
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSignalBlocker>
+#include <QSpinBox>
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+QString Q(double value) {
+    return QString::fromStdString(FloatToText(value));
+}
+
+QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, long long value) {
+    auto* box = new QSpinBox(dialog);
+    box->setObjectName(QLatin1String(name));
+    box->setRange(least, std::numeric_limits<int>::max());
+    box->setValue(int(std::min<long long>(value, std::numeric_limits<int>::max())));
+    return box;
+}
+
+} // namespace
+
+bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepRequest& request) {
+    QDialog dialog(parent);
+    dialog.setWindowTitle(QStringLiteral("Sweep"));
+    auto* form = new QFormLayout(&dialog);
+    auto* parameter = new QComboBox(&dialog);
+    parameter->setObjectName(QStringLiteral("ParameterBox"));
+    for (const TSweepChoice& choice : choices)
+        parameter->addItem(QString::fromStdString(choice.name));
+    auto* from = new QLineEdit(Q(request.from), &dialog);
+    auto* to = new QLineEdit(Q(request.to), &dialog);
+    from->setObjectName(QStringLiteral("FromEdit"));
+    to->setObjectName(QStringLiteral("ToEdit"));
+    QSpinBox* count = MakeCount(&dialog, "CountBox", 1, request.count);
+    QSpinBox* steps = MakeCount(&dialog, "StepsBox", 1, request.steps);
+    form->addRow(QStringLiteral("Parameter:"), parameter);
+    form->addRow(QStringLiteral("From:"), from);
+    form->addRow(QStringLiteral("To:"), to);
+    form->addRow(QStringLiteral("Values:"), count);
+    form->addRow(QStringLiteral("Steps per run:"), steps);
+    auto* note = new QLabel(
+        QStringLiteral("Minima and maxima are taken over the second half of each run's steps."),
+        &dialog);
+    note->setWordWrap(true);
+    form->addRow(note);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+
+    QObject::connect(parameter, &QComboBox::currentIndexChanged, &dialog, [&](int index) {
+        if (index < 0 || index >= int(choices.size())) return;
+        from->setText(Q(choices[std::size_t(index)].range.min));
+        to->setText(Q(choices[std::size_t(index)].range.max));
+    });
+    // The request's own span stays when it names a choice; otherwise the
+    // first choice comes with its span.
+    const int start = parameter->findText(QString::fromStdString(request.name));
+    if (start >= 0) {
+        const QSignalBlocker quiet(parameter);
+        parameter->setCurrentIndex(start);
+    } else if (!choices.empty()) {
+        from->setText(Q(choices.front().range.min));
+        to->setText(Q(choices.front().range.max));
+    }
+
+    TSweepRequest taken = request;
+    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
+        try {
+            taken.from = TextToFloat(from->text().toStdString());
+            taken.to = TextToFloat(to->text().toStdString());
+            taken.name = parameter->currentText().toStdString();
+            taken.count = count->value();
+            taken.steps = steps->value();
+            dialog.accept();
+        } catch (const std::exception& error) {
+            ShowErrorDisplay(error);
+        }
+    });
+    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request = taken;
+    return true;
+}

@@ -1,0 +1,178 @@
+#include "SweepWindow.h"
+
+#include "AppDialogs.h"
+#include "Appearance.h"
+#include "Axis.h"
+#include "Exception.h"
+#include "FloatText.h"
+#include "Legend.h"
+#include "PlotGraph.h"
+#include "Series.h"
+
+#include <QEventLoop>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QStatusBar>
+#include <QTimer>
+
+#include <exception>
+#include <thread>
+
+std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOptions& options,
+                                                 const TSweepFactory& factory) {
+    TSweepControl control;
+    std::atomic<bool> done{false};
+    TSweepResult result;
+    std::exception_ptr fault;
+    std::thread worker([&] {
+        try {
+            result = RunSweep(options, factory, &control);
+        } catch (...) {
+            fault = std::current_exception();
+        }
+        done = true;
+    });
+
+    QProgressDialog progress(QStringLiteral("Running the sweep\u2026"), QStringLiteral("Cancel"), 0,
+                             options.count, parent);
+    progress.setObjectName(QStringLiteral("SweepProgress"));
+    progress.setWindowTitle(QStringLiteral("Sweep"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(0);
+    // The workers are asked, not waited on: the windows keep answering until
+    // the last run has ended, within a few thousand steps of a cancel.
+    QEventLoop loop;
+    QTimer poll;
+    poll.setInterval(40);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (done) return loop.quit();
+        if (progress.wasCanceled())
+            control.cancel = true;
+        else
+            progress.setValue(control.finished);
+    });
+    poll.start();
+    progress.show();
+    loop.exec();
+    worker.join();
+    progress.hide();
+
+    if (fault) std::rethrow_exception(fault);
+    if (!result.error.empty()) throw Exception(result.error);
+    if (control.cancel) return std::nullopt;
+    return result;
+}
+
+TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, TColor n1Color,
+                           TColor n2Color, QWidget* parent)
+    : QMainWindow(parent, Qt::Window) {
+    setObjectName(QStringLiteral("SweepWindow"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    const QString param = QString::fromStdString(name);
+    setWindowTitle(QStringLiteral("Sweep of ") + param);
+    resize(560, 420);
+
+    PlotGraph1 = new TPlotGraph(this);
+    PlotGraph1->setObjectName(QStringLiteral("SweepGraph"));
+    setCentralWidget(PlotGraph1);
+    PlotGraph1->SetPlotting(false);
+    // Parameters and densities of any size keep their labels inside the window.
+    PlotGraph1->SetFitMarginsToLabels(true);
+    for (auto [axis, title, grid] :
+         {std::tuple{&PlotGraph1->XAxis(), param, false},
+          std::tuple{&PlotGraph1->YAxis(), QStringLiteral("Density"), true}}) {
+        axis->SetTitle(title);
+        axis->SetGridlines(grid);
+        axis->SetShowAxis(true);
+        axis->SetAutoSizing(true);
+        axis->SetAutoStepping(true);
+    }
+    PlotGraph1->YAxis_Second().SetShowAxis(false);
+    TAppearance& look = PlotGraph1->Appearance();
+    look.SetBackgroundColor(clWhite);
+    look.SetMarginColor(clWhite);
+    look.SetGraphTitle(QStringLiteral("Minima and maxima of N1 and N2 against ") + param);
+    TLegend& legend = PlotGraph1->Legend();
+    // Top left in the plot, where an orbit diagram seldom has points.
+    legend.SetLayout(TLegend::lsDown);
+    legend.setLeft(60);
+    legend.setTop(30);
+    legend.setWidth(80);
+    legend.setHeight(76);
+    legend.setBorderStyle(1);
+    legend.setVisible(true);
+
+    // Minima filled, maxima open, in the colours of the main window's curves.
+    const struct {
+        const char* name;
+        TColor color;
+        bool filled;
+        double TSweepRow::*value;
+    } series[4] = {{"N1 min", n1Color, true, &TSweepRow::n1Min},
+                   {"N1 max", n1Color, false, &TSweepRow::n1Max},
+                   {"N2 min", n2Color, true, &TSweepRow::n2Min},
+                   {"N2 max", n2Color, false, &TSweepRow::n2Max}};
+    int faults = 0;
+    const TSweepRow* firstFault = nullptr;
+    for (int i = 0; i < 4; ++i) {
+        TSeries& s = PlotGraph1->GetSeries(i + 1);
+        s.SetPointLimit(0);
+        s.SetSeriesName(QLatin1String(series[i].name));
+        s.SetShowLine(false);
+        s.SetShowPoints(true);
+        s.SetFillPoints(series[i].filled);
+        s.SetPointShape(i < 2 ? sh_Circle : sh_Square);
+        s.SetPointSize(4);
+        s.SetLineColor(series[i].color);
+        s.SetPointColor(series[i].color);
+        s.SetShowInLegend(le_NameSymbol);
+        for (const TSweepRow& row : result.rows)
+            if (row.state == TSweepRowState::Done) s.AddPoint(row.value, row.*series[i].value);
+    }
+    for (const TSweepRow& row : result.rows) {
+        if (row.state != TSweepRowState::Faulted) continue;
+        if (!firstFault) firstFault = &row;
+        ++faults;
+    }
+    PlotGraph1->SetPlotting(true);
+
+    QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
+    Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
+    Print2 = graph->addAction(QStringLiteral("&Print"));
+    Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
+    PopupMenu1 = new QMenu(this);
+    connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
+            &TSweepWindow::Clip1Click);
+    connect(PopupMenu1->addAction(QStringLiteral("Print")), &QAction::triggered, this,
+            &TSweepWindow::Print1Click);
+    connect(PopupMenu1->addAction(QStringLiteral("Save as Bitmap")), &QAction::triggered, this,
+            &TSweepWindow::Bitmap1Click);
+    PlotGraph1->SetPopupMenu(PopupMenu1);
+    connect(Copy1, &QAction::triggered, this, &TSweepWindow::Clip1Click);
+    connect(Print2, &QAction::triggered, this, &TSweepWindow::Print1Click);
+    connect(Bitmap2, &QAction::triggered, this, &TSweepWindow::Bitmap1Click);
+
+    statusBar()->setObjectName(QStringLiteral("SweepStatus"));
+    if (firstFault)
+        statusBar()->showMessage(QStringLiteral("%1 of %2 runs failed; the first at %3 = %4: %5")
+                                     .arg(faults)
+                                     .arg(result.rows.size())
+                                     .arg(param,
+                                          QString::fromStdString(FloatToText(firstFault->value)),
+                                          QString::fromStdString(firstFault->message)));
+}
+
+void TSweepWindow::Clip1Click() {
+    PlotGraph1->CopyToClipboard();
+}
+
+void TSweepWindow::Print1Click() {
+    PlotGraph1->Print();
+}
+
+void TSweepWindow::Bitmap1Click() {
+    const QString name = ChooseFileName(this, kBitmapFileDialog);
+    if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
+}

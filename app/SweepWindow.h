@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Color.h"
+#include "Sweep.h"
+
+#include <QMainWindow>
+
+#include <optional>
+#include <string>
+
+class QAction;
+class QMenu;
+class TPlotGraph;
+
+// Runs a sweep on worker threads while the window thread shows a progress
+// box with Cancel and goes on answering events. The result, or nothing when
+// the user cancelled (or the sweep refused its options: Exception with the
+// reason).
+std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOptions& options,
+                                                 const TSweepFactory& factory);
+
+// A sweep's orbit diagram in a window of its own: the minima and maxima of N1
+// and N2 over the kept steps against the swept parameter, as points only
+// (series 1 and 2 the minimum and maximum of N1, 3 and 4 those of N2). The
+// graph is copied, printed and saved as the main graph is. Runs that failed
+// have no points; the status bar counts them and names the first.
+class TSweepWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    TSweepWindow(const std::string& name, const TSweepResult& result, TColor n1Color,
+                 TColor n2Color, QWidget* parent = nullptr);
+
+    TPlotGraph* PlotGraph1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Print2 = nullptr;
+    QAction* Bitmap2 = nullptr;
+
+    void Clip1Click();
+    void Print1Click();
+    void Bitmap1Click();
+};
