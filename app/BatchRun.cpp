@@ -19,7 +19,7 @@ void WriteRow(std::ostream& out, const TSimulation& sim) {
 } // namespace
 
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    try {
+    return RunHeadless(out, err, [&] {
         std::string modelFile;
         long long steps = 1000;
         long long every = 1;
@@ -51,9 +51,5 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         out.flush();
         return 0;
-    } catch (const std::exception& e) {
-        out.flush();
-        err << ErrorDisplayText(e.what()) << '\n';
-        return 1;
-    }
+    });
 }

@@ -1,5 +1,6 @@
 #include "Calculator.h"
 
+#include "CommandArgs.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -13,7 +14,7 @@ int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::
         err << "usage: tarnivell " << kCalculatorUsage << '\n';
         return 1;
     }
-    try {
+    return RunHeadless(out, err, [&] {
         TMathParser parser;
         for (size_t i = 1; i < args.size(); ++i) {
             const std::string& assignment = args[i];
@@ -26,8 +27,5 @@ int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::
         parser.SetExpression(RemoveBlanks(args[0]));
         out << FloatToText(parser.Value()) << '\n';
         return 0;
-    } catch (const std::exception& e) {
-        err << ErrorDisplayText(e.what()) << '\n';
-        return 1;
-    }
+    });
 }

@@ -1,11 +1,13 @@
 #include "CommandArgs.h"
 
+#include "ErrorText.h"
 #include "Exception.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 
 long long ReadCount(const std::string& option, const std::string& text, long long least) {
     long long value = 0;
@@ -48,4 +50,14 @@ void TSolverOptions::ApplyTo(TSolverSettings& settings) const {
     if (method) settings.Method = *method;
     if (relTol) settings.RelTol = *relTol;
     if (absTol) settings.AbsTol = *absTol;
+}
+
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command) {
+    try {
+        return command();
+    } catch (const std::exception& e) {
+        out.flush();
+        err << ErrorDisplayText(e.what()) << '\n';
+        return 1;
+    }
 }

@@ -4,6 +4,8 @@
 #include "SolverSettings.h"
 
 #include <cstddef>
+#include <functional>
+#include <iosfwd>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,3 +35,7 @@ struct TSolverOptions {
     bool Take(const std::vector<std::string>& args, std::size_t& i);
     void ApplyTo(TSolverSettings& settings) const;
 };
+
+// Runs a headless mode: its result, or for an error the output so far
+// flushed, the message on `err` as the window would show it, and 1.
+int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command);

@@ -3,6 +3,8 @@
 #include "Application.h"
 #include "BatchRun.h"
 #include "Calculator.h"
+#include "EquilibriaCommand.h"
+#include "RenderCommand.h"
 #include "SweepCommand.h"
 
 #include <ostream>
@@ -48,6 +50,17 @@ const std::vector<TCommandMode>& CommandModes() {
          "--rtol R and --atol A set the tolerances of rk45 and bdf; both override the model "
          "file's Solver section.",
          RunBatch},
+        {"--equilibria", kEquilibriaUsage,
+         "Prints CSV N1,N2,re1,im1,re2,im2,kind: each equilibrium of the model in the box (default "
+         "0 to 10 times the larger of 1 and the model's densities on both axes) with the "
+         "eigenvalues of its Jacobian and its kind, ordered by N1 then N2.",
+         RunEquilibria},
+        {"--render", kRenderUsage,
+         "Runs the model N steps (default 1000) without a display and writes the picture the "
+         "window would show, W x H pixels (default 625x300), as PNG, SVG or PDF by FILE's "
+         "extension. V is time (the time plot, default) or phase (the phase plane); --method M, "
+         "--rtol R and --atol A as for --batch.",
+         RunRender},
         {"--sweep", kSweepUsage,
          "Runs the model for COUNT values of parameter NAME from FROM to TO (both included), "
          "N steps each (default 1000), on every core, and prints CSV "

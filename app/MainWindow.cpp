@@ -11,9 +11,11 @@
 #include "FixLabelAutoSize.h"
 #include "FloatEdit.h"
 #include "FloatText.h"
+#include "GraphViews.h"
 #include "Legend.h"
 #include "ModelFile.h"
 #include "ParameterSliders.h"
+#include "PhasePlaneGraph.h"
 #include "PictureFile.h"
 #include "PlotGraph.h"
 #include "Series.h"
@@ -34,6 +36,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QSlider>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
@@ -154,7 +157,9 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     BuildGraph();
-    column->addWidget(PlotGraph1, 1);
+    BuildPhasePlane();
+    Views1 = new TGraphViews(*PlotGraph1, *PlotGraph2, central);
+    column->addWidget(Views1->Splitter(), 1);
     column->addWidget(BuildPanel());
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
@@ -175,6 +180,31 @@ TForm1::~TForm1() {
 
 // --- building the window -------------------------------------------------
 
+void TForm1::StyleGraph(TPlotGraph& graph, TAxisStyle x, TAxisStyle y) {
+    for (auto [axis, style] : {std::pair{&graph.XAxis(), x}, std::pair{&graph.YAxis(), y}}) {
+        axis->SetTitle(QLatin1String(style.title));
+        axis->SetGridlines(style.gridlines);
+        axis->SetShowAxis(true);
+        axis->SetAutoSizing(true);
+        axis->SetAutoStepping(true);
+    }
+    graph.YAxis_Second().SetShowAxis(false);
+
+    TAppearance& look = graph.Appearance();
+    look.SetBackgroundColor(clWhite);
+    look.SetMarginColor(clWhite);
+    look.SetPreventFlicker(true);
+    // Densities and times of any size keep their labels inside the window.
+    graph.SetFitMarginsToLabels(true);
+
+    TLegend& legend = graph.Legend();
+    legend.setLeft(5);
+    legend.setTop(5);
+    legend.setWidth(180);
+    legend.setBorderStyle(1);
+    legend.setVisible(false);
+}
+
 void TForm1::BuildGraph() {
     PlotGraph1 = new TPlotGraph(this);
     PlotGraph1->setObjectName(QStringLiteral("PlotGraph1"));
@@ -182,30 +212,8 @@ void TForm1::BuildGraph() {
     PlotGraph1->setMinimumHeight(80);
 
     // Grid lines from the density axis only.
-    for (auto [axis, title, grid] : {std::tuple{&PlotGraph1->XAxis(), "Time", false},
-                                     std::tuple{&PlotGraph1->YAxis(), "Density", true}}) {
-        axis->SetTitle(QLatin1String(title));
-        axis->SetGridlines(grid);
-        axis->SetShowAxis(true);
-        axis->SetAutoSizing(true);
-        axis->SetAutoStepping(true);
-    }
-    PlotGraph1->YAxis_Second().SetShowAxis(false);
-
-    TAppearance& look = PlotGraph1->Appearance();
-    look.SetBackgroundColor(clWhite);
-    look.SetMarginColor(clWhite);
-    look.SetPreventFlicker(true);
-    look.SetCrossAtZero(true);
-    // Densities and times of any size keep their labels inside the window.
-    PlotGraph1->SetFitMarginsToLabels(true);
-
-    TLegend& legend = PlotGraph1->Legend();
-    legend.setLeft(5);
-    legend.setTop(5);
-    legend.setWidth(180);
-    legend.setBorderStyle(1);
-    legend.setVisible(false);
+    StyleGraph(*PlotGraph1, {"Time", false}, {"Density", true});
+    PlotGraph1->Appearance().SetCrossAtZero(true);
     PlotGraph1->SetPlotting(true);
 
     // The two stored series; their colours and Line/Points switches are
@@ -366,6 +374,7 @@ void TForm1::BuildMenus() {
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
     SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
+    BuildViewMenu();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     About2 = help->addAction(QStringLiteral("About"));
 
@@ -399,7 +408,8 @@ void TForm1::BuildComponents() {
     FormStorage1->setObjectName(QStringLiteral("FormStorage1"));
     FormStorage1->SetIniFileName(QStringLiteral(".\\Tarnivell.ini"));
     FormStorage1->SetStoredProps({"ColorButton1.Color", "ColorButton2.Color", "CheckBox1.Checked",
-                                  "CheckBox2.Checked", "CheckBox3.Checked", "CheckBox4.Checked"});
+                                  "CheckBox2.Checked", "CheckBox3.Checked", "CheckBox4.Checked",
+                                  "Views1.View"});
     FormStorage1->OnError = [](const std::exception& error) { ShowErrorDisplay(error); };
 }
 
@@ -428,6 +438,14 @@ void TForm1::WireHandlers() {
     PlotGraph1->OnTooManyPoints = [this](QObject*, int index) { PlotGraph1TooManyPoints(index); };
     PlotGraph1->SetPopupMenu(PopupMenu1);
     PlotGraph1->OnDblClick = [this](QObject*) { ButtonStartPauseClick(); };
+    PlotGraph2->SetPopupMenu(PopupMenu1);
+    PlotGraph2->OnPlaneClick = [this](double n1, double n2) { PlotGraph2Click(n1, n2); };
+    PlotGraph2->OnFigureNeeded = [this](const TPhasePlaneGraph::TFigureRequest& request) {
+        return Plane.Figure(request);
+    };
+    connect(Field1, &QAction::triggered, this, &TForm1::Field1Click);
+    connect(Refresh1, &QAction::triggered, this, &TForm1::Refresh1Click);
+    connect(Equilibria1, &QAction::triggered, this, &TForm1::Equilibria1Click);
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
     for (const TExample& example : Examples.Examples()) {
@@ -528,7 +546,9 @@ void TForm1::Timer1Timer() {
     const int resets = resets_;
     PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
     // A Reset answered inside the first point has cleared the step away.
-    if (resets == resets_) PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
+    if (resets != resets_) return;
+    PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
+    PlotGraph2->Trajectory().AddPoint(Sim.N1, Sim.N2);
 }
 
 void TForm1::ButtonStartPauseClick() {
@@ -546,9 +566,11 @@ void TForm1::ButtonStartPauseClick() {
             Sim.Bind(rows, Rate1->text().toStdString(), Rate2->text().toStdString());
         } catch (...) {
             SetParameterRows(rows); // the rows bound before the fault show their values
+            StartPlane(nullptr);
             throw;
         }
         SetParameterRows(rows);
+        StartPlane(&rows);
         BindSliderRows();
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
@@ -560,13 +582,9 @@ void TForm1::ButtonStartPauseClick() {
         Timer2->start();
     else
         Timer2->stop();
-    PlotGraph1->GetSeries(1).SetHold(false);
-    PlotGraph1->GetSeries(2).SetHold(false);
+    SetHolds(false);
     // At top speed the curves are drawn by the refresh from the first step on.
-    if (Running() && Timer1->Interval() == 0) {
-        PlotGraph1->GetSeries(1).SetHold(true);
-        PlotGraph1->GetSeries(2).SetHold(true);
-    }
+    if (Running() && Timer1->Interval() == 0) SetHolds(true);
 }
 
 void TForm1::Running1Click() {
@@ -593,13 +611,13 @@ void TForm1::ButtonClearClick() {
     y.SetMin(std::min(Sim.N1, Sim.N2));
     y.SetMax(std::max(Sim.N1, Sim.N2));
     y.SetAutoSizing(true);
+    ResetPlane();
     if (!Running()) SetRunCaptions(kStartCaption);
 }
 
 void TForm1::TrackBar1Change() {
     Timer1->SetInterval(IntervalOfPosition(TrackBar1->value()));
-    PlotGraph1->GetSeries(1).SetHold(false);
-    PlotGraph1->GetSeries(2).SetHold(false);
+    SetHolds(false);
 }
 
 void TForm1::Timer2Timer() {
@@ -607,10 +625,8 @@ void TForm1::Timer2Timer() {
     ShowNumber(N2Edit, Sim.N2);
     if (Timer1->Interval() == 0) {
         // At top speed the curves are drawn once per refresh, not per step.
-        for (bool hold : {false, true}) {
-            PlotGraph1->GetSeries(1).SetHold(hold);
-            PlotGraph1->GetSeries(2).SetHold(hold);
-        }
+        for (bool hold : {false, true})
+            SetHolds(hold);
     }
 }
 
@@ -769,7 +785,9 @@ void TForm1::SaveModelSettings(const QString& fileName) {
 }
 
 void TForm1::SetGraphTitleFromFile(const QString& fileName) {
-    PlotGraph1->Appearance().SetGraphTitle(Q(GraphTitleFromFileName(fileName.toStdString())));
+    const QString title = Q(GraphTitleFromFileName(fileName.toStdString()));
+    PlotGraph1->Appearance().SetGraphTitle(title);
+    PlotGraph2->Appearance().SetGraphTitle(title);
 }
 
 // --- start-up and commands -------------------------------------------------------
@@ -807,11 +825,13 @@ void TForm1::FormCreate(const QString& modelFile) {
 void TForm1::ColorButton1ColorChange() {
     PlotGraph1->GetSeries(1).SetLineColor(ColorButton1->Color());
     PlotGraph1->GetSeries(1).SetPointColor(ColorButton1->Color());
+    PlotGraph2->SetNullclineColor(0, ColorButton1->Color());
 }
 
 void TForm1::ColorButton2ColorChange() {
     PlotGraph1->GetSeries(2).SetLineColor(ColorButton2->Color());
     PlotGraph1->GetSeries(2).SetPointColor(ColorButton2->Color());
+    PlotGraph2->SetNullclineColor(1, ColorButton2->Color());
 }
 
 void TForm1::CheckBox1Click() {
@@ -832,32 +852,33 @@ void TForm1::CheckBox4Click() {
 
 void TForm1::Clip1Click() {
     // Drawing and office programs paste the SVG as a vector picture.
-    std::unique_ptr<QMimeData> data(PlotGraph1->ClipboardData());
-    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(*PlotGraph1));
+    std::unique_ptr<QMimeData> data(GraphOnShow().ClipboardData());
+    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(GraphOnShow()));
     QGuiApplication::clipboard()->setMimeData(data.release());
 }
 
 void TForm1::Print1Click() {
     Pause();
+    TPlotGraph& graph = GraphOnShow();
     // The legend belongs on paper only, also when printing fails.
-    PlotGraph1->Legend().setVisible(true);
+    graph.Legend().setVisible(true);
     try {
-        PlotGraph1->Print();
+        graph.Print();
     } catch (...) {
-        PlotGraph1->Legend().setVisible(false);
+        graph.Legend().setVisible(false);
         throw;
     }
-    PlotGraph1->Legend().setVisible(false);
+    graph.Legend().setVisible(false);
 }
 
 void TForm1::Bitmap1Click() {
     Pause();
     const QString name = ChooseFileName(this, kBitmapFileDialog);
-    if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
+    if (!name.isEmpty()) GraphOnShow().SaveBitmap(name);
 }
 
 TPlotGraph& TForm1::GraphOnShow() {
-    return *PlotGraph1;
+    return Views1->Current();
 }
 
 std::vector<TCurveRow> TForm1::CurvesOnShow() const {

@@ -2,6 +2,7 @@
 
 #include "CurvesCsv.h"
 #include "ExampleLibrary.h"
+#include "PlaneAnalysis.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
@@ -27,6 +28,8 @@ class TDropColorButton;
 class TFixLabelAutoSize;
 class TFloatEdit;
 class TFormStorage;
+class TGraphViews;
+class TPhasePlaneGraph;
 class TParameterSliders;
 class TPlotGraph;
 struct TModel;
@@ -51,11 +54,15 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
+    // The model on screen as the phase plane shows it.
+    TPlaneAnalysis Plane;
     // The shipped models File > Examples lists; Save never writes among them.
     TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
     // Controls and components, named as the handlers name them.
     TPlotGraph* PlotGraph1 = nullptr;
+    TPhasePlaneGraph* PlotGraph2 = nullptr;
+    TGraphViews* Views1 = nullptr;
     QWidget* Panel1 = nullptr;
     TFloatEdit* dtEdit = nullptr;
     QComboBox* MethodBox = nullptr;
@@ -89,6 +96,9 @@ public:
     QAction* Bitmap2 = nullptr;
     QAction* SavePicture1 = nullptr;
     QAction* About2 = nullptr;
+    QAction* Field1 = nullptr;
+    QAction* Refresh1 = nullptr;
+    QAction* Equilibria1 = nullptr;
     QAction* Running1 = nullptr;
     QAction* Clip1 = nullptr;
     QAction* Print1 = nullptr;
@@ -177,12 +187,38 @@ public:
     void About2Click();
     void ButtonExitClick();
 
+    // The phase plane (MainWindowPlane.cpp). A click in it while stopped or
+    // paused puts the point into the density edits, as if typed, and starts.
+    void PlotGraph2Click(double n1, double n2);
+    void Field1Click();
+    // Compiles the model on screen for the plane and draws it again; a model
+    // that does not compile leaves the plane empty and reports its error.
+    void Refresh1Click();
+    void Equilibria1Click();
+
     // The parameter table as rows in displayed order, and back.
     std::vector<ParameterRow> ParameterRows() const;
     void SetParameterRows(const std::vector<ParameterRow>& rows);
 
 private:
+    // The look both graphs share: white, titled axes that size and step
+    // themselves, labels kept inside, the legend for paper only.
+    struct TAxisStyle {
+        const char* title;
+        bool gridlines;
+    };
+    static void StyleGraph(TPlotGraph& graph, TAxisStyle x, TAxisStyle y);
     void BuildGraph();
+    void BuildPhasePlane();
+    void BuildViewMenu();
+    // Holds or releases the curves the run appends to: both species' series
+    // and the phase plane's trajectory.
+    void SetHolds(bool hold);
+    // The start of a run: the plane takes the model just bound (or is left
+    // empty when `rows` is null: the model did not compile), and a run that
+    // does not go on from where the trajectory ends starts a piece of its own.
+    void StartPlane(const std::vector<ParameterRow>* rows);
+    void ResetPlane();
     QWidget* BuildPanel();
     QWidget* BuildSpeciesTab();
     QWidget* BuildParametersTab();

@@ -93,6 +93,11 @@ TKind KindOf(const QString& fileName, QByteArray& format) {
 
 } // namespace
 
+void TPictureFile::RequireFormat(const QString& fileName) {
+    QByteArray format;
+    KindOf(fileName, format);
+}
+
 bool TPictureFile::IsRaster(const QString& fileName) {
     QByteArray format;
     try {

@@ -21,6 +21,10 @@ public:
     // The picture as an SVG document of the graph's size on screen.
     static QByteArray Svg(TPlotGraph& graph);
 
+    // Throws as Write does when `fileName` names no format it writes, so that
+    // a caller can refuse the name before drawing anything.
+    static void RequireFormat(const QString& fileName);
+
     // True when `fileName` names a raster format, whose size `scale` sets.
     static bool IsRaster(const QString& fileName);
 

@@ -41,6 +41,10 @@ void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1
     double* n1Of2 = MathParser2.DefineVariable("N1", N1);
     double* n2Of1 = MathParser1.DefineVariable("N2", N2);
     double* n2Of2 = MathParser2.DefineVariable("N2", N2);
+    cells_[0][0] = n1Of1;
+    cells_[0][1] = n2Of1;
+    cells_[1][0] = n1Of2;
+    cells_[1][1] = n2Of2;
 
     BindParameters(rows, n1Of1, n2Of1);
     MathParser1.SetExpression(RemoveBlanks(rate1));

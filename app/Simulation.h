@@ -83,6 +83,12 @@ public:
     // nothing changes, when there are no such cells.
     bool MoveParameter(std::size_t row, const std::string& name, double value);
 
+    // The cells of N1 and N2 that rate law `which` (0: dN1/dt in MathParser1,
+    // 1: dN2/dt in MathParser2) reads, as the last Bind defined them; null
+    // before the first. The phase plane evaluates the laws through them.
+    double* N1Cell(int which) const { return cells_[which][0]; }
+    double* N2Cell(int which) const { return cells_[which][1]; }
+
 private:
     // The cells a parameter row was bound to, while its binding is in force.
     struct TBoundParameter {
@@ -95,5 +101,6 @@ private:
 
     TSolver solver_;
     TRateLaws rates_;
+    double* cells_[2][2] = {};
     std::vector<TBoundParameter> parameters_;
 };

@@ -52,7 +52,7 @@ void WriteRow(std::ostream& out, const TSweepRow& row) {
 } // namespace
 
 int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    try {
+    return RunHeadless(out, err, [&] {
         std::string modelFile, sweep;
         TSweepOptions options;
         options.steps = 1000;
@@ -95,9 +95,5 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         }
         out.flush();
         return faults == 0 ? 0 : 1;
-    } catch (const std::exception& e) {
-        out.flush();
-        err << ErrorDisplayText(e.what()) << '\n';
-        return 1;
-    }
+    });
 }

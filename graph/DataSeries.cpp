@@ -9,10 +9,11 @@ void TDataSeries::AddPoint(double x, double y) {
     bool replaced = false;
     if (points_.empty()) {
         points_.push_back({x, y, 0, ++lastId_});
-    } else if (x >= points_.back().X) {
-        // The common case: data arriving in x order costs one comparison.
+    } else if (timeOrder_ || x >= points_.back().X) {
+        // The common case: data arriving in x order costs one comparison. A
+        // path goes back over its x values, so none of its points is replaced.
         TDataPoint& tail = points_.back();
-        if (duplicatesAllowed_ || x - tolerance_ > tail.X) {
+        if (timeOrder_ || duplicatesAllowed_ || x - tolerance_ > tail.X) {
             points_.push_back({x, y, 0, ++lastId_});
         } else {
             tail.X = x;
@@ -71,7 +72,7 @@ void TDataSeries::Clear() {
 }
 
 void TDataSeries::RemoveDuplicates() {
-    if (points_.empty()) return;
+    if (points_.empty() || timeOrder_) return;
     std::size_t kept = 0;
     for (std::size_t i = 1; i < points_.size(); ++i) {
         if (std::fabs(points_[i].X - points_[kept].X) <= tolerance_) continue;

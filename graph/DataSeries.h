@@ -79,7 +79,8 @@ struct TRegressionResult {
 
 // The point store of a series: points ordered by x in one contiguous array
 // (appending is a push at the end; only an x below the last one costs a walk
-// and a shift), running extents, duplicate handling and the point limit.
+// and a shift), or in the order they came (TimeOrder), running extents,
+// duplicate handling and the point limit.
 // Changed and TooManyPoints are where a series ties the store to its graph.
 //
 // The store knows nothing of how its statistics, its regression or its data
@@ -140,6 +141,12 @@ public:
     void SetNumericalTolerance(double v) { tolerance_ = v; }
     bool DuplicatesAllowed() const { return duplicatesAllowed_; }
     void SetDuplicatesAllowed(bool v);
+    // Points kept in the order they were added, each one a new point, instead
+    // of by x: for a curve that is a path (a trajectory in a phase plane),
+    // whose x values come and go. Off by default; set it while the store is
+    // empty. Not filed: a series read back is in x order.
+    bool TimeOrder() const { return timeOrder_; }
+    void SetTimeOrder(bool v) { timeOrder_ = v; }
     int RegressionType() const { return regressionType_; }
     void SetRegressionType(int v);
     int RegressionControlValue1() const { return regressionControlValue1_; }
@@ -185,6 +192,7 @@ private:
     bool extentsStale_ = false;
     bool autoZero_ = false;
     bool duplicatesAllowed_ = false;
+    bool timeOrder_ = false;
     std::uint8_t regressionType_ = 0;
     std::int32_t regressionControlValue1_ = 100;
     double regressionFraction_ = 0.05;

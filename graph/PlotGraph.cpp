@@ -233,10 +233,12 @@ void TPlotGraph::DrawGraph() {
     if (!plotting_) return;
     if (c->PenWidth() > 2) c->SetPenWidth((c->PenWidth() + 1) / 2);
     if (appearance_->ShowMarks()) PaintMarks(*c, false);
+    PaintOverlay(*c, false);
     const int penWidth = c->PenWidth();
     if (appearance_->PrintLineStyle()) c->SetPenWidth(1);
     PaintSeries(*c);
     c->SetPenWidth(penWidth);
+    PaintOverlay(*c, true);
     if (appearance_->ShowMarks()) PaintMarks(*c, true);
     if (legend_->visible()) {
         const QRect box = PaintLegend(*this, *c);

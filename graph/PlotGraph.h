@@ -51,6 +51,16 @@ using TStatisticsPainter =
     std::function<void(QPainter& painter, TSeries& series, const TPixelTransform& xToPixel,
                        const TPixelTransform& yToPixel, int penWidth)>;
 
+// Paints what a graph shows besides its series and marks, such as a phase
+// plane's nullclines, direction field and equilibria, on the surface being
+// drawn (screen, printer, picture or bitmap), placing it with the graph's own
+// transforms (XToPixel, YToPixel) and sizing it by DrawScale. A full draw
+// with valid axes calls it with overSeries false after the frame, under the
+// series; every draw, full or incremental, calls it with overSeries true
+// after the series, so that what lies over the curves stays over them. Both
+// calls are clipped to the plot rectangle.
+using TOverlayPainter = std::function<void(TGraphCanvas& canvas, bool overSeries)>;
+
 // The plotting control: three axes, any number of numbered series, marks, a
 // legend, and the decisions of when and how to redraw.
 //
@@ -198,6 +208,7 @@ public:
     TNotifyEvent OnDblClick;
     TPrinterSetup PrinterSetup;
     TStatisticsPainter StatisticsPainter;
+    TOverlayPainter OverlayPainter;
 
 protected:
     // The full draw on the present surface.
@@ -255,6 +266,7 @@ private:
     void PaintCross(TGraphCanvas& c);
     void PaintMarks(TGraphCanvas& c, bool afterSeries);
     void PaintSeries(TGraphCanvas& c);
+    void PaintOverlay(TGraphCanvas& c, bool overSeries);
     TDrawnSeries Drawn(const TSeries& s) const;
     // Appending (PlotGraphAppend.cpp): the one decision, and the draw.
     bool AppendableTail(TTail& tail);

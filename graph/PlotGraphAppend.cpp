@@ -106,6 +106,10 @@ void TPlotGraph::PaintCoverMap() {
         painter.PaintCover(s, drawn_[i].Count, QColor::fromRgb(LineLayer(i)),
                            QColor::fromRgb(SymbolLayer(i)));
     }
+    // What the overlay draws over the series lies over every appended point.
+    c.SetOneColor(QColor::fromRgb(kTopLayer));
+    PaintOverlay(c, true);
+    c.SetOneColor(std::nullopt);
     if (!legendBox_.isEmpty()) c.Painter().fillRect(legendBox_, QColor::fromRgb(kTopLayer));
 }
 

@@ -83,6 +83,13 @@ void TPlotGraph::PaintSeries(TGraphCanvas& c) {
         drawn_.push_back(Drawn(*s));
 }
 
+void TPlotGraph::PaintOverlay(TGraphCanvas& c, bool overSeries) {
+    if (!OverlayPainter || !metricsOK_) return;
+    c.SetClip(PlotRect());
+    OverlayPainter(c, overSeries);
+    c.ClearClip();
+}
+
 void TPlotGraph::PlanAxisTicks(TGraphCanvas& c) {
     c.SetFont(appearance_->LabelFont());
     TLabelMetrics metrics;

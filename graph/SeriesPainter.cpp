@@ -13,8 +13,11 @@
 
 namespace {
 
-// The first point at or after `from` with x >= low.
-int FirstAtOrAbove(const std::vector<TDataPoint>& pts, double low, int from) {
+// The first point at or after `from` with x >= low. Points in time order are
+// in no x order: each is tested on its own from `from` on.
+int FirstAtOrAbove(const TSeries& s, double low, int from) {
+    if (s.TimeOrder()) return from;
+    const std::vector<TDataPoint>& pts = s.Points();
     const auto at = std::partition_point(pts.begin() + from, pts.end(),
                                          [&](const TDataPoint& p) { return p.X < low; });
     return static_cast<int>(at - pts.begin());
@@ -95,7 +98,7 @@ bool TSeriesPainter::Paint(TSeries& s) {
 void TSeriesPainter::PaintPointShapes(const TSeries& s, int count) {
     const int shape = s.PointShape();
     const bool offGraph = graph_.Appearance().PlotOffGraph();
-    const int first = offGraph ? 0 : FirstAtOrAbove(s.Points(), graph_.XAxis().Min(), 0);
+    const int first = offGraph ? 0 : FirstAtOrAbove(s, graph_.XAxis().Min(), 0);
     if (shape == sh_Step)
         PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
     else if (shape == sh_Bar)
@@ -198,7 +201,7 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
     const TAxis& xAxis = graph_.XAxis();
     const TAxis& yAxis = s.YAxisRef();
     const int r = graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale());
-    const int first = offGraph ? from : FirstAtOrAbove(pts, xAxis.Min(), from);
+    const int first = offGraph ? from : FirstAtOrAbove(s, xAxis.Min(), from);
     const TColor fill = s.FillPoints() ? s.PointColor() : graph_.ControlColor();
     canvas_.SetPen(s.PointColor(), canvas_.PenWidth());
     canvas_.SetBrush(fill);
@@ -214,8 +217,11 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
     for (int i = first; i < last; ++i) {
         const double y = pts[i].Y - zero;
         if (!offGraph) {
-            if (pts[i].X > xAxis.Max()) break;
-            if (!(yAxis.Min() <= y && y <= yAxis.Max())) continue;
+            if (pts[i].X > xAxis.Max()) {
+                if (!s.TimeOrder()) break;
+                continue;
+            }
+            if (pts[i].X < xAxis.Min() || !(yAxis.Min() <= y && y <= yAxis.Max())) continue;
         }
         const QPoint c(x_(pts[i].X), y_(y));
         // The same symbol again on the same pixel changes nothing.

@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BatchRun.h"
 #include "DataSeries.h"
+#include "GraphViews.h"
 #include "MainWindow.h"
 #include "ModelFile.h"
 #include "PlotGraph.h"
@@ -102,13 +103,16 @@ void StepsNative(benchmark::State& state) {
 }
 BENCHMARK(StepsNative)->Name("steps/native");
 
-// The window at top speed, shown offscreen, drawing as in a run. A 5 ms
-// timer stands for the user: its largest gap tells how long input waits.
+// The window at top speed, shown offscreen, drawing as in a run, with the
+// view of the second argument: the time plot (the trajectory kept but not
+// drawn), the phase plane or both. A 5 ms timer stands for the user: its
+// largest gap tells how long input waits.
 void StepsWindow(benchmark::State& state) {
     AppDialogs().AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
     TForm1 form(QString::fromStdString(kModel));
     form.FormStorage1->SetActive(false); // no settings file in the benchmark's folder
     form.show();
+    form.Views1->SetView(static_cast<TGraphViews::TView>(state.range(1)));
     form.TrackBar1->setValue(10);
     const int stepsPerRun = static_cast<int>(state.range(0));
     long steps = 0;
@@ -136,7 +140,10 @@ void StepsWindow(benchmark::State& state) {
 }
 BENCHMARK(StepsWindow)
     ->Name("steps/window")
-    ->Arg(10000)
+    ->ArgNames({"steps", "view"})
+    ->Args({10000, TGraphViews::vw_TimePlot})
+    ->Args({10000, TGraphViews::vw_PhasePlane})
+    ->Args({10000, TGraphViews::vw_Both})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);

@@ -1,5 +1,7 @@
 #include "BatchRun.h"
 
+#include "CommandTest.h"
+
 #include <gtest/gtest.h>
 
 #include <QTemporaryDir>
@@ -11,20 +13,9 @@
 
 namespace {
 
-class BatchRun : public ::testing::Test {
+class BatchRun : public CommandTest {
 protected:
-    std::string Model(const std::string& text) {
-        const std::string path = dir.filePath("model.ini").toStdString();
-        std::ofstream(path) << text;
-        return path;
-    }
-    int Run(std::vector<std::string> args) {
-        out.str("");
-        err.str("");
-        return RunBatch(args, out, err);
-    }
-    QTemporaryDir dir;
-    std::ostringstream out, err;
+    BatchRun() : CommandTest(RunBatch) {}
 };
 
 TEST_F(BatchRun, PrintsTheStateBeforeAndAfterTheSteps) {

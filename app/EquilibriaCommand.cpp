@@ -1,0 +1,73 @@
+#include "EquilibriaCommand.h"
+
+#include "CommandArgs.h"
+#include "ErrorText.h"
+#include "Exception.h"
+#include "FloatText.h"
+#include "PlaneAnalysis.h"
+
+#include <ostream>
+#include <sstream>
+
+namespace {
+
+const std::string kUsage = std::string("usage: tarnivell ") + kEquilibriaUsage;
+
+TPlaneRect ReadBox(const std::string& text) {
+    std::vector<double> bounds;
+    std::istringstream parts(text + ":");
+    std::string part;
+    bool numbers = true;
+    while (std::getline(parts, part, ':') && numbers) {
+        double v = 0;
+        numbers = TryTextToFloat(part, v);
+        bounds.push_back(v);
+    }
+    const TPlaneRect box = numbers && bounds.size() == 4
+                               ? TPlaneRect{bounds[0], bounds[1], bounds[2], bounds[3]}
+                               : TPlaneRect{0, 0, 0, 0};
+    if (!box.IsValid())
+        throw Exception(FormatMessage(
+            "'%s' is not a box N1MIN:N1MAX:N2MIN:N2MAX with each minimum below its maximum",
+            {text}));
+    return box;
+}
+
+void WriteRow(std::ostream& out, const std::vector<std::string>& fields) {
+    for (std::size_t i = 0; i < fields.size(); ++i)
+        out << (i ? "," : "") << fields[i];
+    out << '\n';
+}
+
+} // namespace
+
+int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    return RunHeadless(out, err, [&] {
+        std::string modelFile;
+        std::optional<TPlaneRect> box;
+        for (size_t i = 0; i < args.size(); ++i) {
+            const std::string& arg = args[i];
+            if (arg == "--box" && i + 1 < args.size() && !box)
+                box = ReadBox(args[++i]);
+            else if (modelFile.empty() && !arg.starts_with("--"))
+                modelFile = arg;
+            else
+                throw Exception(kUsage);
+        }
+        if (modelFile.empty()) throw Exception(kUsage);
+
+        TModel model = LoadRequiredModel(modelFile);
+        TSimulation sim;
+        BindModel(sim, model);
+        TParserPlaneModel plane = PlaneModelOf(sim);
+        const TEquilibria found =
+            FindEquilibria(plane, box ? *box : DefaultBox(model.N1, model.N2));
+        if (!found.error.empty()) throw Exception(found.error);
+
+        WriteRow(out, kEquilibriumColumns);
+        for (const TEquilibrium& e : found.points)
+            WriteRow(out, EquilibriumFields(e));
+        out.flush();
+        return 0;
+    });
+}

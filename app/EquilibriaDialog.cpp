@@ -1,0 +1,84 @@
+#include "EquilibriaDialog.h"
+
+#include "PlaneAnalysis.h"
+
+#include <QClipboard>
+#include <QDialogButtonBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+const char* const kNoneFound = "No equilibria in the range shown or the default box";
+} // namespace
+
+TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("EquilibriaDialog"));
+    setWindowTitle(QStringLiteral("Equilibria"));
+    auto* column = new QVBoxLayout(this);
+
+    message_ = new QLabel(this);
+    message_->setWordWrap(true);
+    if (!found.error.empty())
+        message_->setText(QString::fromStdString(found.error) + QLatin1Char('.'));
+    else if (found.points.empty())
+        message_->setText(QLatin1String(kNoneFound) + QLatin1Char('.'));
+    message_->setVisible(!message_->text().isEmpty());
+    column->addWidget(message_);
+
+    table_ = new QTableWidget(int(found.points.size()), int(kEquilibriumColumns.size()), this);
+    QStringList header;
+    for (const std::string& name : kEquilibriumColumns)
+        header << QString::fromStdString(name);
+    table_->setHorizontalHeaderLabels(header);
+    table_->verticalHeader()->setVisible(false);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    for (std::size_t row = 0; row < found.points.size(); ++row) {
+        const std::vector<std::string> fields = EquilibriumFields(found.points[row]);
+        for (std::size_t col = 0; col < fields.size(); ++col)
+            table_->setItem(int(row), int(col),
+                            new QTableWidgetItem(QString::fromStdString(fields[col])));
+    }
+    table_->resizeColumnsToContents();
+    column->addWidget(table_);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("CopyButton"));
+    connect(copy, &QPushButton::clicked, this, &TEquilibriaDialog::CopyToClipboard);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    column->addWidget(buttons);
+    // Wide enough for every column, kind included, as far as the screen allows.
+    int width = 2 * table_->frameWidth() + column->contentsMargins().left() +
+                column->contentsMargins().right();
+    for (int col = 0; col < table_->columnCount(); ++col)
+        width += table_->columnWidth(col);
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    const int room = screen ? screen->availableGeometry().width() : width;
+    resize(std::clamp(width + 4, 320, std::max(320, room)), 280);
+}
+
+QString TEquilibriaDialog::TableText() const {
+    QStringList lines;
+    QStringList cells;
+    for (int col = 0; col < table_->columnCount(); ++col)
+        cells << table_->horizontalHeaderItem(col)->text();
+    lines << cells.join(QLatin1Char('\t'));
+    for (int row = 0; row < table_->rowCount(); ++row) {
+        cells.clear();
+        for (int col = 0; col < table_->columnCount(); ++col)
+            cells << table_->item(row, col)->text();
+        lines << cells.join(QLatin1Char('\t'));
+    }
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+
+void TEquilibriaDialog::CopyToClipboard() const {
+    QGuiApplication::clipboard()->setText(TableText());
+}

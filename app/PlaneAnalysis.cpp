@@ -1,0 +1,146 @@
+#include "PlaneAnalysis.h"
+
+#include "FloatText.h"
+#include "PhasePlane.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// About this many arrows, whatever the plot's shape.
+constexpr double kArrows = 400;
+// Equilibria of two searches closer than this share of their size are one.
+constexpr double kMergeShare = 1e-9;
+
+TPlaneMarkerShape ShapeOf(TEquilibriumKind kind) {
+    switch (kind) {
+    case TEquilibriumKind::StableNode:
+    case TEquilibriumKind::StableFocus:
+        return TPlaneMarkerShape::FilledDisc;
+    case TEquilibriumKind::UnstableNode:
+    case TEquilibriumKind::UnstableFocus:
+        return TPlaneMarkerShape::OpenCircle;
+    case TEquilibriumKind::Saddle:
+        return TPlaneMarkerShape::Cross;
+    case TEquilibriumKind::Centre:
+        return TPlaneMarkerShape::RingWithDot;
+    case TEquilibriumKind::Degenerate:
+        break;
+    }
+    return TPlaneMarkerShape::Diamond;
+}
+
+QString Short(double v) {
+    return QString::number(v + 0.0, 'g', 6);
+}
+
+QString ComplexText(std::complex<double> z) {
+    if (z.imag() == 0) return Short(z.real());
+    const QString im = Short(std::fabs(z.imag())) + QStringLiteral("i");
+    const QString sign = z.imag() < 0 ? QString::fromUtf8(" \u2212 ") : QStringLiteral(" + ");
+    return z.real() == 0 ? (z.imag() < 0 ? QString::fromUtf8("\u2212") : QString()) + im
+                         : Short(z.real()) + sign + im;
+}
+
+QString TipOf(const TEquilibrium& e) {
+    return QStringLiteral("N1 = %1, N2 = %2\n").arg(Short(e.n1), Short(e.n2)) +
+           QString::fromUtf8("\u03bb1 = ") + ComplexText(e.stability.lambda1) +
+           QString::fromUtf8("\n\u03bb2 = ") + ComplexText(e.stability.lambda2) +
+           QStringLiteral("\n") + QString::fromLatin1(KindName(e.stability.kind));
+}
+
+// The equilibria of both searches as one ordered list, each found once.
+TEquilibria Merged(const TEquilibria& a, const TEquilibria& b, double extent) {
+    TEquilibria m;
+    m.error = !a.error.empty() ? a.error : b.error;
+    m.points = a.points;
+    for (const TEquilibrium& e : b.points) {
+        const bool known = std::any_of(m.points.begin(), m.points.end(), [&](const auto& p) {
+            const double scale = std::max(
+                {std::fabs(p.n1), std::fabs(p.n2), std::fabs(e.n1), std::fabs(e.n2), extent});
+            return std::fabs(p.n1 - e.n1) < kMergeShare * scale &&
+                   std::fabs(p.n2 - e.n2) < kMergeShare * scale;
+        });
+        if (!known) m.points.push_back(e);
+    }
+    std::sort(m.points.begin(), m.points.end(), [](const auto& p, const auto& q) {
+        return p.n1 != q.n1 ? p.n1 < q.n1 : p.n2 < q.n2;
+    });
+    return m;
+}
+
+} // namespace
+
+TParserPlaneModel PlaneModelOf(TSimulation& sim) {
+    return TParserPlaneModel({&sim.MathParser1, sim.N1Cell(0), sim.N2Cell(0)},
+                             {&sim.MathParser2, sim.N1Cell(1), sim.N2Cell(1)});
+}
+
+const std::vector<std::string> kEquilibriumColumns = {"N1",  "N2",  "re1", "im1",
+                                                      "re2", "im2", "kind"};
+
+std::vector<std::string> EquilibriumFields(const TEquilibrium& e) {
+    const auto text = [](double v) { return FloatToText(v + 0.0); };
+    const TStability& s = e.stability;
+    return {text(e.n1),
+            text(e.n2),
+            text(s.lambda1.real()),
+            text(s.lambda1.imag()),
+            text(s.lambda2.real()),
+            text(s.lambda2.imag()),
+            KindName(s.kind)};
+}
+
+void TPlaneAnalysis::Bind(std::vector<ParameterRow> rows, const std::string& rate1,
+                          const std::string& rate2, double N1, double N2) {
+    Clear();
+    sim_.N1 = N1;
+    sim_.N2 = N2;
+    sim_.Bind(rows, rate1, rate2);
+    model_ = std::make_unique<TParserPlaneModel>(PlaneModelOf(sim_));
+    box_ = DefaultBox(N1, N2);
+}
+
+void TPlaneAnalysis::Clear() {
+    model_.reset();
+    inBox_.reset();
+    visible_.reset();
+}
+
+TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& request) {
+    TPlaneFigure figure;
+    visible_.reset();
+    const TPlaneRect rect{request.n1Min, request.n1Max, request.n2Min, request.n2Max};
+    const QSize plot = request.plot;
+    if (!model_ || !rect.IsValid() || plot.width() < 1 || plot.height() < 1) return figure;
+
+    TPhasePlaneOptions options;
+    options.scale = {plot.width() / rect.Width(), plot.height() / rect.Height()};
+    const double cell = std::sqrt(double(plot.width()) * plot.height() / kArrows);
+    options.fieldColumns = std::max(1, int(std::lround(plot.width() / cell)));
+    options.fieldRows = std::max(1, int(std::lround(plot.height() / cell)));
+    const TPhasePlane plane = AnalysePlane(*model_, rect, options);
+
+    for (std::size_t which = 0; which < 2; ++which) {
+        std::vector<QLineF> pieces;
+        pieces.reserve(plane.nullclines.segments[which].size());
+        for (const TSegment& s : plane.nullclines.segments[which])
+            pieces.emplace_back(s.n1a, s.n2a, s.n1b, s.n2b);
+        figure.nullclines[which] = ChainSegments(pieces);
+    }
+    for (const TArrow& a : plane.field)
+        figure.arrows.push_back({QPointF(a.n1, a.n2), QPointF(a.dx, a.dy)});
+    visible_ = plane.equilibria;
+    visibleRect_ = rect;
+    for (const TEquilibrium& e : Equilibria().points)
+        figure.markers.push_back({QPointF(e.n1, e.n2), ShapeOf(e.stability.kind), TipOf(e)});
+    return figure;
+}
+
+TEquilibria TPlaneAnalysis::Equilibria() {
+    if (!model_) return {{}, kNoModel};
+    if (!inBox_) inBox_ = FindEquilibria(*model_, box_);
+    if (!visible_) return *inBox_;
+    return Merged(*visible_, *inBox_, std::max(box_.Extent(), visibleRect_.Extent()));
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "Equilibria.h"
+#include "ParserPlaneModel.h"
+#include "PhasePlaneGraph.h"
+#include "PlaneRect.h"
+#include "Simulation.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+// The two compiled rate laws of a bound simulation as the analysis sees
+// them, through the cells its last Bind defined.
+TParserPlaneModel PlaneModelOf(TSimulation& sim);
+
+// The columns of an equilibrium as the command line and the Equilibria table
+// give them: N1, N2, the real and imaginary parts of both eigenvalues in the
+// general number text, and the kind.
+extern const std::vector<std::string> kEquilibriumColumns;
+std::vector<std::string> EquilibriumFields(const TEquilibrium& e);
+
+// The model on screen as the phase plane shows it: a copy of the two rate
+// laws compiled from the window's texts, so that the plane can be worked out
+// (and refreshed after an edit) without touching the run. Works out the
+// figure for a visible range and keeps the equilibria of that range and of
+// the model's default box.
+class TPlaneAnalysis {
+public:
+    // Compiles the model as Start does, the densities giving the default box.
+    // A bad value, name or rate throws its error and leaves the plane empty.
+    void Bind(std::vector<ParameterRow> rows, const std::string& rate1, const std::string& rate2,
+              double N1, double N2);
+    // Nothing to show.
+    void Clear();
+    bool IsBound() const { return model_ != nullptr; }
+
+    // The nullclines, direction field (about 400 arrows on square cells of
+    // the plot) and the equilibria markers for a range; empty when unbound.
+    TPlaneFigure Figure(const TPhasePlaneGraph::TFigureRequest& request);
+
+    // The equilibria in the default box and in the range of the last figure,
+    // as one list ordered by N1 then N2. `error` tells why a search could not
+    // run (or that no model is bound).
+    TEquilibria Equilibria();
+
+    static constexpr const char* kNoModel = "The model did not compile";
+
+private:
+    TSimulation sim_; // never stepped: only its binding is used
+    std::unique_ptr<TParserPlaneModel> model_;
+    TPlaneRect box_;
+    std::optional<TEquilibria> inBox_;
+    std::optional<TEquilibria> visible_;
+    TPlaneRect visibleRect_;
+};

@@ -1,0 +1,157 @@
+#include "PhasePlaneGraph.h"
+
+#include "Appearance.h"
+#include "Axis.h"
+#include "GraphCanvas.h"
+#include "Series.h"
+
+#include <QHelpEvent>
+#include <QMouseEvent>
+#include <QToolTip>
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+// A press and release this close together are a click, not a drag.
+constexpr int kClickSlack = 4;
+// A plot size this close to the last figure's is the same size: a printed
+// page scales the plot back to the screen's with rounding.
+constexpr int kSizeSlack = 2;
+// How far beyond a marker's edge the mouse still points at it.
+constexpr int kHoverSlack = 3;
+
+bool SameRequest(const TPhasePlaneGraph::TFigureRequest& a,
+                 const TPhasePlaneGraph::TFigureRequest& b) {
+    return a.n1Min == b.n1Min && a.n1Max == b.n1Max && a.n2Min == b.n2Min && a.n2Max == b.n2Max &&
+           std::abs(a.plot.width() - b.plot.width()) <= kSizeSlack &&
+           std::abs(a.plot.height() - b.plot.height()) <= kSizeSlack;
+}
+
+} // namespace
+
+TPhasePlaneGraph::TPhasePlaneGraph(QWidget* parent) : TPlotGraph(parent) {
+    OverlayPainter = [this](TGraphCanvas& canvas, bool overSeries) {
+        PaintFigure(canvas, overSeries);
+    };
+}
+
+void TPhasePlaneGraph::PaintFigure(TGraphCanvas& canvas, bool overSeries) {
+    if (!overSeries && OnFigureNeeded) {
+        const QRect plot = PlotRect();
+        const double s = DrawScale();
+        const TFigureRequest request{
+            XAxis().Min(), XAxis().Max(), YAxis().Min(), YAxis().Max(),
+            QSize(int(std::lround(plot.width() / s)), int(std::lround(plot.height() / s)))};
+        if (!figureValid_ || !SameRequest(request, shown_)) {
+            figure_ = OnFigureNeeded(request);
+            shown_ = request;
+            figureValid_ = true;
+        }
+    }
+    PaintPlaneFigure(*this, canvas, figure_, look_, overSeries);
+}
+
+void TPhasePlaneGraph::InvalidateFigure() {
+    figureValid_ = false;
+    if (!OnFigureNeeded) figure_ = {};
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetNullclineColor(int which, TColor color) {
+    TColor& c = look_.nullclineColors[which == 0 ? 0 : 1];
+    if (c == color) return;
+    c = color;
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetShowField(bool show) {
+    if (look_.showField == show) return;
+    look_.showField = show;
+    RepaintIfPlotting();
+}
+
+TSeries& TPhasePlaneGraph::NewPiece(int number) {
+    TSeries& s = GetSeries(number);
+    s.SetTimeOrder(true);
+    // The window's time plot asks about too many points; its pieces follow it.
+    s.SetPointLimit(0);
+    s.SetSeriesName(QStringLiteral("Trajectory"));
+    s.SetShowInLegend(number == 1 ? le_NameLine : le_None);
+    s.SetLineStyle(0);
+    s.SetShowPoints(false);
+    s.SetLineColor(trajectoryColor_);
+    s.SetPointColor(trajectoryColor_);
+    return s;
+}
+
+TSeries& TPhasePlaneGraph::Trajectory() {
+    if (SeriesList().empty()) return NewPiece(1);
+    return *SeriesList().back();
+}
+
+TSeries& TPhasePlaneGraph::StartTrajectory() {
+    if (SeriesList().empty()) return NewPiece(1);
+    TSeries& last = *SeriesList().back();
+    const bool held = last.Hold();
+    last.SetHold(false);
+    TSeries& piece = NewPiece(last.Number() + 1);
+    piece.SetHold(held);
+    return piece;
+}
+
+void TPhasePlaneGraph::ClearTrajectories() {
+    ClearAllSeries();
+}
+
+void TPhasePlaneGraph::SetTrajectoryColor(TColor color) {
+    trajectoryColor_ = color;
+    for (const auto& s : SeriesList()) {
+        s->SetLineColor(color);
+        s->SetPointColor(color);
+    }
+}
+
+const TPlaneMarker* TPhasePlaneGraph::MarkerAt(QPoint position) const {
+    if (!MetricsOK()) return nullptr;
+    const TPlaneMarker* nearest = nullptr;
+    int best = kPlaneMarkerRadius + kHoverSlack;
+    for (const TPlaneMarker& m : figure_.markers) {
+        const int d = std::max(std::abs(XToPixel(m.at.x()) - position.x()),
+                               std::abs(YToPixel(m.at.y()) - position.y()));
+        if (d <= best) {
+            best = d;
+            nearest = &m;
+        }
+    }
+    return nearest;
+}
+
+bool TPhasePlaneGraph::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        if (const TPlaneMarker* m = MarkerAt(help->pos())) {
+            QToolTip::showText(help->globalPos(), m->tip, this);
+            return true;
+        }
+    }
+    return TPlotGraph::event(event);
+}
+
+void TPhasePlaneGraph::mousePressEvent(QMouseEvent* event) {
+    const QPoint at = event->position().toPoint();
+    clicking_ = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
+                MetricsOK() && PlotRect().contains(at);
+    clickStart_ = at;
+    TPlotGraph::mousePressEvent(event);
+}
+
+void TPhasePlaneGraph::mouseReleaseEvent(QMouseEvent* event) {
+    TPlotGraph::mouseReleaseEvent(event);
+    const QPoint at = event->position().toPoint();
+    const bool click = clicking_ && event->button() == Qt::LeftButton &&
+                       (at - clickStart_).manhattanLength() <= kClickSlack;
+    clicking_ = false;
+    if (click && OnPlaneClick) OnPlaneClick(PixelToX(at.x()), PixelToY(at.y()));
+}

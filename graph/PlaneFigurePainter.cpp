@@ -1,0 +1,118 @@
+#include "PlaneFigurePainter.h"
+
+#include "Appearance.h"
+#include "Axis.h"
+#include "GraphCanvas.h"
+#include "GraphMath.h"
+#include "PlotGraph.h"
+
+#include <QLineF>
+#include <QPolygon>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr double kHeadAngle = 0.45; // radians either side of the shaft
+constexpr double kHeadLength = 4;   // pixels at scale 1, at most 40 % of the arrow
+
+void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                const TPlaneLook& look) {
+    const double s = graph.DrawScale();
+    c.SetPen(look.arrowColor, c.PenWidth());
+    QPainter& p = c.Painter();
+    for (const TPlaneArrow& a : figure.arrows) {
+        // Pixel rows grow downwards, the arrow's y towards larger N2.
+        const QPointF d(a.extent.x() * s, -a.extent.y() * s);
+        const double length = std::hypot(d.x(), d.y());
+        if (!(length >= 1)) continue;
+        const QPointF centre(graph.XToPixel(a.at.x()), graph.YToPixel(a.at.y()));
+        const QPointF tail = centre - d / 2, tip = centre + d / 2;
+        p.drawLine(QLineF(tail, tip));
+        const double head = std::min(kHeadLength * s, 0.4 * length);
+        const double back = std::atan2(-d.y(), -d.x());
+        for (double side : {-kHeadAngle, kHeadAngle})
+            p.drawLine(
+                QLineF(tip, tip + head * QPointF(std::cos(back + side), std::sin(back + side))));
+    }
+}
+
+void PaintNullclines(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                     const TPlaneLook& look) {
+    QPolygon line;
+    for (int which = 0; which < 2; ++which) {
+        c.SetPen(look.nullclineColors[std::size_t(which)], 2 * c.PenWidth(), 1);
+        for (const QPolygonF& chain : figure.nullclines[std::size_t(which)]) {
+            line.clear();
+            for (const QPointF& q : chain)
+                line << QPoint(graph.XToPixel(q.x()), graph.YToPixel(q.y()));
+            c.Painter().drawPolyline(line);
+        }
+    }
+}
+
+void PaintMarkers(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                  const TPlaneLook& look) {
+    const int r = std::max(2, graphmath::Round(kPlaneMarkerRadius * graph.DrawScale()));
+    const int width = c.PenWidth();
+    const TColor inside = graph.Appearance().BackgroundColor();
+    QPainter& p = c.Painter();
+    // As a series' symbols: only for points in range, but not cut at the
+    // plot's edge, where an equilibrium on an axis lies.
+    c.ClearClip();
+    const auto inRange = [](const TAxis& axis, double v) {
+        return axis.Min() <= v && v <= axis.Max();
+    };
+    for (const TPlaneMarker& m : figure.markers) {
+        if (!inRange(graph.XAxis(), m.at.x()) || !inRange(graph.YAxis(), m.at.y())) continue;
+        const QPoint o(graph.XToPixel(m.at.x()), graph.YToPixel(m.at.y()));
+        const QRect box(o.x() - r, o.y() - r, 2 * r, 2 * r);
+        c.SetPen(look.markerColor, width);
+        switch (m.shape) {
+        case TPlaneMarkerShape::FilledDisc:
+            c.SetBrush(look.markerColor);
+            p.drawEllipse(box);
+            break;
+        case TPlaneMarkerShape::OpenCircle:
+            c.SetBrush(inside);
+            p.drawEllipse(box);
+            break;
+        case TPlaneMarkerShape::Cross:
+            c.SetPen(look.markerColor, 2 * width);
+            p.drawLine(o.x() - r, o.y() - r, o.x() + r, o.y() + r);
+            p.drawLine(o.x() - r, o.y() + r, o.x() + r, o.y() - r);
+            break;
+        case TPlaneMarkerShape::RingWithDot: {
+            c.SetBrush(inside);
+            p.drawEllipse(box);
+            const int d = std::max(1, r / 3);
+            c.SetBrush(look.markerColor);
+            p.drawEllipse(QRect(o.x() - d, o.y() - d, 2 * d, 2 * d));
+            break;
+        }
+        case TPlaneMarkerShape::Diamond: {
+            c.SetBrush(inside);
+            const QPoint q[4] = {{o.x(), o.y() - r - 1},
+                                 {o.x() + r + 1, o.y()},
+                                 {o.x(), o.y() + r + 1},
+                                 {o.x() - r - 1, o.y()}};
+            p.drawPolygon(q, 4);
+            break;
+        }
+        }
+    }
+    c.SetClearBrush();
+}
+
+} // namespace
+
+void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
+                      const TPlaneLook& look, bool overSeries) {
+    if (overSeries) {
+        PaintMarkers(graph, canvas, figure, look);
+        return;
+    }
+    if (look.showField) PaintField(graph, canvas, figure, look);
+    PaintNullclines(graph, canvas, figure, look);
+}

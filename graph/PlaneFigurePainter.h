@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Color.h"
+#include "PlaneFigure.h"
+
+#include <array>
+
+class TGraphCanvas;
+class TPlotGraph;
+
+// How a phase plane's figure looks.
+struct TPlaneLook {
+    // dN1/dt = 0 in species 1's colour, dN2/dt = 0 in species 2's.
+    std::array<TColor, 2> nullclineColors{0x0000FF, 0x008000};
+    TColor arrowColor = 0x808080;
+    TColor markerColor = 0x000000;
+    bool showField = true;
+};
+
+// Half the size of an equilibrium marker in pixels at draw scale 1.
+inline constexpr int kPlaneMarkerRadius = 5;
+
+// Paints a figure on the surface `graph` is drawing, placed by the graph's
+// transforms and sized by its DrawScale: under the series the direction
+// field (when shown) and the dashed nullclines, over them the equilibrium
+// markers (filled disc stable, open circle unstable, cross saddle, ring with
+// a dot centre, open diamond degenerate) of the equilibria in the axes'
+// ranges, not cut at the plot's edge.
+void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
+                      const TPlaneLook& look, bool overSeries);
