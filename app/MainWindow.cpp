@@ -402,6 +402,10 @@ void TForm1::BuildComponents() {
     parametersMoved_ = new QTimer(this);
     parametersMoved_->setSingleShot(true);
     parametersMoved_->setInterval(0);
+    // Not restarted by each move, so a steady drag still redraws every tick.
+    planeMoved_ = new QTimer(this);
+    planeMoved_->setSingleShot(true);
+    planeMoved_->setInterval(kPlaneTick);
 
     FixLabelAutoSize1 = new TFixLabelAutoSize(this);
     FormStorage1 = new TFormStorage(this);
@@ -464,6 +468,7 @@ void TForm1::WireHandlers() {
     connect(parametersMoved_, &QTimer::timeout, this, [this] {
         if (OnModelParametersMoved) OnModelParametersMoved();
     });
+    connect(planeMoved_, &QTimer::timeout, this, &TForm1::PlaneMovedTimer);
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -571,7 +576,7 @@ void TForm1::ButtonStartPauseClick() {
         }
         SetParameterRows(rows);
         StartPlane(&rows);
-        BindSliderRows();
+        boundRows_ = ShownRows();
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();

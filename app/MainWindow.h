@@ -135,7 +135,9 @@ public:
 
     // A parameter's slider moved (`row` is the table's row, `value` what its
     // Value cell now reads): the bound model takes it from the next step,
-    // without a pause or a compile, and OnModelParametersMoved is due.
+    // without a pause or a compile, and OnModelParametersMoved is due. The
+    // phase plane's model takes it too and the plane follows at its next
+    // tick (kPlaneTick): moves within a tick make one figure, of the last.
     void ParameterSliderMove(int row, double value);
 
     // The seam for views of the model that must follow the sliders (the
@@ -195,6 +197,12 @@ public:
     // that does not compile leaves the plane empty and reports its error.
     void Refresh1Click();
     void Equilibria1Click();
+    // The plane's tick after slider moves: draws the figure again when a move
+    // reached the plane's model (a hidden plane catches up when shown). A
+    // plane with no model yet takes the one on screen, unless a run is on.
+    void PlaneMovedTimer();
+    // The shortest time between two figures worked out for slider moves.
+    static constexpr int kPlaneTick = 16; // ms
 
     // The parameter table as rows in displayed order, and back.
     std::vector<ParameterRow> ParameterRows() const;
@@ -235,14 +243,20 @@ private:
     bool TypedNumber(TFloatEdit* edit, double& value);
     // The table beside its sliders, behind a divider.
     QWidget* ParameterSplitter(QWidget* page);
-    // Notes which table row went into which bound parameter at a Start.
-    void BindSliderRows();
+    // The table's rows in displayed order: which row went into which
+    // parameter of a model bound now.
+    std::vector<int> ShownRows() const;
+    // Compiles the model on screen for the plane; throws as Refresh reports.
+    void BindPlane();
     // Takes the text of an open parameter cell editor into its cell.
     void CommitParameterEdit();
 
     std::vector<int> boundRows_;        // the table's rows in the order of the last Start
+    std::vector<int> planeRows_;        // ... and of the plane's last model
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
     QTimer* parametersMoved_ = nullptr; // coalesces slider moves into one notification
+    QTimer* planeMoved_ = nullptr;      // ... and into one figure per tick
+    bool planeDirty_ = false;           // a move since the plane's last figure
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
     bool eulerHintShown_ = false;       // the hint comes once per Start or Continue
 };

@@ -59,6 +59,8 @@ void TForm1::StartPlane(const std::vector<ParameterRow>* rows) {
             // stopping a run that works.
         }
     }
+    planeRows_ = ShownRows();
+    planeDirty_ = false;
     PlotGraph2->InvalidateFigure();
     if (!rows) return;
     TSeries* piece = &PlotGraph2->Trajectory();
@@ -95,14 +97,38 @@ void TForm1::Field1Click() {
     PlotGraph2->SetShowField(Field1->isChecked());
 }
 
+void TForm1::BindPlane() {
+    Plane.Bind(ParameterRows(), Rate1->text().toStdString(), Rate2->text().toStdString(),
+               N1Edit->Value(), N2Edit->Value());
+    planeRows_ = ShownRows();
+}
+
 void TForm1::Refresh1Click() {
     CommitParameterEdit();
+    planeDirty_ = false;
     try {
-        Plane.Bind(ParameterRows(), Rate1->text().toStdString(), Rate2->text().toStdString(),
-                   N1Edit->Value(), N2Edit->Value());
+        BindPlane();
     } catch (...) {
         PlotGraph2->InvalidateFigure();
         throw;
+    }
+    PlotGraph2->InvalidateFigure();
+}
+
+void TForm1::PlaneMovedTimer() {
+    if (!planeDirty_) return;
+    planeDirty_ = false;
+    // The plane shows the model of the last Start or Refresh. One that never
+    // had a model takes the model on screen, quietly, since nobody asked for
+    // it and a drag goes on; during a run that would let in texts the run
+    // does not have.
+    if (!Plane.IsBound()) {
+        if (Running()) return;
+        try {
+            BindPlane();
+        } catch (const std::exception&) {
+            return;
+        }
     }
     PlotGraph2->InvalidateFigure();
 }

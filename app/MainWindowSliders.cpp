@@ -18,6 +18,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <optional>
 
 QWidget* TForm1::ParameterSplitter(QWidget* page) {
     // A narrow window scrolls the descriptions; a wide one gives the table no
@@ -36,20 +37,32 @@ QWidget* TForm1::ParameterSplitter(QWidget* page) {
     return split;
 }
 
-void TForm1::BindSliderRows() {
-    boundRows_.clear();
+std::vector<int> TForm1::ShownRows() const {
+    std::vector<int> rows;
     for (int shown = 0; shown < StringGrid1->rowCount(); ++shown)
-        boundRows_.push_back(StringGrid1->verticalHeader()->logicalIndex(shown));
+        rows.push_back(StringGrid1->verticalHeader()->logicalIndex(shown));
+    return rows;
 }
 
 void TForm1::ParameterSliderMove(int row, double value) {
-    // The row was bound where it was shown then; it may have been dragged since.
-    const auto bound = std::find(boundRows_.begin(), boundRows_.end(), row);
-    if (const QTableWidgetItem* name = StringGrid1->item(row, ParameterSliders1->NameColumn());
-        name && bound != boundRows_.end())
-        Sim.MoveParameter(std::size_t(bound - boundRows_.begin()), name->text().toStdString(),
-                          value);
+    // The run and the plane each bound the rows where they were shown then;
+    // the row may have been dragged since.
+    const QTableWidgetItem* name = StringGrid1->item(row, ParameterSliders1->NameColumn());
+    const std::string text = name ? name->text().toStdString() : std::string();
+    const auto indexIn = [row](const std::vector<int>& rows) -> std::optional<std::size_t> {
+        const auto at = std::find(rows.begin(), rows.end(), row);
+        if (at == rows.end()) return std::nullopt;
+        return std::size_t(at - rows.begin());
+    };
+    if (const auto bound = indexIn(boundRows_); name && bound)
+        Sim.MoveParameter(*bound, text, value);
+    if (!Plane.IsBound()) {
+        planeDirty_ = true;
+    } else if (const auto bound = indexIn(planeRows_); name && bound) {
+        if (Plane.MoveParameter(*bound, text, value)) planeDirty_ = true;
+    }
     if (!parametersMoved_->isActive()) parametersMoved_->start();
+    if (planeDirty_ && !planeMoved_->isActive()) planeMoved_->start();
 }
 
 void TForm1::Sweep1Click() {

@@ -102,6 +102,13 @@ void TPlaneAnalysis::Bind(std::vector<ParameterRow> rows, const std::string& rat
     box_ = DefaultBox(N1, N2);
 }
 
+bool TPlaneAnalysis::MoveParameter(std::size_t row, const std::string& name, double value) {
+    if (!model_ || !sim_.MoveParameter(row, name, value)) return false;
+    inBox_.reset();
+    visible_.reset();
+    return true;
+}
+
 void TPlaneAnalysis::Clear() {
     model_.reset();
     inBox_.reset();
@@ -115,6 +122,7 @@ TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& requ
     const QSize plot = request.plot;
     if (!model_ || !rect.IsValid() || plot.width() < 1 || plot.height() < 1) return figure;
 
+    ++figures_;
     TPhasePlaneOptions options;
     options.scale = {plot.width() / rect.Width(), plot.height() / rect.Height()};
     const double cell = std::sqrt(double(plot.width()) * plot.height() / kArrows);

@@ -36,6 +36,17 @@ public:
     void Clear();
     bool IsBound() const { return model_ != nullptr; }
 
+    // A parameter moved: `value` goes into the compiled model's cells of row
+    // `row` (its index among the rows of the last Bind) when that row was
+    // bound under `name` and is in force, as TSimulation::MoveParameter
+    // decides. Nothing is compiled; the next figure and equilibria are of the
+    // new value. False, and nothing changes, when there are no such cells.
+    bool MoveParameter(std::size_t row, const std::string& name, double value);
+
+    // How many figures of a bound model have been worked out: the costly
+    // step, counted so that callers can tell how often they asked for it.
+    long long FiguresWorkedOut() const { return figures_; }
+
     // The nullclines, direction field (about 400 arrows on square cells of
     // the plot) and the equilibria markers for a range; empty when unbound.
     TPlaneFigure Figure(const TPhasePlaneGraph::TFigureRequest& request);
@@ -54,4 +65,5 @@ private:
     std::optional<TEquilibria> inBox_;
     std::optional<TEquilibria> visible_;
     TPlaneRect visibleRect_;
+    long long figures_ = 0;
 };

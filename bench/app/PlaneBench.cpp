@@ -3,9 +3,22 @@
 // default box on a 200 × 200 grid, as a zoom or a resize works them out
 // again, for a plot of the window's 625 × 300 pixels. Beside it the bare
 // analysis, without the window's chaining of segments and markers.
+//
+// A slider move of the predator-prey example: the new value put into the
+// plane's compiled model and the figure worked out, beside the same with the
+// model compiled again for each move, and the whole move in the window shown
+// offscreen (the Value cell, both models, the figure and the plane's draw).
+#include "Application.h"
 #include "CommandArgs.h"
+#include "GraphViews.h"
+#include "MainWindow.h"
+#include "ParameterSliders.h"
 #include "PhasePlane.h"
+#include "PhasePlaneGraph.h"
 #include "PlaneAnalysis.h"
+#include "TFormStorage.h"
+
+#include <QSlider>
 
 #include <benchmark/benchmark.h>
 
@@ -58,9 +71,62 @@ void Analysis(benchmark::State& state, const std::string& file) {
     }
 }
 
+const std::string kPredatorPrey = TARNIVELL_EXAMPLES "/predator-prey.ini";
+
+// The prey's growth rate between two values, so that each move changes the figure.
+double Alternate(long long i) {
+    return i % 2 ? 0.6 : 0.4;
+}
+
+void SliderMove(benchmark::State& state, bool compile) {
+    TModel m = LoadRequiredModel(kPredatorPrey);
+    TPlaneAnalysis plane;
+    plane.Bind(m.rows, m.rate1, m.rate2, m.N1, m.N2);
+    const TPlaneRect box = DefaultBox(m.N1, m.N2);
+    const TPhasePlaneGraph::TFigureRequest request{box.n1Min, box.n1Max, box.n2Min, box.n2Max,
+                                                   QSize(625, 300)};
+    long long i = 0;
+    for (auto _ : state) {
+        const double a = Alternate(i++);
+        if (compile) {
+            m.rows[0].value = std::to_string(a);
+            plane.Bind(m.rows, m.rate1, m.rate2, m.N1, m.N2);
+        } else if (!plane.MoveParameter(0, "a", a)) {
+            state.SkipWithError("the row is not bound");
+            break;
+        }
+        const TPlaneFigure figure = plane.Figure(request);
+        benchmark::DoNotOptimize(figure.markers.data());
+    }
+}
+
+void SliderMoveWindow(benchmark::State& state) {
+    TForm1 form(QString::fromStdString(kPredatorPrey));
+    form.FormStorage1->SetActive(false); // no settings file in the benchmark's folder
+    form.show();
+    form.Views1->SetView(TGraphViews::vw_Both);
+    form.Refresh1Click();
+    QApplication::processEvents();
+    QSlider* slider = form.ParameterSliders1->Slider(0);
+    long long i = 0;
+    const long long before = form.Plane.FiguresWorkedOut();
+    for (auto _ : state) {
+        slider->setValue(int(Alternate(i++) * TParameterSliders::kPositions));
+        form.PlaneMovedTimer();
+    }
+    if (form.Plane.FiguresWorkedOut() - before != i)
+        state.SkipWithError("a move did not redraw the plane");
+    const QRect plot = form.PlotGraph2->PlotRect();
+    state.counters["plot_width"] = plot.width();
+    state.counters["plot_height"] = plot.height();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    TApplication app(argc, argv);
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::directory_iterator(TARNIVELL_EXAMPLES))
         if (entry.path().extension() == ".ini") files.push_back(entry.path());
@@ -72,6 +138,12 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("plane/analysis/" + name).c_str(), Analysis, path.string())
             ->Unit(benchmark::kMillisecond);
     }
+    benchmark::RegisterBenchmark("plane/slider-move/predator-prey", SliderMove, false)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("plane/slider-move-compiled/predator-prey", SliderMove, true)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("plane/slider-move-window/predator-prey", SliderMoveWindow)
+        ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();
