@@ -10,14 +10,26 @@ using TColor = std::int32_t;
 constexpr TColor RGB(int r, int g, int b) {
     return static_cast<TColor>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
 }
-constexpr int GetRValue(TColor c) { return c & 0xFF; }
-constexpr int GetGValue(TColor c) { return (c >> 8) & 0xFF; }
-constexpr int GetBValue(TColor c) { return (c >> 16) & 0xFF; }
+constexpr int GetRValue(TColor c) {
+    return c & 0xFF;
+}
+constexpr int GetGValue(TColor c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr int GetBValue(TColor c) {
+    return (c >> 16) & 0xFF;
+}
 
 constexpr TColor kSystemColorFlag = static_cast<TColor>(0x80000000u);
-constexpr bool IsSystemColor(TColor c) { return (static_cast<std::uint32_t>(c) >> 24) == 0x80; }
-constexpr int SystemColorIndex(TColor c) { return c & 0xFF; }
-constexpr TColor SystemColor(int index) { return kSystemColorFlag | (index & 0xFF); }
+constexpr bool IsSystemColor(TColor c) {
+    return (static_cast<std::uint32_t>(c) >> 24) == 0x80;
+}
+constexpr int SystemColorIndex(TColor c) {
+    return c & 0xFF;
+}
+constexpr TColor SystemColor(int index) {
+    return kSystemColorFlag | (index & 0xFF);
+}
 
 // System colour indices the program uses.
 constexpr int COLOR_WINDOW = 5;

@@ -1,7 +1,7 @@
 #pragma once
 
-#include <string>
 #include <stdexcept>
+#include <string>
 
 // Base of every error this program raises. It carries the message that the
 // application's error display shows (followed by a full stop).

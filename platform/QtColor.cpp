@@ -52,4 +52,6 @@ QColor ToQColor(TColor color) {
     return ToQColor(color, QGuiApplication::palette());
 }
 
-TColor FromQColor(const QColor& color) { return RGB(color.red(), color.green(), color.blue()); }
+TColor FromQColor(const QColor& color) {
+    return RGB(color.red(), color.green(), color.blue());
+}

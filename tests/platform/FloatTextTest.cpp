@@ -1,5 +1,5 @@
-#include "Exception.h"
 #include "FloatText.h"
+#include "Exception.h"
 
 #include <gtest/gtest.h>
 
@@ -72,9 +72,9 @@ TEST(TextToFloat, ReadsDecimalNumerals) {
         const char* text;
         double value;
     } cases[] = {
-        {"0.5", 0.5},   {"  12 ", 12},      {"-3", -3},      {"+4.25", 4.25},
-        {"1E-5", 1E-5}, {"1.5e+7", 1.5E7},  {".5", 0.5},     {"7.", 7},
-        {"1e-400", 0},  {"0.1", 0.1},       {"1E308", 1E308},
+        {"0.5", 0.5},   {"  12 ", 12},     {"-3", -3},       {"+4.25", 4.25},
+        {"1E-5", 1E-5}, {"1.5e+7", 1.5E7}, {".5", 0.5},      {"7.", 7},
+        {"1e-400", 0},  {"0.1", 0.1},      {"1E308", 1E308},
     };
     for (const auto& c : cases)
         EXPECT_EQ(TextToFloat(c.text), c.value) << c.text;
@@ -90,14 +90,15 @@ TEST(TextToFloat, RoundTripsEveryGeneralText) {
 }
 
 TEST(TextToFloat, RefusesWhatIsNoNumber) {
-    const char* bad[] = {"", " ", "abc", "1..2", "1e", "1e+", "--1", "1 2", "0x10", "1,5",
-                         "e5", "NAN", "INF", "1E309", "."};
+    const char* bad[] = {"",     " ",   "abc", "1..2", "1e",  "1e+",   "--1", "1 2",
+                         "0x10", "1,5", "e5",  "NAN",  "INF", "1E309", "."};
     for (const char* text : bad) {
         try {
             TextToFloat(text);
             ADD_FAILURE() << "accepted " << text;
         } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), std::string("'") + text + "' is not a valid floating point value");
+            EXPECT_EQ(e.Message(),
+                      std::string("'") + text + "' is not a valid floating point value");
         }
     }
 }
