@@ -43,17 +43,17 @@ QStringList QtNameFilters(const QString& filter) {
     return out;
 }
 
-QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec) {
-    if (AppDialogs().ChooseFile) return AppDialogs().ChooseFile(parent, dialogSpec);
-    QFileDialog dialog(parent, dialogSpec.title);
-    dialog.setNameFilters(QtNameFilters(dialogSpec.filter));
-    dialog.setDefaultSuffix(dialogSpec.defaultExt);
+QString ChooseFileName(QWidget* parent, const TFileDialogRequest& dialogRequest) {
+    if (AppDialogs().ChooseFile) return AppDialogs().ChooseFile(parent, dialogRequest);
+    QFileDialog dialog(parent, dialogRequest.title);
+    dialog.setNameFilters(QtNameFilters(dialogRequest.filter));
+    dialog.setDefaultSuffix(dialogRequest.defaultExt);
     QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&](const QString& filter) {
         static const QRegularExpression oneExtension(QStringLiteral("\\(\\*\\.(\\w+)\\)$"));
         const QRegularExpressionMatch match = oneExtension.match(filter);
-        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : dialogSpec.defaultExt);
+        dialog.setDefaultSuffix(match.hasMatch() ? match.captured(1) : dialogRequest.defaultExt);
     });
-    if (dialogSpec.save) {
+    if (dialogRequest.save) {
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setFileMode(QFileDialog::AnyFile);
     } else {

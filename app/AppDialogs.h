@@ -13,7 +13,7 @@ class QWidget;
 // What a file dialog is asked for: its title (empty: the platform's own), the
 // filter in "Text|pattern|Text|pattern" form, the default extension without
 // its dot, and whether it is a save dialog (asking before overwriting).
-struct TFileDialogSpec {
+struct TFileDialogRequest {
     QString title;
     QString filter;
     QString defaultExt;
@@ -21,7 +21,7 @@ struct TFileDialogSpec {
 };
 
 // The save dialog of a graph's bitmap: the platform's own title, bitmaps.
-inline const TFileDialogSpec kBitmapFileDialog{
+inline const TFileDialogRequest kBitmapFileDialog{
     QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), QStringLiteral("bmp"), true};
 
 struct TAppDialogs {
@@ -32,7 +32,7 @@ struct TAppDialogs {
     // A box without an icon and with an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
-    std::function<QString(QWidget* parent, const TFileDialogSpec& dialogSpec)> ChooseFile;
+    std::function<QString(QWidget* parent, const TFileDialogRequest& dialogRequest)> ChooseFile;
     // One of a few choices; its index, or -1 when the user cancelled.
     std::function<int(QWidget* parent, const QString& caption, const QString& text,
                       const QStringList& choices)>
@@ -47,7 +47,7 @@ bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
 // In a save dialog the default extension follows the chosen filter when that
 // names one extension, so "plot" saved under "SVG|*.svg" becomes "plot.svg".
-QString ChooseFileName(QWidget* parent, const TFileDialogSpec& dialogSpec);
+QString ChooseFileName(QWidget* parent, const TFileDialogRequest& dialogRequest);
 int ChooseItemBox(QWidget* parent, const QString& caption, const QString& text,
                   const QStringList& choices);
 

@@ -12,7 +12,7 @@ namespace {
 
 const std::string kUsage = std::string("usage: tarnivell ") + kSweepUsage;
 
-struct TSweepSpec {
+struct TSweepRequest {
     std::string name;
     double from = 0;
     double to = 0;
@@ -20,7 +20,7 @@ struct TSweepSpec {
 };
 
 // NAME=FROM:TO:COUNT
-TSweepSpec ReadSweepSpec(const std::string& text) {
+TSweepRequest ReadSweepRequest(const std::string& text) {
     const Exception bad(
         FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
     const size_t eq = text.find('=');
@@ -31,12 +31,12 @@ TSweepSpec ReadSweepSpec(const std::string& text) {
         parts.push_back(text.substr(begin, colon - begin));
     parts.push_back(text.substr(begin));
     if (parts.size() != 3) throw bad;
-    TSweepSpec spec;
-    spec.name = text.substr(0, eq);
-    spec.from = TextToFloat(parts[0]);
-    spec.to = TextToFloat(parts[1]);
-    spec.count = static_cast<int>(ReadCount("--sweep", parts[2], 1));
-    return spec;
+    TSweepRequest request;
+    request.name = text.substr(0, eq);
+    request.from = TextToFloat(parts[0]);
+    request.to = TextToFloat(parts[1]);
+    request.count = static_cast<int>(ReadCount("--sweep", parts[2], 1));
+    return request;
 }
 
 // Numbers with "." whatever the user's separator: a "," would split fields.
@@ -72,24 +72,24 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
             }
         }
         if (sweep.empty()) throw Exception(kUsage);
-        const TSweepSpec spec = ReadSweepSpec(sweep);
-        options.from = spec.from;
-        options.to = spec.to;
-        options.count = spec.count;
+        const TSweepRequest request = ReadSweepRequest(sweep);
+        options.from = request.from;
+        options.to = request.to;
+        options.count = request.count;
 
         TModel model = LoadRequiredModel(modelFile);
         solver.ApplyTo(model.solver);
         const TSweepResult result =
-            RunSweep(options, ModelSweepFactory(model, spec.name, spec.from));
+            RunSweep(options, ModelSweepFactory(model, request.name, request.from));
         if (!result.error.empty()) throw Exception(result.error);
 
-        out << spec.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
+        out << request.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
         int faults = 0;
         for (const TSweepRow& row : result.rows) {
             WriteRow(out, row);
             if (row.state == TSweepRowState::Done) continue;
             ++faults;
-            err << ErrorDisplayText(spec.name + "=" + FloatToText(row.value) + ": " +
+            err << ErrorDisplayText(request.name + "=" + FloatToText(row.value) + ": " +
                                     (row.message.empty() ? "not run" : row.message))
                 << '\n';
         }

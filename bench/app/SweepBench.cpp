@@ -91,11 +91,11 @@ BENCHMARK(SweepInProcess)
     ->Iterations(3);
 
 void SweepCommand(benchmark::State& state) {
-    const std::string spec =
+    const std::string request =
         "a=" + FloatToText(kFrom) + ":" + FloatToText(kTo) + ":" + std::to_string(kValues);
     const double cpu = ChildCpuSeconds();
     for (auto _ : state)
-        if (!RunProgram({"--sweep", kModel, spec, "--steps", std::to_string(kSteps)}))
+        if (!RunProgram({"--sweep", kModel, request, "--steps", std::to_string(kSteps)}))
             state.SkipWithError("tarnivell --sweep failed");
     state.SetItemsProcessed(state.iterations() * kValues * kSteps);
     state.counters["child_cpu_s"] = (ChildCpuSeconds() - cpu) / double(state.iterations());

@@ -24,8 +24,8 @@ class FileAnswers {
 public:
     explicit FileAnswers(std::deque<QString> names) : names_(std::move(names)) {
         saved_ = AppDialogs().ChooseFile;
-        AppDialogs().ChooseFile = [this](QWidget*, const TFileDialogSpec& spec) {
-            specs.push_back(spec);
+        AppDialogs().ChooseFile = [this](QWidget*, const TFileDialogRequest& request) {
+            requests.push_back(request);
             if (names_.empty()) return QString();
             const QString name = names_.front();
             names_.pop_front();
@@ -34,11 +34,11 @@ public:
     }
     ~FileAnswers() { AppDialogs().ChooseFile = saved_; }
 
-    std::vector<TFileDialogSpec> specs;
+    std::vector<TFileDialogRequest> requests;
 
 private:
     std::deque<QString> names_;
-    std::function<QString(QWidget*, const TFileDialogSpec&)> saved_;
+    std::function<QString(QWidget*, const TFileDialogRequest&)> saved_;
 };
 
 QByteArray ReadAll(const QString& path) {
@@ -88,7 +88,7 @@ TEST_F(ExamplesMenu, ChoosingOneLoadsItAsLoadDoesAndPausesARun) {
     ASSERT_NE(item, nullptr);
     item->trigger();
     EXPECT_TRUE(gDialogs.errors.empty());
-    EXPECT_TRUE(gDialogs.fileSpecs.empty()); // no open dialog
+    EXPECT_TRUE(gDialogs.fileRequests.empty()); // no open dialog
     EXPECT_FALSE(form.Running());
     EXPECT_EQ(form.ButtonStartPause->text(), "&Continue");
     EXPECT_EQ(form.Rate1->text(), "-beta*N1*N2");
@@ -110,10 +110,10 @@ TEST_F(ExamplesMenu, SaveAsksForANewNameInsteadOfWritingAnExample) {
         // The example itself, then a new file beside it, then a file of the user's.
         FileAnswers answers({example, QStringLiteral(TARNIVELL_EXAMPLES "/mine.ini"), mine});
         form.SpeedButton2Click();
-        ASSERT_EQ(answers.specs.size(), 3u);
-        for (const TFileDialogSpec& spec : answers.specs) {
-            EXPECT_EQ(spec.title, "Save Settings");
-            EXPECT_TRUE(spec.save);
+        ASSERT_EQ(answers.requests.size(), 3u);
+        for (const TFileDialogRequest& request : answers.requests) {
+            EXPECT_EQ(request.title, "Save Settings");
+            EXPECT_TRUE(request.save);
         }
     }
     ASSERT_EQ(gDialogs.errors.size(), 2u);
@@ -130,7 +130,7 @@ TEST_F(ExamplesMenu, SaveAsksForANewNameInsteadOfWritingAnExample) {
     gDialogs.Clear();
     FileAnswers cancel({example});
     form.SpeedButton2Click();
-    EXPECT_EQ(cancel.specs.size(), 2u);
+    EXPECT_EQ(cancel.requests.size(), 2u);
     EXPECT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(ReadAll(example), original);
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "mine");

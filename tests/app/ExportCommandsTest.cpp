@@ -62,10 +62,10 @@ TEST_F(ExportCommands, SavePictureAsksTheSizeOfRastersOnlyAndWritesTheGraphOnSho
         form.ButtonStartPauseClick(); // Continue: saving pauses the run
         form.SavePicture1->trigger();
         EXPECT_FALSE(form.Running());
-        ASSERT_EQ(gDialogs.fileSpecs.size(), 1u);
+        ASSERT_EQ(gDialogs.fileRequests.size(), 1u);
         for (const char* pattern : {"*.png", "*.svg", "*.pdf"})
-            EXPECT_TRUE(gDialogs.fileSpecs[0].filter.contains(pattern));
-        EXPECT_TRUE(gDialogs.fileSpecs[0].save);
+            EXPECT_TRUE(gDialogs.fileRequests[0].filter.contains(pattern));
+        EXPECT_TRUE(gDialogs.fileRequests[0].save);
         ASSERT_EQ(gDialogs.itemChoices.size(), c.asked ? 1u : 0u);
         if (c.asked) {
             EXPECT_EQ(gDialogs.itemChoices[0].size(), 3);
@@ -84,8 +84,8 @@ TEST_F(ExportCommands, ExportDataWritesTheCurvesRowByRow) {
     gDialogs.chosenFile = dir.filePath("run.csv");
     form.ExportData1->trigger();
     EXPECT_FALSE(form.Running());
-    ASSERT_EQ(gDialogs.fileSpecs.size(), 1u);
-    EXPECT_EQ(gDialogs.fileSpecs[0].defaultExt, "csv");
+    ASSERT_EQ(gDialogs.fileRequests.size(), 1u);
+    EXPECT_EQ(gDialogs.fileRequests[0].defaultExt, "csv");
 
     QFile file(dir.filePath("run.csv"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));

@@ -402,9 +402,9 @@ TEST_F(MainWindow, CopyingGoesOnRunningAndSavingABitmapPauses) {
     gDialogs.chosenFile = dir.filePath("graph.bmp");
     form.Bitmap1->trigger();
     ExpectState("&Continue", false);
-    ASSERT_FALSE(gDialogs.fileSpecs.empty());
-    EXPECT_EQ(gDialogs.fileSpecs.back().defaultExt, "bmp");
-    EXPECT_TRUE(gDialogs.fileSpecs.back().title.isEmpty());
+    ASSERT_FALSE(gDialogs.fileRequests.empty());
+    EXPECT_EQ(gDialogs.fileRequests.back().defaultExt, "bmp");
+    EXPECT_TRUE(gDialogs.fileRequests.back().title.isEmpty());
     EXPECT_EQ(QImage(dir.filePath("graph.bmp")).size(), form.PlotGraph1->size());
     form.close();
 }

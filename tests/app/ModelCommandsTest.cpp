@@ -132,15 +132,15 @@ TEST_F(ModelCommands, SaveThenLoadRestoresTheModelToFifteenDigits) {
     SetRow(6, "", "", "description only");
     gDialogs.chosenFile = Path("model.old.ini");
     form.SpeedButton2Click();
-    EXPECT_EQ(gDialogs.fileSpecs.back().title, "Save Settings");
-    EXPECT_TRUE(gDialogs.fileSpecs.back().save);
+    EXPECT_EQ(gDialogs.fileRequests.back().title, "Save Settings");
+    EXPECT_TRUE(gDialogs.fileRequests.back().save);
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "model.old");
 
     TForm1 other;
     gDialogs.chosenFile = Path("model.old.ini");
     other.SpeedButton1Click();
-    EXPECT_EQ(gDialogs.fileSpecs.back().title, "Load Settings");
-    EXPECT_EQ(gDialogs.fileSpecs.back().defaultExt, "ini");
+    EXPECT_EQ(gDialogs.fileRequests.back().title, "Load Settings");
+    EXPECT_EQ(gDialogs.fileRequests.back().defaultExt, "ini");
     EXPECT_EQ(other.Sim.dt, 0.123456789012345);
     EXPECT_EQ(other.Sim.N1, 98765.4321098765);
     EXPECT_EQ(other.Sim.N2, -1.5e-7);
@@ -223,7 +223,7 @@ TEST_F(ModelCommands, CancellingADialogOnlyPauses) {
     EXPECT_EQ(form.ButtonStartPause->text(), "&Continue");
     form.SpeedButton2Click();
     EXPECT_EQ(form.Rate1->text(), "0");
-    EXPECT_EQ(gDialogs.fileSpecs.size(), 2u);
+    EXPECT_EQ(gDialogs.fileRequests.size(), 2u);
 }
 
 TEST(StartUp, LoadsTheModelNamedOnTheCommandLine) {

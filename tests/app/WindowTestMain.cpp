@@ -14,7 +14,7 @@ void TDialogLog::Clear() {
     errors.clear();
     questions.clear();
     infos.clear();
-    fileSpecs.clear();
+    fileRequests.clear();
     itemChoices.clear();
     chosenItem = 0;
 }
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     dialogs.ShowInfo = [](QWidget*, const QString& caption, const QString& text) {
         gDialogs.infos.push_back({caption, text});
     };
-    dialogs.ChooseFile = [](QWidget*, const TFileDialogSpec& dialogSpec) {
-        gDialogs.fileSpecs.push_back(dialogSpec);
+    dialogs.ChooseFile = [](QWidget*, const TFileDialogRequest& dialogRequest) {
+        gDialogs.fileRequests.push_back(dialogRequest);
         return gDialogs.chosenFile;
     };
     dialogs.ChooseItem = [](QWidget*, const QString&, const QString&, const QStringList& choices) {

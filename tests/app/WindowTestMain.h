@@ -17,7 +17,7 @@ struct TDialogLog {
     std::vector<Box> errors;
     std::vector<Box> questions;
     std::vector<Box> infos;
-    std::vector<TFileDialogSpec> fileSpecs;
+    std::vector<TFileDialogRequest> fileRequests;
     bool answerYes = true;
     QString chosenFile;
     std::vector<QStringList> itemChoices; // the lists ChooseItem offered
