@@ -23,6 +23,12 @@ constexpr double kWanderShare = 1.0;
 constexpr double kBorderShare = 1e-9;
 // A coordinate this small against the extent is tried at exactly 0.
 constexpr double kSnapShare = 1e-12;
+
+void SortEquilibria(std::vector<TEquilibrium>& points) {
+    std::sort(points.begin(), points.end(), [](const TEquilibrium& p, const TEquilibrium& q) {
+        return p.n1 != q.n1 ? p.n1 < q.n1 : p.n2 < q.n2;
+    });
+}
 // A crossing parameter may miss its segment by this much (shared end points).
 constexpr double kCrossingSlack = 1e-9;
 
@@ -115,10 +121,7 @@ public:
             e.stability = Classify(e.jacobian);
             result.points.push_back(e);
         }
-        std::sort(result.points.begin(), result.points.end(),
-                  [](const TEquilibrium& p, const TEquilibrium& q) {
-                      return p.n1 != q.n1 ? p.n1 < q.n1 : p.n2 < q.n2;
-                  });
+        SortEquilibria(result.points);
         return result;
     }
 
@@ -164,10 +167,7 @@ private:
 
     void Keep(TPoint x, const TSample& s, double merit) {
         for (TFound& f : found_) {
-            const double scale = std::max(
-                {std::fabs(x.n1), std::fabs(x.n2), std::fabs(f.x.n1), std::fabs(f.x.n2), extent_});
-            if (std::fabs(x.n1 - f.x.n1) < kMergeShare * scale &&
-                std::fabs(x.n2 - f.x.n2) < kMergeShare * scale) {
+            if (SameEquilibrium(x.n1, x.n2, f.x.n1, f.x.n2, extent_)) {
                 if (merit < f.merit) f = {x, s, merit};
                 return;
             }
@@ -267,4 +267,24 @@ TEquilibria FindEquilibria(const TRateGrid& grid, const TNullclines& nullclines)
 TEquilibria FindEquilibria(TPlaneModel& model, const TPlaneRect& rect, int columns, int rows) {
     const TRateGrid grid(model, rect, columns, rows);
     return FindEquilibria(grid, Nullclines(grid));
+}
+
+bool SameEquilibrium(double n1a, double n2a, double n1b, double n2b, double extent) {
+    const double scale =
+        std::max({std::fabs(n1a), std::fabs(n2a), std::fabs(n1b), std::fabs(n2b), extent});
+    return std::fabs(n1a - n1b) < kMergeShare * scale && std::fabs(n2a - n2b) < kMergeShare * scale;
+}
+
+TEquilibria MergeEquilibria(const TEquilibria& a, const TEquilibria& b, double extent) {
+    TEquilibria m;
+    m.error = !a.error.empty() ? a.error : b.error;
+    m.points = a.points;
+    for (const TEquilibrium& e : b.points) {
+        const bool known = std::any_of(m.points.begin(), m.points.end(), [&](const auto& p) {
+            return SameEquilibrium(p.n1, p.n2, e.n1, e.n2, extent);
+        });
+        if (!known) m.points.push_back(e);
+    }
+    SortEquilibria(m.points);
+    return m;
 }

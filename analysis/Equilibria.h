@@ -46,3 +46,11 @@ TEquilibria FindEquilibria(TPlaneModel& model, const TPlaneRect& rect, int colum
                            int rows = 200);
 // The same on a grid already sampled, with its nullclines.
 TEquilibria FindEquilibria(const TRateGrid& grid, const TNullclines& nullclines);
+
+// Whether two points are one equilibrium: closer on both axes than 1E-9 of
+// the larger of their magnitudes and the search's extent.
+bool SameEquilibrium(double n1a, double n2a, double n1b, double n2b, double extent);
+
+// The equilibria of two searches as one ordered list, each found once (as
+// the first search found it); the first error either search gave.
+TEquilibria MergeEquilibria(const TEquilibria& a, const TEquilibria& b, double extent);

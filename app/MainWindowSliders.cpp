@@ -70,12 +70,11 @@ void TForm1::Sweep1Click() {
     const TModel model = ScreenModel();
     // Each name once, with the span of its last row: the row in force.
     std::vector<TSweepChoice> choices;
-    const QHeaderView* handles = StringGrid1->verticalHeader();
-    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
-        const int row = handles->logicalIndex(shown);
-        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(row);
+    const std::vector<int> rows = ShownRows();
+    for (std::size_t shown = 0; shown < rows.size(); ++shown) {
+        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(rows[shown]);
         if (!range) continue;
-        const std::string name = model.rows[std::size_t(shown)].name;
+        const std::string name = model.rows[shown].name;
         const auto same = [&name](const TSweepChoice& c) {
             return SameParameterName(c.name, name);
         };

@@ -10,8 +10,6 @@ namespace {
 
 // About this many arrows, whatever the plot's shape.
 constexpr double kArrows = 400;
-// Equilibria of two searches closer than this share of their size are one.
-constexpr double kMergeShare = 1e-9;
 
 TPlaneMarkerShape ShapeOf(TEquilibriumKind kind) {
     switch (kind) {
@@ -48,26 +46,6 @@ QString TipOf(const TEquilibrium& e) {
            QString::fromUtf8("\u03bb1 = ") + ComplexText(e.stability.lambda1) +
            QString::fromUtf8("\n\u03bb2 = ") + ComplexText(e.stability.lambda2) +
            QStringLiteral("\n") + QString::fromLatin1(KindName(e.stability.kind));
-}
-
-// The equilibria of both searches as one ordered list, each found once.
-TEquilibria Merged(const TEquilibria& a, const TEquilibria& b, double extent) {
-    TEquilibria m;
-    m.error = !a.error.empty() ? a.error : b.error;
-    m.points = a.points;
-    for (const TEquilibrium& e : b.points) {
-        const bool known = std::any_of(m.points.begin(), m.points.end(), [&](const auto& p) {
-            const double scale = std::max(
-                {std::fabs(p.n1), std::fabs(p.n2), std::fabs(e.n1), std::fabs(e.n2), extent});
-            return std::fabs(p.n1 - e.n1) < kMergeShare * scale &&
-                   std::fabs(p.n2 - e.n2) < kMergeShare * scale;
-        });
-        if (!known) m.points.push_back(e);
-    }
-    std::sort(m.points.begin(), m.points.end(), [](const auto& p, const auto& q) {
-        return p.n1 != q.n1 ? p.n1 < q.n1 : p.n2 < q.n2;
-    });
-    return m;
 }
 
 } // namespace
@@ -150,5 +128,5 @@ TEquilibria TPlaneAnalysis::Equilibria() {
     if (!model_) return {{}, kNoModel};
     if (!inBox_) inBox_ = FindEquilibria(*model_, box_);
     if (!visible_) return *inBox_;
-    return Merged(*visible_, *inBox_, std::max(box_.Extent(), visibleRect_.Extent()));
+    return MergeEquilibria(*visible_, *inBox_, std::max(box_.Extent(), visibleRect_.Extent()));
 }

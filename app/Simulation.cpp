@@ -2,10 +2,8 @@
 
 #include "Exception.h"
 #include "FloatText.h"
-#include "ParserErrors.h"
 
 #include <algorithm>
-#include <cctype>
 
 std::string RemoveBlanks(const std::string& text) {
     std::string out = text;
@@ -14,20 +12,11 @@ std::string RemoveBlanks(const std::string& text) {
 }
 
 bool IsParameterName(const std::string& name) {
-    TCustomParser scratch;
-    try {
-        scratch.DefineVariable(name, 0);
-        return true;
-    } catch (const EBadName&) {
-        return false;
-    }
+    return IsVariableName(name);
 }
 
 bool SameParameterName(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return std::toupper(static_cast<unsigned char>(x)) ==
-               std::toupper(static_cast<unsigned char>(y));
-    });
+    return SameVariableName(a, b);
 }
 
 void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1,

@@ -1,5 +1,7 @@
 #include "PhasePlaneGraph.h"
 
+#include "AxisTransform.h"
+
 #include "Appearance.h"
 #include "Axis.h"
 #include "GraphCanvas.h"
@@ -117,9 +119,10 @@ const TPlaneMarker* TPhasePlaneGraph::MarkerAt(QPoint position) const {
     if (!MetricsOK()) return nullptr;
     const TPlaneMarker* nearest = nullptr;
     int best = kPlaneMarkerRadius + kHoverSlack;
+    const TAxisTransform x = Transform(XAxis()), y = Transform(YAxis());
     for (const TPlaneMarker& m : figure_.markers) {
-        const int d = std::max(std::abs(XToPixel(m.at.x()) - position.x()),
-                               std::abs(YToPixel(m.at.y()) - position.y()));
+        const int d =
+            std::max(std::abs(x(m.at.x()) - position.x()), std::abs(y(m.at.y()) - position.y()));
         if (d <= best) {
             best = d;
             nearest = &m;

@@ -1,5 +1,7 @@
 #include "PlaneFigurePainter.h"
 
+#include "AxisTransform.h"
+
 #include "Appearance.h"
 #include "Axis.h"
 #include "GraphCanvas.h"
@@ -22,12 +24,13 @@ void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& fi
     const double s = graph.DrawScale();
     c.SetPen(look.arrowColor, c.PenWidth());
     QPainter& p = c.Painter();
+    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
     for (const TPlaneArrow& a : figure.arrows) {
         // Pixel rows grow downwards, the arrow's y towards larger N2.
         const QPointF d(a.extent.x() * s, -a.extent.y() * s);
         const double length = std::hypot(d.x(), d.y());
         if (!(length >= 1)) continue;
-        const QPointF centre(graph.XToPixel(a.at.x()), graph.YToPixel(a.at.y()));
+        const QPointF centre(x(a.at.x()), y(a.at.y()));
         const QPointF tail = centre - d / 2, tip = centre + d / 2;
         p.drawLine(QLineF(tail, tip));
         const double head = std::min(kHeadLength * s, 0.4 * length);
@@ -41,12 +44,13 @@ void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& fi
 void PaintNullclines(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                      const TPlaneLook& look) {
     QPolygon line;
+    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
     for (int which = 0; which < 2; ++which) {
         c.SetPen(look.nullclineColors[std::size_t(which)], 2 * c.PenWidth(), 1);
         for (const QPolygonF& chain : figure.nullclines[std::size_t(which)]) {
             line.clear();
             for (const QPointF& q : chain)
-                line << QPoint(graph.XToPixel(q.x()), graph.YToPixel(q.y()));
+                line << QPoint(x(q.x()), y(q.y()));
             c.Painter().drawPolyline(line);
         }
     }
@@ -64,9 +68,10 @@ void PaintMarkers(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& 
     const auto inRange = [](const TAxis& axis, double v) {
         return axis.Min() <= v && v <= axis.Max();
     };
+    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
     for (const TPlaneMarker& m : figure.markers) {
         if (!inRange(graph.XAxis(), m.at.x()) || !inRange(graph.YAxis(), m.at.y())) continue;
-        const QPoint o(graph.XToPixel(m.at.x()), graph.YToPixel(m.at.y()));
+        const QPoint o(x(m.at.x()), y(m.at.y()));
         const QRect box(o.x() - r, o.y() - r, 2 * r, 2 * r);
         c.SetPen(look.markerColor, width);
         switch (m.shape) {

@@ -25,6 +25,14 @@ bool IsIdentifier(const std::string& s) {
 
 } // namespace
 
+bool IsVariableName(const std::string& name) {
+    return IsIdentifier(name);
+}
+
+bool SameVariableName(const std::string& a, const std::string& b) {
+    return UpperCase(a) == UpperCase(b);
+}
+
 TCustomParser::TCustomParser() = default;
 
 TCustomParser::~TCustomParser() = default;

@@ -10,6 +10,11 @@
 #include <string>
 #include <vector>
 
+// A name DefineVariable takes: a letter or "_", then letters, digits and "_".
+bool IsVariableName(const std::string& name);
+// Whether two names are one variable: names are read without letter case.
+bool SameVariableName(const std::string& a, const std::string& b);
+
 // Compiles a rate law once into a flat term list and evaluates it cheaply many
 // times against variables bound by reference. It knows the operators and the
 // call syntax but no function names (TMathParser registers those).
