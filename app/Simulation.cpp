@@ -39,8 +39,7 @@ void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1
     MathParser1.SetExpression(RemoveBlanks(rate1));
     MathParser2.SetExpression(RemoveBlanks(rate2));
 
-    rates_ = TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2);
-    solver_.Attach(rates_, Settings);
+    solver_.Attach(TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2), Settings);
 }
 
 void TSimulation::BindParameters(std::vector<ParameterRow>& rows, const double* n1,
@@ -66,7 +65,7 @@ bool TSimulation::MoveParameter(std::size_t row, const std::string& name, double
     if (!p.cell1 || p.name != name) return false;
     *p.cell1 = value;
     *p.cell2 = value;
-    if (solver_.Settings().Method != sm_Euler) solver_.Attach(rates_, solver_.Settings());
+    solver_.Restart();
     return true;
 }
 

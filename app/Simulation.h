@@ -100,7 +100,6 @@ private:
     void BindParameters(std::vector<ParameterRow>& rows, const double* n1, const double* n2);
 
     TSolver solver_;
-    TRateLaws rates_;
     double* cells_[2][2] = {};
     std::vector<TBoundParameter> parameters_;
 };

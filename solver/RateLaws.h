@@ -48,6 +48,13 @@ public:
     // of a method.
     long long Evaluations() const { return evaluations_; }
 
+    // The same binding with no evaluations counted yet.
+    TRateLaws Unused() const {
+        TRateLaws fresh = *this;
+        fresh.evaluations_ = 0;
+        return fresh;
+    }
+
 private:
     TCustomParser* rate1_ = nullptr;
     TCustomParser* rate2_ = nullptr;

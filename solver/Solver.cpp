@@ -41,6 +41,13 @@ void TSolver::Attach(const TRateLaws& rates, const TSolverSettings& settings) {
     rates_ = rates;
 }
 
+void TSolver::Restart() {
+    if (stepper_ == &euler_ || !Attached()) return;
+    const TRateLaws rates = rates_.Unused();
+    const TSolverSettings settings = settings_;
+    Attach(rates, settings);
+}
+
 void TSolver::Detach() {
     rates_ = TRateLaws();
 }

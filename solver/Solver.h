@@ -18,6 +18,10 @@ public:
     TSolver& operator=(const TSolver&) = delete;
 
     void Attach(const TRateLaws& rates, const TSolverSettings& settings);
+    // The rates changed under the method (a parameter moved): a method that
+    // remembers earlier steps starts afresh from the next one, as after an
+    // attach; Euler, which remembers nothing, goes on as it was.
+    void Restart();
     // Nothing is stepped until the next attach.
     void Detach();
     bool Attached() const { return rates_.Bound(); }
