@@ -97,14 +97,16 @@ bool TSeriesPainter::Paint(TSeries& s) {
 
 void TSeriesPainter::PaintPointShapes(const TSeries& s, int count) {
     const int shape = s.PointShape();
-    const bool offGraph = graph_.Appearance().PlotOffGraph();
-    const int first = offGraph ? 0 : FirstAtOrAbove(s, graph_.XAxis().Min(), 0);
-    if (shape == sh_Step)
-        PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
-    else if (shape == sh_Bar)
-        PaintBars(s, first);
-    else
+    if (shape != sh_Step && shape != sh_Bar) {
         PaintSymbols(s, 0, count);
+    } else {
+        const bool offGraph = graph_.Appearance().PlotOffGraph();
+        const int first = offGraph ? 0 : FirstAtOrAbove(s, graph_.XAxis().Min(), 0);
+        if (shape == sh_Step)
+            PaintSteps(s, first, graphmath::Round(s.PointSize() * 0.5 * graph_.DrawScale()));
+        else
+            PaintBars(s, first);
+    }
     canvas_.SetBrush(graph_.ControlColor());
     canvas_.SetClearBrush();
 }

@@ -105,13 +105,17 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
     slots_.resize(1024);
 }
 
-bool TFormTests::EndsInExponentMark(int end) const {
-    // "<digits>E" starting a token: a numeral still missing its exponent.
-    if (end < 2 || text_[end - 1] != 'E') return false;
-    int s = end - 2;
+int TFormTests::BeforeDigits(int s) const {
     while (s >= 0 && ((text_[s] >= '0' && text_[s] <= '9') || text_[s] == '.' ||
                       (!classic_ && text_[s] == DecimalSeparator())))
         --s;
+    return s;
+}
+
+bool TFormTests::EndsInExponentMark(int end) const {
+    // "<digits>E" starting a token: a numeral still missing its exponent.
+    if (end < 2 || text_[end - 1] != 'E') return false;
+    const int s = BeforeDigits(end - 2);
     // Not after a name: "X2E" is a name, so its E is no exponent mark.
     return s != end - 2 && (s < 0 || !IsIdentChar(text_[s]));
 }
@@ -146,10 +150,7 @@ bool TFormTests::HardSign(int j) const {
         if (row.op.size() == 1 && before == row.op[0]) return false;
     if (EndsInWordOperator(j)) return false;
     if (before != 'E') return true;
-    int s = j - 2;
-    while (s >= 0 && ((text_[s] >= '0' && text_[s] <= '9') || text_[s] == '.' ||
-                      (!classic_ && text_[s] == DecimalSeparator())))
-        --s;
+    const int s = BeforeDigits(j - 2);
     if (s < 0 || !IsIdentChar(text_[s]) || EndsInWordOperator(s + 1)) return false;
     return true;
 }

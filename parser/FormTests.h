@@ -101,6 +101,9 @@ private:
     bool HardSign(int j) const;
     bool BinaryCapable(int j) const;
     bool EndsInExponentMark(int end) const;
+    // The position before the run of numeral digits (and separators) that
+    // ends at s, walking backwards; -1 when the run starts the text.
+    int BeforeDigits(int s) const;
     bool EndsInWordOperator(int end) const;
     bool Marked(int row, int i) const;
     // First position after `a` at a's bracket level with the row's mark (n_ if none).
