@@ -132,17 +132,20 @@ void TAxis::PlanTicks(const TLabelMetrics& metrics, int availablePixels) {
     int exponentDecimals = 0;
     for (const TWalkedTick& w : walked)
         if (w.MayLabel && NeedsExponentForm(*this, w.Value)) exponentDecimals = 1;
-    for (bool same = exponentDecimals > 0; same && exponentDecimals < 15;) {
-        QString previous;
-        same = false;
-        for (const TWalkedTick& w : walked) {
-            if (!w.MayLabel) continue;
-            QString text = TickLabelText(*this, w.Value, w.Decimals, exponentDecimals);
-            same = same || text == previous;
-            previous = std::move(text);
+    std::vector<QString> labels(walked.size());
+    const auto labelAll = [&] { // true when two neighbours read the same
+        bool same = false;
+        const QString* previous = nullptr;
+        for (std::size_t i = 0; i < walked.size(); ++i) {
+            if (!walked[i].MayLabel) continue;
+            labels[i] = TickLabelText(*this, walked[i].Value, walked[i].Decimals, exponentDecimals);
+            same = same || (previous && *previous == labels[i]);
+            previous = &labels[i];
         }
-        if (same) ++exponentDecimals;
-    }
+        return same;
+    };
+    while (labelAll() && exponentDecimals > 0 && exponentDecimals < 15)
+        ++exponentDecimals;
 
     const bool isX = kind_ == Kind::X;
     const TAxisTransform map = TAxisTransform::Of(*this, 0);
@@ -156,7 +159,7 @@ void TAxis::PlanTicks(const TLabelMetrics& metrics, int availablePixels) {
         // A first tick on the axis line itself gets no grid line.
         tick.Grid = !(i == 0 && w.Value < min_ + 0.01 * step);
         if (w.MayLabel) {
-            tick.Label = TickLabelText(*this, w.Value, w.Decimals, exponentDecimals);
+            tick.Label = std::move(labels[i]);
             tick.Width = metrics.Width(tick.Label);
             const int p = map(w.Value);
             const int size = isX ? tick.Width : metrics.Height;
