@@ -23,10 +23,9 @@ double CheckedAdvance(double n, double rate, double dt) {
 // The fault tests read the SSE status register, which costs as much as a short
 // rate law; so a step tests once, after both updates, and only a step that
 // faulted is gone through again in order to stop where the fault arose.
-void TEulerStepper::Step(double& t, double dt, double& N1, double& N2) {
-    const double next = t + dt;
-    if (std::isinf(next) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
-    t = next;
+void TEulerStepper::Step(double& t, double dt, double tout, double& N1, double& N2) {
+    if (std::isinf(tout) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
+    t = tout;
 
     const double r1 = rates_.Rate1();
     double r2 = 0;

@@ -12,7 +12,7 @@ class TEulerStepper final : public TStepper {
 public:
     using TStepper::TStepper;
 
-    void Step(double& t, double dt, double& n1, double& n2) override;
+    void Step(double& t, double dt, double tout, double& n1, double& n2) override;
     void Restart(const TSolverSettings&) override { tooLarge_ = false; }
 
     // Set by a step that changed a density by more than half of its value, and

@@ -16,11 +16,11 @@ inline double StageState(double y, double h, double k) {
 
 } // namespace
 
-void TRK4Stepper::Step(double& t, double dt, double& N1, double& N2) {
+void TRK4Stepper::Step(double& t, double dt, double tout, double& N1, double& N2) {
     double n1 = 0;
     double n2 = 0;
     try {
-        if (!std::isfinite(t + dt) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
+        if (!std::isfinite(tout) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
         const double half = 0.5 * dt;
         double a1, b1, a2, b2, a3, b3, a4, b4;
         rates_.At(N1, N2, a1, b1);
@@ -33,7 +33,7 @@ void TRK4Stepper::Step(double& t, double dt, double& N1, double& N2) {
         rates_.Store(N1, N2);
         throw SolverStopped(t, fault.what());
     }
-    t += dt;
+    t = tout;
     N1 = n1;
     N2 = n2;
     rates_.Store(N1, N2);

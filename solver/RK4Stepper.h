@@ -13,6 +13,6 @@ class TRK4Stepper final : public TStepper {
 public:
     using TStepper::TStepper;
 
-    void Step(double& t, double dt, double& n1, double& n2) override;
+    void Step(double& t, double dt, double tout, double& n1, double& n2) override;
     void Restart(const TSolverSettings&) override {}
 };

@@ -2,6 +2,7 @@
 
 #include "BDFStepper.h"
 #include "DormandPrinceStepper.h"
+#include "FloatText.h"
 #include "RK4Stepper.h"
 
 TSolver::TSolver() = default;
@@ -50,4 +51,10 @@ void TSolver::Restart() {
 
 void TSolver::Detach() {
     rates_ = TRateLaws();
+    lastOut_ = std::numeric_limits<double>::quiet_NaN();
+}
+
+ESolverError TSolver::StepTooSmall(double t, double dt) {
+    return ESolverError(FormatMessage("The time step %s is too small for t = %s: t + dt equals t",
+                                      {FloatToText(dt), FloatToText(t)}));
 }

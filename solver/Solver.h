@@ -4,6 +4,7 @@
 #include "RateLaws.h"
 #include "SolverSettings.h"
 
+#include <limits>
 #include <memory>
 
 // Steps a bound model with the chosen method. Attaching binds the rate laws
@@ -28,12 +29,20 @@ public:
 
     // One output step: (t, n1, n2) becomes the state at t + dt. A fault throws;
     // see the methods for what has changed then (Euler: as far as it came;
-    // the others: nothing).
+    // the others: nothing). A step that is not positive, or too small to move
+    // t on, throws ESolverError and changes nothing.
+    //
+    // Time is counted, not summed: from the last time t or dt changed, the
+    // k-th step ends at that time + k × dt, so that 1000 steps of 0.1 end at
+    // 100 and not at 99.9999999999986.
     void Step(double& t, double dt, double& n1, double& n2) {
+        const double tout = OutputTime(t, dt);
         if (stepper_ == &euler_)
-            euler_.Step(t, dt, n1, n2);
+            euler_.Step(t, dt, tout, n1, n2);
         else
-            stepper_->Step(t, dt, n1, n2);
+            stepper_->Step(t, dt, tout, n1, n2);
+        ++steps_;
+        lastOut_ = t;
     }
 
     const TSolverSettings& Settings() const { return settings_; }
@@ -46,6 +55,26 @@ public:
     long long Evaluations() const { return rates_.Evaluations(); }
 
 private:
+    // The end of the next step: counted from the clock's origin, which moves
+    // to t whenever t or dt is not what the last step left.
+    double OutputTime(double t, double dt) {
+        if (t != lastOut_ || dt != clockStep_) {
+            CheckTimeStep(dt);
+            origin_ = t;
+            clockStep_ = dt;
+            steps_ = 0;
+        }
+        const double tout = origin_ + double(steps_ + 1) * clockStep_;
+        if (tout == t) throw StepTooSmall(t, dt);
+        return tout;
+    }
+    static ESolverError StepTooSmall(double t, double dt);
+
+    double origin_ = 0;
+    double clockStep_ = 0;
+    long long steps_ = 0;
+    double lastOut_ = std::numeric_limits<double>::quiet_NaN(); // NaN: no step counted yet
+
     TRateLaws rates_;
     TSolverSettings settings_;
     TEulerStepper euler_{rates_};

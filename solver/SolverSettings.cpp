@@ -42,3 +42,10 @@ double ToleranceFromText(const std::string& text) {
         throw ESolverError(FormatMessage("'%s' is not a valid tolerance", {text}));
     return value;
 }
+
+void CheckTimeStep(double dt) {
+    if (!(dt > 0) || !(dt <= kMaxTimeStep))
+        throw ESolverError(FormatMessage(
+            "'%s' is not a valid time step: it must be greater than 0 and at most 1E300",
+            {FloatToText(dt)}));
+}

@@ -39,6 +39,16 @@ std::string MethodName(TSolverMethod method);
 // "Unknown method '%s'".
 TSolverMethod MethodFromName(const std::string& name);
 
+// The longest time step: ten of them (the first time axis) and a run of
+// them stay far from overflow.
+constexpr double kMaxTimeStep = 1E300;
+
+// A time step must be greater than 0 and at most kMaxTimeStep: a step of 0
+// would run for ever at one time, a negative one backwards. Anything else
+// throws ESolverError "'%s' is not a valid time step: it must be greater
+// than 0 and at most 1E300".
+void CheckTimeStep(double dt);
+
 // A tolerance from its text: EConvertError "'%s' is not a valid floating point
 // value" for a text that is no number, ESolverError "'%s' is not a valid
 // tolerance" for a number that is not positive and finite.

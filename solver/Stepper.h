@@ -12,9 +12,10 @@ public:
     TStepper(const TStepper&) = delete;
     TStepper& operator=(const TStepper&) = delete;
 
-    // On success t is t + dt and the densities are those at that time; the
-    // cells of the rate laws hold them.
-    virtual void Step(double& t, double dt, double& n1, double& n2) = 0;
+    // On success t is `tout` and the densities are those at that time; the
+    // cells of the rate laws hold them. `tout` is t + dt as the solver counts
+    // it, without the drift of summing the step; `dt` is the method's step.
+    virtual void Step(double& t, double dt, double tout, double& n1, double& n2) = 0;
 
     // The rate laws were bound again or the settings changed: whatever the
     // method remembers of earlier steps is gone.

@@ -2,6 +2,7 @@
 
 #include "FloatText.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -54,11 +55,16 @@ int TSundialsStepper::Rhs(double, N_Vector y, N_Vector ydot, void* self) noexcep
     }
 }
 
-void TSundialsStepper::Step(double& t, double dt, double& n1, double& n2) {
-    const double tout = t + dt;
+void TSundialsStepper::Step(double& t, double dt, double tout, double& n1, double& n2) {
+    // The library's interpolant works with the square of the step; where that
+    // underflows the state it gives back is garbage, not an error.
+    static const double kMinStep = std::sqrt(DBL_MIN);
+    if (dt < kMinStep)
+        throw ESolverError(
+            FormatMessage("The time step %s is too small for the adaptive methods (at least %s)",
+                          {FloatToText(dt), FloatToText(kMinStep)}));
     if (std::isinf(tout) && std::isfinite(t) && std::isfinite(dt))
         throw SolverStopped(t, EOverflow().Message());
-    if (dt == 0) return; // no time passes, nothing changes
 
     double* y = NV_DATA_S(y_.get());
     if (!running_ || t != lastT_ || dt != lastDt_ || n1 != lastN1_ || n2 != lastN2_) {

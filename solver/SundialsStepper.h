@@ -32,7 +32,7 @@ public:
 
     TSundialsStepper(TRateLaws& rates, const TFlags& flags);
 
-    void Step(double& t, double dt, double& n1, double& n2) final;
+    void Step(double& t, double dt, double tout, double& n1, double& n2) final;
     void Restart(const TSolverSettings& settings) final;
 
 protected:

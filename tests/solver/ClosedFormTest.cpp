@@ -163,7 +163,7 @@ TEST(Euler, StepIsTheForwardEulerUpdateBitForBit) {
     TTestModel ref(kPrey, kPredator, 40, 9, 0.01);
     double t = 0, n1 = 40, n2 = 9;
     for (int step = 0; step < 5000; ++step) {
-        t = t + 0.01;
+        t = (step + 1) * 0.01; // counted, not summed
         const double r1 = ref.P1.Value();
         const double r2 = ref.P2.Value();
         n1 = n1 + r1 * 0.01;
@@ -193,16 +193,71 @@ TEST(Euler, ReportsAStepThatChangesADensityByMoreThanHalf) {
     EXPECT_FALSE(large.Solver.EulerStepTooLarge()); // forgotten on the next attach
 }
 
-// Every method, all steps of dt = 0 and from a state the user changed.
+// Every method: steps that cannot move time on, the time kept, and from a
+// state the user changed.
 class EveryMethod : public testing::TestWithParam<TSolverMethod> {};
 
-TEST_P(EveryMethod, ZeroStepLeavesTheStateAlone) {
-    TTestModel m("-0.5*N1", "N2", 3, 2, 0, Method(GetParam()));
-    for (int i = 0; i < 3; ++i)
+TEST_P(EveryMethod, AStepThatDoesNotMoveTimeOnIsRefusedAndChangesNothing) {
+    const struct {
+        double t, dt;
+        const char* message;
+    } cases[] = {
+        {0, 0, "'0' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {0, -0.1, "'-0.1' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {0, NAN, "'NAN' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {0, 1E301, "'1E301' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {25, 1E-200, "The time step 1E-200 is too small for t = 25: t + dt equals t"},
+        {1E17, 1, "The time step 1 is too small for t = 1E17: t + dt equals t"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        TTestModel m("-0.5*N1", "N2", 3, 2, c.dt, Method(GetParam()));
+        m.t = c.t;
+        try {
+            m.Step();
+            ADD_FAILURE() << "no error";
+        } catch (const ESolverError& error) {
+            EXPECT_STREQ(error.what(), c.message);
+        }
+        EXPECT_EQ(m.t, c.t);
+        EXPECT_EQ(m.N1, 3);
+        EXPECT_EQ(m.N2, 2);
+    }
+}
+
+TEST_P(EveryMethod, TimeIsCountedFromTheLastChangeNotSummed) {
+    // Summed, 1000 steps of 0.1 end at 99.9999999999986; counted, the k-th
+    // step after a change of t or dt ends at that time + k dt, rounded once.
+    TTestModel m("0", "0", 1, 1, 0.1, Method(GetParam()));
+    for (int k = 1; k <= 1000; ++k) {
         m.Step();
-    EXPECT_EQ(m.t, 0);
-    EXPECT_EQ(m.N1, 3);
-    EXPECT_EQ(m.N2, 2);
+        ASSERT_EQ(m.t, k * 0.1) << k;
+    }
+    m.dt = 0.3;
+    for (int k = 1; k <= 10; ++k)
+        m.Step();
+    EXPECT_EQ(m.t, 100 + 10 * 0.3);
+    m.t = 7; // the user moved the time (a Reset does)
+    m.Step();
+    EXPECT_EQ(m.t, 7.3);
+}
+
+TEST(Adaptive, ATinyStepIsTakenOrRefusedNeverGarbage) {
+    // From t = 0 even 1E-200 moves time on; the adaptive methods take steps
+    // down to the square root of the least normal number and refuse smaller
+    // ones, where their interpolant would give a state far from the start.
+    for (TSolverMethod method : {sm_RK45, sm_BDF}) {
+        SCOPED_TRACE(MethodName(method));
+        TTestModel m("-0.5*N1", "N2", 25, 2, 1E-150, Method(method));
+        m.Step();
+        EXPECT_EQ(m.t, 1E-150);
+        EXPECT_DOUBLE_EQ(m.N1, 25);
+        EXPECT_DOUBLE_EQ(m.N2, 2);
+        TTestModel tiny("-0.5*N1", "N2", 25, 2, 1E-200, Method(method));
+        EXPECT_THROW(tiny.Step(), ESolverError);
+        EXPECT_EQ(tiny.t, 0);
+        EXPECT_EQ(tiny.N1, 25);
+    }
 }
 
 TEST_P(EveryMethod, StartsAgainFromAStateTheUserChanged) {
