@@ -68,22 +68,12 @@ void TForm1::ParameterSliderMove(int row, double value) {
 void TForm1::Sweep1Click() {
     Pause();
     const TModel model = ScreenModel();
-    // Each name once, with the span of its last row: the row in force.
+    CheckParameterNames(model.rows);
     std::vector<TSweepChoice> choices;
     const std::vector<int> rows = ShownRows();
-    for (std::size_t shown = 0; shown < rows.size(); ++shown) {
-        const std::optional<TParameterRange> range = ParameterSliders1->ShownRange(rows[shown]);
-        if (!range) continue;
-        const std::string name = model.rows[shown].name;
-        const auto same = [&name](const TSweepChoice& c) {
-            return SameParameterName(c.name, name);
-        };
-        const auto known = std::find_if(choices.begin(), choices.end(), same);
-        if (known != choices.end())
-            known->range = *range;
-        else
-            choices.push_back({name, *range});
-    }
+    for (std::size_t shown = 0; shown < rows.size(); ++shown)
+        if (const auto range = ParameterSliders1->ShownRange(rows[shown]))
+            choices.push_back({model.rows[shown].name, *range});
     if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
     if (!AskSweep(this, choices, sweepRequest_)) return;
 

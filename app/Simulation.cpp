@@ -19,10 +19,32 @@ bool SameParameterName(const std::string& a, const std::string& b) {
     return SameVariableName(a, b);
 }
 
+// Names that would silently shadow each other: two rows of one name (letter
+// case aside) or a row named like a density. Rows count from 1 as shown.
+void CheckParameterNames(const std::vector<ParameterRow>& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const std::string& name = rows[i].name;
+        if (name.empty()) continue;
+        for (const char* density : {"N1", "N2"})
+            if (SameParameterName(name, density))
+                throw Exception(FormatMessage(
+                    "Row %s of the parameter table is named '%s', the name of a density",
+                    {std::to_string(i + 1), name}));
+        for (std::size_t j = i + 1; j < rows.size(); ++j)
+            if (!rows[j].name.empty() && SameParameterName(name, rows[j].name))
+                throw Exception(FormatMessage(
+                    "Rows %s and %s of the parameter table name one "
+                    "parameter ('%s' and '%s': letter case does not count)",
+                    {std::to_string(i + 1), std::to_string(j + 1), name, rows[j].name}));
+    }
+}
+
 void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1,
                        const std::string& rate2) {
     solver_.Detach();
     parameters_.clear();
+    CheckTimeStep(dt);
+    CheckParameterNames(rows);
     MathParser1.RemoveVariables();
     MathParser2.RemoveVariables();
 
@@ -35,15 +57,14 @@ void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1
     cells_[1][0] = n1Of2;
     cells_[1][1] = n2Of2;
 
-    BindParameters(rows, n1Of1, n2Of1);
+    BindParameters(rows);
     MathParser1.SetExpression(RemoveBlanks(rate1));
     MathParser2.SetExpression(RemoveBlanks(rate2));
 
     solver_.Attach(TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2), Settings);
 }
 
-void TSimulation::BindParameters(std::vector<ParameterRow>& rows, const double* n1,
-                                 const double* n2) {
+void TSimulation::BindParameters(std::vector<ParameterRow>& rows) {
     std::vector<TBoundParameter> bound(rows.size());
     for (std::size_t i = 0; i < rows.size(); ++i) {
         ParameterRow& row = rows[i];
@@ -51,10 +72,7 @@ void TSimulation::BindParameters(std::vector<ParameterRow>& rows, const double* 
         double* cell1 = MathParser1.DefineVariable(row.name, TextToFloat(row.value));
         double* cell2 = MathParser2.DefineVariable(row.name, TextToFloat(row.value));
         row.value = FloatToText(MathParser1.VariableValue(row.name));
-        // A later row of the same name takes the cells over.
-        for (TBoundParameter& earlier : bound)
-            if (earlier.cell1 == cell1) earlier = {};
-        if (cell1 != n1 && cell1 != n2) bound[i] = {row.name, cell1, cell2};
+        bound[i] = {row.name, cell1, cell2};
     }
     parameters_ = std::move(bound);
 }

@@ -27,6 +27,11 @@ bool IsParameterName(const std::string& name);
 // Two names the parsers take for one (letter case aside).
 bool SameParameterName(const std::string& a, const std::string& b);
 
+// Refuses a table whose names would shadow each other: two rows naming one
+// parameter (letter case aside), or a row named N1 or N2. The message names
+// the rows, counted from 1 in the order given.
+void CheckParameterNames(const std::vector<ParameterRow>& rows);
+
 // The simulation itself: the state, the two compiled rate laws and the step
 // of the chosen method. The main window and the headless batch run both drive
 // it; it knows nothing of controls or graphs.
@@ -46,8 +51,9 @@ public:
     // Rebinds both parsers and compiles both rates from the model on screen:
     // the densities, each named parameter row in order (its Value text is
     // rewritten in the general number form), then the rates without blanks.
-    // Throws on a bad value, a bad name or a rate that does not compile; the
-    // state and the curves are left as they were. On success the solver
+    // Throws on a time step that is not one (CheckTimeStep), names that shadow
+    // each other (CheckParameterNames), a bad value, a bad name or a rate that
+    // does not compile; the state and the curves are left as they were. On success the solver
     // starts afresh with `Settings`.
     void Bind(std::vector<ParameterRow>& rows, const std::string& rate1, const std::string& rate2);
 
@@ -75,8 +81,7 @@ public:
 
     // A parameter moved while the model stays bound: `value` goes into both
     // parsers' cells of row `row` (its index among the rows of the last Bind)
-    // when that row was bound under `name` and its binding is in force (no
-    // later row of the same name, not N1 or N2, whose cells are the state).
+    // when that row was bound under `name`.
     // The next step uses it; nothing is compiled, the state stays, and an
     // adaptive method starts afresh from the state as after a Continue,
     // since what it remembers was worked out with the old value. False, and
@@ -97,7 +102,7 @@ private:
         double* cell2 = nullptr;
     };
 
-    void BindParameters(std::vector<ParameterRow>& rows, const double* n1, const double* n2);
+    void BindParameters(std::vector<ParameterRow>& rows);
 
     TSolver solver_;
     double* cells_[2][2] = {};

@@ -316,14 +316,14 @@ TEST_F(SliderWindow, ASweepPausesRunsInTheBackgroundAndPlotsItsExtremes) {
     form.dtEdit->setText("0.1");
     form.dtEditExit();
     SetRow(0, "r", "1");
-    SetRow(1, "R", "2"); // the same parameter, offered once
+    SetRow(1, "k", "2");
     SetRow(2, "", "3");
     form.ButtonStartPauseClick();
     TSweepAnswer answer{"r", "0.5", "1.5", 3, 200};
     AnswerSweepDialog(&answer);
     form.Sweep1->trigger();
     ExpectRunning(false);
-    EXPECT_EQ(answer.choices, QStringList{"r"});
+    EXPECT_EQ(answer.choices, (QStringList{"r", "k"}));
     EXPECT_TRUE(answer.stayedOpen);
     ASSERT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(gDialogs.errors[0].text, "'low' is not a valid floating point value.");
