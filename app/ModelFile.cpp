@@ -3,6 +3,8 @@
 #include "FloatText.h"
 #include "IniFile.h"
 
+#include <algorithm>
+#include <cctype>
 #include <optional>
 #include <utility>
 
@@ -81,15 +83,27 @@ void WriteSolver(IniFile& ini, const TSolverSettings& solver) {
     if (ini.SectionExists(kSolver) && ini.ReadSection(kSolver).empty()) ini.EraseSection(kSolver);
 }
 
+// A file with text in it but none of a model's sections is something else
+// (a picture, a program's settings) and must not load as an empty model. An
+// empty file, like a missing one, reads as all defaults.
+bool HoldsModel(const IniFile& ini) {
+    for (const char* section : {kTime, kSpecies1, kSpecies2, kParameters, kSolver})
+        if (ini.SectionExists(section)) return true;
+    const std::string text = ini.Text();
+    return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
+}
+
 } // namespace
 
 void LoadModelFile(const std::string& fileName, TModel& model) {
     const IniFile ini(fileName);
+    if (!HoldsModel(ini)) throw Exception(FormatMessage("'%s' is not a model file", {fileName}));
     const TSolverSettings solver = ReadSolver(ini);
     std::vector<std::optional<TParameterRange>> ranges;
     for (int i = 1; i <= kParameterRows; ++i)
         ranges.push_back(ReadRange(ini, i, ini.ReadString(kParameters, RowKey("Value", i), "")));
     model.dt = ReadNumber(ini, kTime, "Step", model.dt);
+    if (ini.ValueExists(kTime, "Step")) CheckTimeStep(model.dt);
     model.N1 = ReadNumber(ini, kSpecies1, "Density", model.N1);
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
     model.rate1 = ini.ReadString(kSpecies1, "Rate", "0");
@@ -103,10 +117,16 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
         row.range = ranges[i - 1];
     }
     model.solver = solver;
+    model.origin = ini.Text();
 }
 
 void SaveModelFile(const std::string& fileName, const TModel& model) {
     IniFile ini(fileName);
+    const IniFile origin(fileName, model.origin);
+    for (const std::string& section : origin.ReadSections())
+        for (const std::string& key : origin.ReadSection(section))
+            if (!ini.ValueExists(section, key))
+                ini.WriteString(section, key, origin.ReadString(section, key, ""));
     ini.WriteString(kTime, "Step", FloatToText(model.dt));
     ini.WriteString(kSpecies1, "Density", FloatToText(model.N1));
     ini.WriteString(kSpecies2, "Density", FloatToText(model.N2));

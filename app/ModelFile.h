@@ -18,6 +18,10 @@ struct TModel {
     std::string rate2 = "0";
     std::vector<ParameterRow> rows = std::vector<ParameterRow>(kParameterRows);
     TSolverSettings solver;
+    // The text of the file the model was read from (empty: none). Its
+    // sections and keys go with the model to any file it is saved in, so
+    // that what the program does not show (an example's [About]) is kept.
+    std::string origin;
 };
 
 // Reads a model file into `model`, key by key in the filing order; a missing
@@ -28,15 +32,18 @@ struct TModel {
 // section and the sliders' spans ("Min"+i, "Max"+i) are checked before
 // anything is read: an unknown method (ESolverError "Unknown method '%s'"), a
 // tolerance that is no positive number, or a span end that is no number
-// (EConvertError) or not in order leaves `model` as it was.
+// (EConvertError) or not in order leaves `model` as it was. A file with
+// text but none of a model's sections throws "'FILE' is not a model file"
+// and a filed "Step" that CheckTimeStep refuses throws its error.
 void LoadModelFile(const std::string& fileName, TModel& model);
 
 // Writes every key of the model, updating an existing file in place and
-// keeping what the program does not know. A solver setting is filed, after
-// the other keys, and a slider's span, after its row, only when it is not
-// the default (a setting back at its default loses its key), so a model
-// integrated by Euler and without sliders moved is filed as it always was. The file is replaced in
-// one step: on failure (EIniFileException "Unable to write to %s") it is unchanged.
+// keeping what the program does not know; the keys of the model's origin
+// that the file lacks are added first, section by section in their order. A solver setting is
+// filed, after the other keys, and a slider's span, after its row, only when it is not the default
+// (a setting back at its default loses its key), so a model integrated by Euler and without sliders
+// moved is filed as it always was. The file is replaced in one step: on failure (EIniFileException
+// "Unable to write to %s") it is unchanged.
 void SaveModelFile(const std::string& fileName, const TModel& model);
 
 // Starts `sim` on the model as a run from the file begins: t at 0, the file's

@@ -138,6 +138,46 @@ TEST_F(ModelFile, ABadNumberStopsTheLoadAtThatKey) {
     EXPECT_EQ(model.rate1, "0");
 }
 
+// What is not a model, or not a time step, is refused; an empty file, like a
+// missing one, is a model of defaults.
+TEST_F(ModelFile, AFileThatHoldsNoModelOrABadStepIsRefused) {
+    const struct {
+        const char* text;
+        const char* message; // null: loads
+    } cases[] = {
+        {"\x7f"
+         "ELF\x02\x01\x01 binary junk\n",
+         "'%s' is not a model file"},
+        {"just some words\n[Other]\nKey=1\n", "'%s' is not a model file"},
+        {"", nullptr},
+        {" \r\n\n", nullptr},
+        {"[About]\nTitle=x\n[Parameters]\n", nullptr},
+        {"[Time]\nStep=0\n",
+         "'0' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {"[Time]\nStep=-1E-3\n",
+         "'-0.001' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {"[Time]\nStep=2E300\n",
+         "'2E300' is not a valid time step: it must be greater than 0 and at most 1E300"},
+        {"[Time]\nStep=1E300\n", nullptr},
+    };
+    const std::string path = Path("m.ini");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        WriteAll(path, c.text);
+        TModel model;
+        if (!c.message) {
+            EXPECT_NO_THROW(LoadModelFile(path, model));
+            continue;
+        }
+        try {
+            LoadModelFile(path, model);
+            ADD_FAILURE() << "loaded";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(), FormatMessage(c.message, {path}));
+        }
+    }
+}
+
 TEST_F(ModelFile, AFileThatCannotBeWrittenIsReportedAndLeftAlone) {
     // A folder in the file's place cannot be replaced, not even by root.
     const std::string path = Path("folder.ini");
