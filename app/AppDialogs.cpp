@@ -23,10 +23,25 @@ void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text) 
     QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
 }
 
-bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text) {
-    if (AppDialogs().AskYesNo) return AppDialogs().AskYesNo(parent, caption, text);
-    return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No) ==
+bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text, bool defaultYes) {
+    if (AppDialogs().AskYesNo) return AppDialogs().AskYesNo(parent, caption, text, defaultYes);
+    return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
+                                defaultYes ? QMessageBox::Yes : QMessageBox::No) ==
            QMessageBox::Yes;
+}
+
+TSaveAnswer AskSaveBox(QWidget* parent, const QString& caption, const QString& text) {
+    if (AppDialogs().AskSave) return AppDialogs().AskSave(parent, caption, text);
+    switch (QMessageBox::warning(parent, caption, text,
+                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                                 QMessageBox::Save)) {
+    case QMessageBox::Save:
+        return TSaveAnswer::Save;
+    case QMessageBox::Discard:
+        return TSaveAnswer::Discard;
+    default:
+        return TSaveAnswer::Cancel;
+    }
 }
 
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text) {

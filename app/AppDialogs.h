@@ -24,11 +24,19 @@ struct TFileDialogRequest {
 inline const TFileDialogRequest kBitmapFileDialog{
     QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), QStringLiteral("bmp"), true};
 
+enum class TSaveAnswer { Save, Discard, Cancel };
+
 struct TAppDialogs {
     // A box with the stop icon and an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowError;
-    // A box with the warning icon and Yes/No buttons; true for Yes.
-    std::function<bool(QWidget* parent, const QString& caption, const QString& text)> AskYesNo;
+    // A box with the warning icon and Yes/No buttons, Enter answering
+    // `defaultYes`; true for Yes.
+    std::function<bool(QWidget* parent, const QString& caption, const QString& text,
+                       bool defaultYes)>
+        AskYesNo;
+    // A box with the warning icon and Save, Discard and Cancel buttons.
+    std::function<TSaveAnswer(QWidget* parent, const QString& caption, const QString& text)>
+        AskSave;
     // A box without an icon and with an OK button.
     std::function<void(QWidget* parent, const QString& caption, const QString& text)> ShowInfo;
     // The chosen file name, or empty when the user cancelled.
@@ -43,7 +51,10 @@ struct TAppDialogs {
 TAppDialogs& AppDialogs();
 
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
-bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text);
+bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text,
+                 bool defaultYes = true);
+// Save is the default button; closing the box is Cancel.
+TSaveAnswer AskSaveBox(QWidget* parent, const QString& caption, const QString& text);
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
 // In a save dialog the default extension follows the chosen filter when that
 // names one extension, so "plot" saved under "SVG|*.svg" becomes "plot.svg".

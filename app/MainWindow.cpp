@@ -25,6 +25,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -48,6 +49,7 @@
 #include <algorithm>
 #include <memory>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -464,7 +466,20 @@ void TForm1::WireHandlers() {
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
     connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
-    ParameterSliders1->OnMove = [this](int row, double value) { ParameterSliderMove(row, value); };
+    ParameterSliders1->OnMove = [this](int row, double value) {
+        MarkModelChanged();
+        ParameterSliderMove(row, value);
+    };
+    ParameterSliders1->OnRangeEdit = [this](int) { MarkModelChanged(); };
+    // What the user does to the model, not what the program writes into it.
+    connect(Rate1, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
+    connect(Rate2, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
+    connect(MethodBox, &QComboBox::activated, this, &TForm1::MarkModelChanged);
+    connect(StringGrid1, &QTableWidget::itemChanged, this, [this] {
+        if (!writingRows_) MarkModelChanged();
+    });
+    connect(StringGrid1->verticalHeader(), &QHeaderView::sectionMoved, this,
+            &TForm1::MarkModelChanged);
     connect(parametersMoved_, &QTimer::timeout, this, [this] {
         if (OnModelParametersMoved) OnModelParametersMoved();
     });
@@ -519,6 +534,7 @@ bool TForm1::TypedNumber(TFloatEdit* edit, double& value) {
     if (!TryTextToFloat(text.toStdString(), typed) || typed < edit->Min() || typed > edit->Max())
         return false;
     value = typed;
+    MarkModelChanged();
     // What the user typed is the state from now on.
     edit->setProperty(kShownTextProperty, text);
     edit->setModified(false);
@@ -536,24 +552,31 @@ void TForm1::SetRunCaptions(const QString& caption) {
     Start1->setText(caption);
 }
 
-void TForm1::Timer1Timer() {
+template <typename Work> void TForm1::PausingOnFault(Work work) {
     try {
-        Sim.Step();
+        work();
     } catch (...) {
-        // One fault, one message: the run stops before the message is shown.
+        // One fault, one message: the run stops before the message is shown,
+        // wherever in the tick the fault arose (the step, the drawing).
         if (Running()) ButtonStartPauseClick();
         throw;
     }
-    if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
-        eulerHintShown_ = true;
-        statusBar()->showMessage(kEulerHint);
-    }
-    const int resets = resets_;
-    PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
-    // A Reset answered inside the first point has cleared the step away.
-    if (resets != resets_) return;
-    PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
-    PlotGraph2->Trajectory().AddPoint(Sim.N1, Sim.N2);
+}
+
+void TForm1::Timer1Timer() {
+    PausingOnFault([this] {
+        Sim.Step();
+        if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
+            eulerHintShown_ = true;
+            statusBar()->showMessage(kEulerHint);
+        }
+        const int resets = resets_;
+        PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
+        // A Reset answered inside the first point has cleared the step away.
+        if (resets != resets_) return;
+        PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
+        PlotGraph2->Trajectory().AddPoint(Sim.N1, Sim.N2);
+    });
 }
 
 void TForm1::ButtonStartPauseClick() {
@@ -577,6 +600,7 @@ void TForm1::ButtonStartPauseClick() {
         SetParameterRows(rows);
         StartPlane(&rows);
         boundRows_ = ShownRows();
+        if (!startRow_) startRow_ = TCurveRow{Sim.t, Sim.N1, Sim.N2};
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
         statusBar()->clearMessage();
@@ -617,6 +641,10 @@ void TForm1::ButtonClearClick() {
     y.SetMax(std::max(Sim.N1, Sim.N2));
     y.SetAutoSizing(true);
     ResetPlane();
+    // A Reset during a run goes on from the densities reached; otherwise the
+    // next Start says where the curves begin.
+    startRow_.reset();
+    if (Running()) startRow_ = TCurveRow{0, Sim.N1, Sim.N2};
     if (!Running()) SetRunCaptions(kStartCaption);
 }
 
@@ -626,18 +654,22 @@ void TForm1::TrackBar1Change() {
 }
 
 void TForm1::Timer2Timer() {
-    ShowNumber(N1Edit, Sim.N1);
-    ShowNumber(N2Edit, Sim.N2);
-    if (Timer1->Interval() == 0) {
-        // At top speed the curves are drawn once per refresh, not per step.
-        for (bool hold : {false, true})
-            SetHolds(hold);
-    }
+    PausingOnFault([this] {
+        ShowNumber(N1Edit, Sim.N1);
+        ShowNumber(N2Edit, Sim.N2);
+        if (Timer1->Interval() == 0) {
+            // At top speed the curves are drawn once per refresh, not per step.
+            for (bool hold : {false, true})
+                SetHolds(hold);
+        }
+    });
 }
 
 void TForm1::PlotGraph1TooManyPoints(int) {
     if (Running()) ButtonStartPauseClick();
-    if (AskYesNoBox(this, QStringLiteral("Too Many Points"), QLatin1String(kTooManyPointsText))) {
+    // No is the default: a stray Enter must not erase the run.
+    if (AskYesNoBox(this, QStringLiteral("Too Many Points"), QLatin1String(kTooManyPointsText),
+                    false)) {
         ButtonClearClick();
     } else {
         PlotGraph1->GetSeries(1).SetPointLimit(0);
@@ -662,7 +694,10 @@ void TForm1::MethodBoxChange() {
 }
 
 void TForm1::Solver1Click() {
-    EditSolverTolerances(this, Sim.Settings.RelTol, Sim.Settings.AbsTol);
+    const TSolverSettings before = Sim.Settings;
+    if (EditSolverTolerances(this, Sim.Settings.RelTol, Sim.Settings.AbsTol) &&
+        Sim.Settings != before)
+        MarkModelChanged();
 }
 
 // --- the parameter table ----------------------------------------------------
@@ -702,6 +737,7 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
             StringGrid1->setItem(row, col, new QTableWidgetItem(value));
         }
     };
+    const bool writing = std::exchange(writingRows_, true);
     const QHeaderView* handles = StringGrid1->verticalHeader();
     for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
         const int row = handles->logicalIndex(shown);
@@ -713,12 +749,14 @@ void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
         // After the value: a span is kept only while the value lies in it.
         ParameterSliders1->SetRange(row, r.range);
     }
+    writingRows_ = writing;
 }
 
 // --- the model file -----------------------------------------------------------
 
 void TForm1::SpeedButton1Click() {
     Pause();
+    if (!MayLeaveModel()) return;
     const QString name = ChooseFileName(
         this, {QStringLiteral("Load Settings"), QLatin1String(kSettingsFilter), "ini", false});
     if (!name.isEmpty()) LoadModelSettings(name);
@@ -742,6 +780,7 @@ void TForm1::SpeedButton2Click() {
 
 void TForm1::ExampleClick(const QString& fileName) {
     Pause();
+    if (!MayLeaveModel()) return;
     LoadModelSettings(fileName);
 }
 
@@ -765,6 +804,18 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     ShowNumberText(dtEdit, Q(FloatToText(Sim.dt)));
     SetParameterRows(model.rows);
     SetGraphTitleFromFile(fileName);
+    origin_ = model.origin;
+    modelChanged_ = false;
+    // The plane shows the model just loaded, not the one it had before.
+    Plane.Clear();
+    try {
+        BindPlane();
+    } catch (const std::exception&) {
+        // A model that does not compile yet shows an empty plane; Start or
+        // Refresh reports why.
+    }
+    planeDirty_ = false;
+    PlotGraph2->InvalidateFigure();
 }
 
 TModel TForm1::ScreenModel() {
@@ -781,12 +832,48 @@ TModel TForm1::ScreenModel() {
     model.rate2 = Rate2->text().toStdString();
     model.rows = ParameterRows();
     model.solver = Sim.Settings;
+    model.origin = origin_;
     return model;
 }
 
 void TForm1::SaveModelSettings(const QString& fileName) {
     SaveModelFile(fileName.toStdString(), ScreenModel());
     SetGraphTitleFromFile(fileName);
+    modelChanged_ = false;
+}
+
+void TForm1::MarkModelChanged() {
+    modelChanged_ = true;
+}
+
+bool TForm1::MayLeaveModel() {
+    if (!modelChanged_) return true;
+    switch (AskSaveBox(this, Title(),
+                       QStringLiteral("The model has changed since it was loaded or saved. "
+                                      "Save it?"))) {
+    case TSaveAnswer::Discard:
+        return true;
+    case TSaveAnswer::Cancel:
+        return false;
+    case TSaveAnswer::Save:
+        break;
+    }
+    SpeedButton2Click();
+    return !modelChanged_;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (modelChanged_) Pause(); // the question does not wait on a running model
+    bool leave = false;
+    try {
+        leave = MayLeaveModel();
+    } catch (const std::exception& error) {
+        ShowErrorDisplay(error, this); // a failed save keeps the window open
+    }
+    if (leave)
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TForm1::SetGraphTitleFromFile(const QString& fileName) {
@@ -891,7 +978,10 @@ std::vector<TCurveRow> TForm1::CurvesOnShow() const {
     for (int i = 0; i < 2; ++i)
         for (const TDataPoint& p : PlotGraph1->GetSeries(i + 1).Points())
             curves[i].emplace_back(p.X, p.Y);
-    return MergeCurves(curves[0], curves[1]);
+    std::vector<TCurveRow> rows = MergeCurves(curves[0], curves[1]);
+    // The curves hold the steps; the state the run started from comes first.
+    if (startRow_) rows.insert(rows.begin(), *startRow_);
+    return rows;
 }
 
 void TForm1::SavePicture1Click() {
@@ -932,7 +1022,7 @@ void TForm1::About2Click() {
 }
 
 void TForm1::ButtonExitClick() {
-    // Ends the event loop without asking the window; main then destroys it,
-    // which stops the timer's worker and saves the window's settings.
-    QCoreApplication::exit(0);
+    // Closing asks for a changed model; main then destroys the window, which
+    // stops the timer's worker and saves the window's settings.
+    if (close()) QCoreApplication::exit(0);
 }

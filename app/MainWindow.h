@@ -10,9 +10,12 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 class QAction;
+class QCloseEvent;
 class QCheckBox;
 class QComboBox;
 class QLabel;
@@ -184,10 +187,20 @@ public:
     void ExportData1Click();
     // The graph the window shows, which the picture and data commands write.
     TPlotGraph& GraphOnShow();
-    // The rows of the curves on show: time, N1, N2.
+    // The rows of the curves on show: time, N1, N2, from the run's start.
     std::vector<TCurveRow> CurvesOnShow() const;
     void About2Click();
+    // Closes the window (asking for a changed model) and ends the program.
     void ButtonExitClick();
+
+    // The model on screen differs from the one last loaded or saved: the
+    // user typed a rate, a density, the step, a table cell or a span, moved
+    // a slider or a row, or chose a method or tolerances.
+    bool ModelChanged() const { return modelChanged_; }
+    // Before the model on screen is given up: a changed model is offered
+    // for saving (Save, Discard or Cancel). False when the user cancels, or
+    // the save was cancelled or failed, and the model must stay.
+    bool MayLeaveModel();
 
     // The phase plane (MainWindowPlane.cpp). A click in it while stopped or
     // paused puts the point into the density edits, as if typed, and starts.
@@ -207,6 +220,9 @@ public:
     // The parameter table as rows in displayed order, and back.
     std::vector<ParameterRow> ParameterRows() const;
     void SetParameterRows(const std::vector<ParameterRow>& rows);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     // The look both graphs share: white, titled axes that size and step
@@ -234,6 +250,10 @@ private:
     void BuildComponents();
     void WireHandlers();
     void SetRunCaptions(const QString& caption);
+    // Runs one tick's work; a fault pauses the run before it is reported, so
+    // that a run shows one message, not one per tick.
+    template <typename Work> void PausingOnFault(Work work);
+    void MarkModelChanged();
     void FocusChanged(QWidget* before, QWidget* now);
 
     // A number edit that the program writes remembers the text it wrote, so
@@ -258,5 +278,9 @@ private:
     QTimer* planeMoved_ = nullptr;      // ... and into one figure per tick
     bool planeDirty_ = false;           // a move since the plane's last figure
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
-    bool eulerHintShown_ = false;       // the hint comes once per Start or Continue
+    std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
+    std::string origin_;                // the text of the model file last loaded
+    bool modelChanged_ = false;
+    bool writingRows_ = false;    // the program, not the user, is filling the table
+    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
 };

@@ -177,6 +177,7 @@ void TParameterSliders::EndEdited(QTableWidgetItem* edited) {
                                                     item(row, kMaxColumn)->text().toStdString());
         ranges_[std::size_t(row)] = range;
         ShowRange(row, range);
+        if (OnRangeEdit) OnRangeEdit(row);
     } catch (const std::exception& error) {
         ShowRange(row, *before);
         ShowErrorDisplay(error, this);

@@ -50,6 +50,8 @@ public:
 
     // A slider moved: the table row and the value its Value cell now reads.
     std::function<void(int row, double value)> OnMove;
+    // The user set a row's span in its Min or Max cell.
+    std::function<void(int row)> OnRangeEdit;
 
 private:
     enum { kMinColumn, kSliderColumn, kMaxColumn };

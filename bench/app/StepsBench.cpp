@@ -108,7 +108,7 @@ BENCHMARK(StepsNative)->Name("steps/native");
 // drawn), the phase plane or both. A 5 ms timer stands for the user: its
 // largest gap tells how long input waits.
 void StepsWindow(benchmark::State& state) {
-    AppDialogs().AskYesNo = [](QWidget*, const QString&, const QString&) { return true; };
+    AppDialogs().AskYesNo = [](QWidget*, const QString&, const QString&, bool) { return true; };
     TForm1 form(QString::fromStdString(kModel));
     form.FormStorage1->SetActive(false); // no settings file in the benchmark's folder
     form.show();

@@ -21,6 +21,7 @@
 
 #include <cmath>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -93,16 +94,31 @@ TEST_F(ExportCommands, ExportDataWritesTheCurvesRowByRow) {
     const auto& p1 = form.PlotGraph1->GetSeries(1).Points();
     const auto& p2 = form.PlotGraph1->GetSeries(2).Points();
     ASSERT_EQ(p1.size(), 30u);
-    ASSERT_EQ(lines.size(), 31);
+    ASSERT_EQ(lines.size(), 32);
     EXPECT_EQ(lines[0], "t,N1,N2");
+    // The state the run started from, then one row per step at the times a
+    // user reads: 0.1, 0.2, ... 3, not sums that drift off them.
+    EXPECT_EQ(lines[1], "0,1,1");
     for (int i = 0; i < 30; ++i) {
-        const QStringList cells = lines[i + 1].split(',');
-        ASSERT_EQ(cells.size(), 3) << lines[i + 1].toStdString();
-        const double expected[3] = {p1[i].X, p1[i].Y, p2[i].Y};
-        for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(cells[k].toDouble(), expected[k], 1e-14 * std::abs(expected[k]))
-                << lines[i + 1].toStdString();
+        const QStringList cells = lines[i + 2].split(',');
+        ASSERT_EQ(cells.size(), 3) << lines[i + 2].toStdString();
+        EXPECT_EQ(cells[0], QString::number((i + 1) / 10.0));
+        const double expected[2] = {p1[i].Y, p2[i].Y};
+        for (int k = 0; k < 2; ++k)
+            EXPECT_NEAR(cells[k + 1].toDouble(), expected[k], 1e-14 * std::abs(expected[k]))
+                << lines[i + 2].toStdString();
     }
+    // A Reset during a run starts the curves again from the densities reached.
+    form.ButtonStartPauseClick();
+    form.ButtonClearClick();
+    const double n1 = form.Sim.N1;
+    form.Timer1Timer();
+    const std::vector<TCurveRow> rows = form.CurvesOnShow();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].t, 0);
+    EXPECT_EQ(rows[0].N1, n1);
+    EXPECT_EQ(rows[1].t, 0.1);
+    form.ButtonStartPauseClick();
 }
 
 TEST_F(ExportCommands, ACommandThatCannotWriteSaysWhyAndLeavesNoFile) {

@@ -5,6 +5,7 @@
 #include "Axis.h"
 #include "DropColorButton.h"
 #include "DropColorButtonPalette.h"
+#include "Exception.h"
 #include "FloatEdit.h"
 #include "IniFile.h"
 #include "Legend.h"
@@ -320,6 +321,7 @@ TEST_F(MainWindow, TooManyPointsAnsweredYesResetsAndStops) {
     EXPECT_EQ(gDialogs.questions[0].text,
               "A great deal of data has accumulated.  To avoid an error and improve performance, "
               "clear the data now?");
+    EXPECT_FALSE(gDialogs.questions[0].defaultYes); // a stray Enter keeps the run's data
     ExpectState("&Start", false);
     EXPECT_EQ(form.Sim.t, 0);
     EXPECT_EQ(S(1).Count(), 0);
@@ -358,6 +360,25 @@ TEST_F(MainWindow, AFaultingStepPausesTheRunAndShowsOneMessage) {
     ExpectState("&Continue", false);
     EXPECT_EQ(form.Sim.t, 1); // time advanced, nothing else
     EXPECT_EQ(S(1).Count(), 0);
+}
+
+// A fault after the step, while the points go onto the graph or the refresh
+// draws them, pauses the run too: one message, not one per tick.
+TEST(MainWindowTick, AFaultAnywhereInATickPausesBeforeItsMessage) {
+    for (int speed : {10, 8}) {
+        gDialogs.Clear();
+        TForm1 form;
+        form.Rate1->setText("0.01*N1");
+        form.TrackBar1->setValue(speed);
+        form.PlotGraph1->GetSeries(1).SetPointLimit(3);
+        form.PlotGraph1->OnTooManyPoints = [](QObject*, int) { throw Exception("Drawing failed"); };
+        QTest::mouseClick(form.ButtonStartPause, Qt::LeftButton);
+        ASSERT_TRUE(QTest::qWaitFor([] { return !gDialogs.errors.empty(); }, 5000));
+        QTest::qWait(150);
+        EXPECT_EQ(gDialogs.errors.size(), 1u) << speed;
+        EXPECT_FALSE(form.Running()) << speed;
+        EXPECT_EQ(form.ButtonStartPause->text(), "&Continue");
+    }
 }
 
 TEST_F(MainWindow, EnteringAModelFieldPausesButTheTimeStepDoesNot) {

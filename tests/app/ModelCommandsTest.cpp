@@ -13,6 +13,7 @@
 #include "Series.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QHeaderView>
@@ -25,6 +26,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -54,6 +56,13 @@ protected:
         form.StringGrid1->setItem(row, 2, new QTableWidgetItem(text));
     }
     QString Path(const char* name) const { return dir.filePath(name); }
+    // A row as a loaded file would fill it, not typed by the user.
+    void SetRowQuietly(int row, const char* name, const char* value) {
+        std::vector<ParameterRow> rows = form.ParameterRows();
+        rows[std::size_t(row)].name = name;
+        rows[std::size_t(row)].value = value;
+        form.SetParameterRows(rows);
+    }
     // Start through a real click, so that an error takes the program's path
     // to the error display.
     void ClickStart() { QTest::mouseClick(form.ButtonStartPause, Qt::LeftButton); }
@@ -67,18 +76,28 @@ TEST_F(ModelCommands, StartBindsTheRowsInDisplayedOrderAndRewritesTheirValues) {
     SetRow(1, "", "not a number");
     SetRow(2, "K", "1e1");
     form.Rate1->setText(" k * N1 ");
+    // Two rows of one name are refused, counted as the table shows them.
     ClickStart();
-    ASSERT_TRUE(gDialogs.errors.empty());
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(gDialogs.errors[0].text, "Rows 1 and 3 of the parameter table name one parameter "
+                                       "('k' and 'K': letter case does not count).");
+    EXPECT_FALSE(form.Running());
+    form.StringGrid1->verticalHeader()->moveSection(2, 0);
+    EXPECT_EQ(form.ParameterRows()[0].name, "K");
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 2u);
+    EXPECT_EQ(gDialogs.errors[1].text, "Rows 1 and 2 of the parameter table name one parameter "
+                                       "('K' and 'k': letter case does not count).");
+    EXPECT_EQ(Cell(form, 0, 1), "2.50"); // nothing was bound
+
+    form.StringGrid1->item(2, 0)->setText("m");
+    form.Rate1->setText(" k * m * N1 ");
+    ClickStart();
+    ASSERT_EQ(gDialogs.errors.size(), 2u);
     EXPECT_EQ(Cell(form, 0, 1), "2.5");
     EXPECT_EQ(Cell(form, 1, 1), "not a number");
     EXPECT_EQ(Cell(form, 2, 1), "10");
-    EXPECT_EQ(form.Sim.MathParser1.Value(), 10); // the later row of one name wins
-    form.ButtonStartPauseClick();
-    // Drag the third row to the top: now the first row's 2.5 is in force.
-    form.StringGrid1->verticalHeader()->moveSection(2, 0);
-    EXPECT_EQ(form.ParameterRows()[0].name, "K");
-    form.ButtonStartPauseClick();
-    EXPECT_EQ(form.Sim.MathParser1.Value(), 2.5);
+    EXPECT_EQ(form.Sim.MathParser1.Value(), 25);
     form.ButtonStartPauseClick();
 }
 
@@ -215,6 +234,79 @@ TEST_F(ModelCommands, AFileWithOnlyTheStepKeepsTheDensitiesAndEmptiesTheRest) {
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "prey");
 }
 
+TEST_F(ModelCommands, SavedElsewhereAModelKeepsEverySectionOfItsFile) {
+    const QString path = Path("example.ini");
+    WriteAll(path, "[About]\nTitle=Predators\nSource=A book\n[Time]\nStep=0.5\n[Species 1]\n"
+                   "Rate=N1\n[Notes]\nLine1=kept\n");
+    form.LoadModelSettings(path);
+    form.Rate2->setText("-N2");
+    const QString copy = Path("copy.ini");
+    form.SaveModelSettings(copy);
+    const IniFile saved(copy.toStdString());
+    EXPECT_EQ(saved.ReadString("About", "Title", ""), "Predators");
+    EXPECT_EQ(saved.ReadString("About", "Source", ""), "A book");
+    EXPECT_EQ(saved.ReadString("Notes", "Line1", ""), "kept");
+    EXPECT_EQ(saved.ReadString("Time", "Step", ""), "0.5");
+    EXPECT_EQ(saved.ReadString("Species 2", "Rate", ""), "-N2");
+    EXPECT_EQ(saved.ReadSections().front(), "About"); // in the order the file had them
+    // A file that exists keeps its own values; it gains what it lacked.
+    const QString other = Path("other.ini");
+    WriteAll(other, "[About]\nTitle=Mine\n");
+    form.SaveModelSettings(other);
+    EXPECT_EQ(IniFile(other.toStdString()).ReadString("About", "Title", ""), "Mine");
+    EXPECT_EQ(IniFile(other.toStdString()).ReadString("About", "Source", ""), "A book");
+}
+
+// Closing, loading another model or an example gives up the model on
+// screen: a changed one is offered for saving first.
+TEST_F(ModelCommands, AChangedModelIsOfferedForSavingBeforeItIsGivenUp) {
+    const QString path = Path("m.ini");
+    WriteAll(path, "[Species 1]\nRate=N1\n");
+    form.show();
+    const std::vector<std::function<void()>> changes = {
+        [&] { QTest::keyClicks(form.Rate1, "*2"); },
+        [&] { form.N1Edit->setText("7"), form.N1Edit->setModified(true), form.N1EditExit(); },
+        [&] { form.StringGrid1->setItem(0, 0, new QTableWidgetItem("a")); },
+        [&] { form.StringGrid1->verticalHeader()->moveSection(2, 0); },
+        [&] { form.MethodBox->setCurrentIndex(2), emit form.MethodBox->activated(2); },
+    };
+    for (std::size_t i = 0; i < changes.size(); ++i) {
+        SCOPED_TRACE(i);
+        form.LoadModelSettings(path);
+        EXPECT_FALSE(form.ModelChanged());
+        changes[i]();
+        EXPECT_TRUE(form.ModelChanged());
+        gDialogs.Clear();
+        gDialogs.saveAnswer = TSaveAnswer::Cancel;
+        EXPECT_FALSE(form.close());
+        ASSERT_EQ(gDialogs.questions.size(), 1u);
+        EXPECT_EQ(gDialogs.questions[0].text,
+                  "The model has changed since it was loaded or saved. Save it?");
+        EXPECT_TRUE(form.isVisible());
+        // Save goes through the save dialog; cancelling it keeps the window.
+        gDialogs.saveAnswer = TSaveAnswer::Save;
+        gDialogs.chosenFile.clear();
+        EXPECT_FALSE(form.close());
+        EXPECT_TRUE(form.ModelChanged());
+    }
+    gDialogs.chosenFile = Path("saved.ini");
+    EXPECT_TRUE(form.close());
+    EXPECT_FALSE(form.ModelChanged());
+    EXPECT_EQ(IniFile(Path("saved.ini").toStdString()).ReadString("Solver", "Method", ""), "rk45");
+
+    // What the program itself writes (a Start rewriting 2.50 as 2.5, a run
+    // moving the densities) is no change of the user's.
+    form.show();
+    form.LoadModelSettings(path);
+    SetRowQuietly(0, "k", "2.50");
+    form.ButtonStartPauseClick();
+    form.Timer1Timer();
+    form.ButtonStartPauseClick();
+    gDialogs.Clear();
+    EXPECT_TRUE(form.close());
+    EXPECT_TRUE(gDialogs.questions.empty());
+}
+
 TEST_F(ModelCommands, CancellingADialogOnlyPauses) {
     form.ButtonStartPauseClick();
     gDialogs.chosenFile.clear();
@@ -247,18 +339,38 @@ TEST(StartUp, AMissingOrBadModelFileStillOpensTheWindow) {
     EXPECT_EQ(missing.Sim.N1, 1);
     EXPECT_TRUE(gDialogs.errors.empty());
 
+    // A bad model opens the window with its defaults; the message is shown
+    // once the window is up, centred on it.
+    const struct {
+        const char* text;
+        const char* message;
+    } cases[] = {
+        {"[Species 1]\nDensity=\n", "'' is not a valid floating point value."},
+        {"[Time]\nStep=1.8E307\n",
+         "'1.8E307' is not a valid time step: it must be greater than 0 and at most 1E300."},
+        {"[Time]\nStep=0\n",
+         "'0' is not a valid time step: it must be greater than 0 and at most 1E300."},
+        {"[Time]\nStep=-0.5\n",
+         "'-0.5' is not a valid time step: it must be greater than 0 and at most 1E300."},
+        {"\x89PNG\r\n\x1a\n\x01\x02junk", "'%1' is not a model file."},
+    };
     QTemporaryDir dir;
     const QString path = dir.filePath("bad.ini");
-    WriteAll(path, "[Species 1]\nDensity=\n");
-    TForm1 bad(path);
-    // Shown once the window is up, centred on it.
-    EXPECT_TRUE(gDialogs.errors.empty());
-    bad.show();
-    ASSERT_TRUE(QTest::qWaitFor([] { return !gDialogs.errors.empty(); }, 1000));
-    ASSERT_EQ(gDialogs.errors.size(), 1u);
-    EXPECT_EQ(gDialogs.errors[0].text, "'' is not a valid floating point value.");
-    EXPECT_EQ(gDialogs.errors[0].parent, &bad);
-    EXPECT_EQ(bad.ButtonStartPause->text(), "&Start");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        gDialogs.Clear();
+        WriteAll(path, c.text);
+        TForm1 bad(path);
+        EXPECT_TRUE(gDialogs.errors.empty());
+        bad.show();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !gDialogs.errors.empty(); }, 1000));
+        ASSERT_EQ(gDialogs.errors.size(), 1u);
+        EXPECT_EQ(gDialogs.errors[0].text, QString(c.message).replace("%1", path));
+        EXPECT_EQ(gDialogs.errors[0].parent, &bad);
+        EXPECT_EQ(bad.ButtonStartPause->text(), "&Start");
+        EXPECT_EQ(bad.Sim.dt, 1);
+        EXPECT_EQ(bad.PlotGraph1->XAxis().Max(), 10);
+    }
 }
 
 TEST(StartUp, ColoursAndCheckBoxesComeBackFromTheProgramsSettingsFile) {

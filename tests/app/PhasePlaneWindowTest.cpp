@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -234,6 +235,44 @@ TEST_F(PhasePlaneWindow, ThePlaneShowsTheModelOnScreenAndIsEmptyWhenItDoesNotCom
         at.emplace_back(m.at.x(), m.at.y());
     EXPECT_EQ(at, (std::vector<std::pair<double, double>>{{0, 0}, {0, 3}, {5, 0}, {5, 3}}));
     form.close();
+}
+
+// A loaded model's plane is shown at once, also before its first Start, and
+// never the plane of the model on screen before it.
+TEST_F(PhasePlaneWindow, ALoadedModelShowsItsOwnPlaneAtOnce) {
+    QTemporaryDir dir;
+    const auto markersOf = [](const TForm1& f) {
+        std::vector<std::pair<double, double>> at;
+        for (const TPlaneMarker& m : f.PlotGraph2->Figure().markers)
+            at.emplace_back(m.at.x(), m.at.y());
+        return at;
+    };
+    const QString logistic = dir.filePath("logistic.ini");
+    const QString other = dir.filePath("other.ini");
+    for (auto [path, text] : {std::pair{logistic, "[Species 1]\nDensity=1\nRate=N1*(1 - N1/5)\n"
+                                                  "[Species 2]\nDensity=1\nRate=N2*(2 - N2)\n"},
+                              std::pair{other, "[Species 1]\nDensity=1\nRate=N1*(3 - N1)\n"
+                                               "[Species 2]\nDensity=1\nRate=-N2\n"}}) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(text);
+    }
+    ShowPlane();
+    form.LoadModelSettings(logistic);
+    QApplication::processEvents();
+    EXPECT_EQ(markersOf(form),
+              (std::vector<std::pair<double, double>>{{0, 0}, {0, 2}, {5, 0}, {5, 2}}));
+    form.LoadModelSettings(other);
+    QApplication::processEvents();
+    EXPECT_EQ(markersOf(form), (std::vector<std::pair<double, double>>{{0, 0}, {3, 0}}));
+    form.close();
+
+    TForm1 started(logistic);
+    started.show();
+    started.Views1->SetView(TGraphViews::vw_PhasePlane);
+    QApplication::processEvents();
+    EXPECT_EQ(markersOf(started).size(), 4u);
+    started.close();
 }
 
 TEST_F(PhasePlaneWindow, TheEquilibriaTableListsTheModelOnScreenAndCopies) {

@@ -17,6 +17,7 @@ void TDialogLog::Clear() {
     fileRequests.clear();
     itemChoices.clear();
     chosenItem = 0;
+    saveAnswer = TSaveAnswer::Discard;
 }
 
 int main(int argc, char** argv) {
@@ -30,9 +31,13 @@ int main(int argc, char** argv) {
     dialogs.ShowError = [](QWidget* parent, const QString& caption, const QString& text) {
         gDialogs.errors.push_back({caption, text, parent});
     };
-    dialogs.AskYesNo = [](QWidget*, const QString& caption, const QString& text) {
-        gDialogs.questions.push_back({caption, text});
+    dialogs.AskYesNo = [](QWidget*, const QString& caption, const QString& text, bool defaultYes) {
+        gDialogs.questions.push_back({caption, text, nullptr, defaultYes});
         return gDialogs.answerYes;
+    };
+    dialogs.AskSave = [](QWidget*, const QString& caption, const QString& text) {
+        gDialogs.questions.push_back({caption, text});
+        return gDialogs.saveAnswer;
     };
     dialogs.ShowInfo = [](QWidget*, const QString& caption, const QString& text) {
         gDialogs.infos.push_back({caption, text});

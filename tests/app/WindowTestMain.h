@@ -13,12 +13,14 @@ struct TDialogLog {
         QString caption;
         QString text;
         QWidget* parent = nullptr; // the window the box is centred on
+        bool defaultYes = true;    // a question's answer to Enter
     };
     std::vector<Box> errors;
     std::vector<Box> questions;
     std::vector<Box> infos;
     std::vector<TFileDialogRequest> fileRequests;
     bool answerYes = true;
+    TSaveAnswer saveAnswer = TSaveAnswer::Discard; // the answer to a changed model's question
     QString chosenFile;
     std::vector<QStringList> itemChoices; // the lists ChooseItem offered
     int chosenItem = 0;                   // its answer; -1 cancels
