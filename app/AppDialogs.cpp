@@ -18,23 +18,38 @@ TAppDialogs& AppDialogs() {
     return dialogs;
 }
 
+namespace {
+
+// A box whose text is shown as it stands. Messages carry text from files and
+// typing; read as rich text, a model could show pictures, links that open
+// programs, or markup deep enough to overflow the layout's stack.
+int PlainBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text,
+             QMessageBox::StandardButtons buttons,
+             QMessageBox::StandardButton defaultButton = QMessageBox::NoButton) {
+    QMessageBox box(icon, caption, text, buttons, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (defaultButton != QMessageBox::NoButton) box.setDefaultButton(defaultButton);
+    return box.exec();
+}
+
+} // namespace
+
 void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text) {
     if (AppDialogs().ShowError) return AppDialogs().ShowError(parent, caption, text);
-    QMessageBox::critical(parent, caption, text, QMessageBox::Ok);
+    PlainBox(parent, QMessageBox::Critical, caption, text, QMessageBox::Ok);
 }
 
 bool AskYesNoBox(QWidget* parent, const QString& caption, const QString& text, bool defaultYes) {
     if (AppDialogs().AskYesNo) return AppDialogs().AskYesNo(parent, caption, text, defaultYes);
-    return QMessageBox::warning(parent, caption, text, QMessageBox::Yes | QMessageBox::No,
-                                defaultYes ? QMessageBox::Yes : QMessageBox::No) ==
-           QMessageBox::Yes;
+    return PlainBox(parent, QMessageBox::Warning, caption, text, QMessageBox::Yes | QMessageBox::No,
+                    defaultYes ? QMessageBox::Yes : QMessageBox::No) == QMessageBox::Yes;
 }
 
 TSaveAnswer AskSaveBox(QWidget* parent, const QString& caption, const QString& text) {
     if (AppDialogs().AskSave) return AppDialogs().AskSave(parent, caption, text);
-    switch (QMessageBox::warning(parent, caption, text,
-                                 QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
-                                 QMessageBox::Save)) {
+    switch (PlainBox(parent, QMessageBox::Warning, caption, text,
+                     QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                     QMessageBox::Save)) {
     case QMessageBox::Save:
         return TSaveAnswer::Save;
     case QMessageBox::Discard:
@@ -46,8 +61,7 @@ TSaveAnswer AskSaveBox(QWidget* parent, const QString& caption, const QString& t
 
 void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text) {
     if (AppDialogs().ShowInfo) return AppDialogs().ShowInfo(parent, caption, text);
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, parent);
-    box.exec();
+    PlainBox(parent, QMessageBox::NoIcon, caption, text, QMessageBox::Ok);
 }
 
 QStringList QtNameFilters(const QString& filter) {

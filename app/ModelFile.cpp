@@ -84,12 +84,15 @@ void WriteSolver(IniFile& ini, const TSolverSettings& solver) {
 }
 
 // A file with text in it but none of a model's sections is something else
-// (a picture, a program's settings) and must not load as an empty model. An
-// empty file, like a missing one, reads as all defaults.
+// (a picture, a program's settings) and must not load as an empty model; nor
+// must one with NUL bytes (UTF-16 text, binary data), whose sections would be
+// read from bytes that only look like them. An empty file, like a missing
+// one, reads as all defaults.
 bool HoldsModel(const IniFile& ini) {
+    const std::string text = ini.Text();
+    if (text.find('\0') != std::string::npos) return false;
     for (const char* section : {kTime, kSpecies1, kSpecies2, kParameters, kSolver})
         if (ini.SectionExists(section)) return true;
-    const std::string text = ini.Text();
     return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
 }
 
@@ -97,6 +100,8 @@ bool HoldsModel(const IniFile& ini) {
 
 void LoadModelFile(const std::string& fileName, TModel& model) {
     const IniFile ini(fileName);
+    if (!ini.ReadError().empty())
+        throw Exception(FormatMessage("Cannot read %s: %s", {fileName, ini.ReadError()}));
     if (!HoldsModel(ini)) throw Exception(FormatMessage("'%s' is not a model file", {fileName}));
     const TSolverSettings solver = ReadSolver(ini);
     std::vector<std::optional<TParameterRange>> ranges;

@@ -16,7 +16,11 @@ void ShowControlMessage(QWidget* parent, const QString& text) {
         gShowMessage(parent, text);
         return;
     }
-    QMessageBox::information(parent, QApplication::applicationName(), text, QMessageBox::Ok);
+    // What was typed is shown as it stands, never read as rich text.
+    QMessageBox box(QMessageBox::Information, QApplication::applicationName(), text,
+                    QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.exec();
 }
 
 TShowMessageFunc SetShowMessageFunc(TShowMessageFunc func) {

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <sstream>
+#include <string_view>
 
 namespace fs = std::filesystem;
 
@@ -84,13 +85,23 @@ bool TryTextToInt(const std::string& text, int& value) {
 IniFile::IniFile(std::string fileName) : fileName_(std::move(fileName)) {
     const std::string path = DiskPath(fileName_);
     std::error_code ec;
-    if (!fs::exists(path, ec)) return;
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    if (fs::is_regular_file(path, ec) && in && (text << in.rdbuf(), !in.bad())) {
-        Parse(text.str());
-    } else {
-        unreadable_ = true;
+    const fs::file_status status = fs::status(path, ec);
+    if (!fs::exists(status)) return;
+    // Opening a FIFO or a device would wait for a writer or read without end.
+    const std::uintmax_t size = fs::is_regular_file(status) ? fs::file_size(path, ec) : 0;
+    if (!fs::is_regular_file(status))
+        readError_ = "it is not a regular file";
+    else if (ec)
+        readError_ = ec.message();
+    else if (size > kMaxFileSize)
+        readError_ = "it is larger than 16 MiB";
+    if (readError_.empty()) {
+        std::ifstream in(path, std::ios::binary);
+        std::ostringstream text;
+        if (in && (text << in.rdbuf(), !in.bad()))
+            Parse(text.str());
+        else
+            readError_ = "it cannot be read";
     }
 }
 
@@ -124,7 +135,11 @@ IniFile::Line IniFile::MakeLine(std::string text, std::string eol) {
 void IniFile::Parse(const std::string& text) {
     lines_.clear();
     indexValid_ = false;
-    std::size_t start = 0;
+    // A UTF-8 byte-order mark (what some editors put first) is no part of the
+    // first section's name; it is kept for the file's next write.
+    static constexpr std::string_view kBom = "\xEF\xBB\xBF";
+    bom_ = text.starts_with(kBom);
+    std::size_t start = bom_ ? kBom.size() : 0;
     while (start < text.size()) {
         std::size_t end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) {
@@ -295,7 +310,7 @@ void IniFile::DeleteKey(const std::string& section, const std::string& key) {
 }
 
 std::string IniFile::Text() const {
-    std::string text;
+    std::string text = bom_ ? "\xEF\xBB\xBF" : "";
     for (const Line& line : lines_)
         text += line.text + line.eol;
     return text;
@@ -306,7 +321,7 @@ void IniFile::UpdateFile() {
     const auto fail = [this] {
         throw EIniFileException(FormatMessage("Unable to write to %s", {fileName_}));
     };
-    if (unreadable_) fail(); // writing would lose what could not be read
+    if (!readError_.empty()) fail(); // writing would lose what could not be read
 
     try {
         WriteFileAtomically(DiskPath(fileName_), Text());

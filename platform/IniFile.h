@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 
+#include <cstdint>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -23,13 +24,22 @@ class EIniFileException : public Exception {
 // line break are written back as they were read.
 class IniFile {
 public:
+    // The largest file read; a larger one is refused as unreadable.
+    static constexpr std::uintmax_t kMaxFileSize = 16u << 20;
+
     // Reads `fileName` (backslashes count as folder separators). A file that
-    // does not exist reads as empty.
+    // does not exist reads as empty; so does one that cannot be read (not a
+    // regular file, larger than kMaxFileSize, an error), which ReadError then
+    // names and UpdateFile never overwrites. A UTF-8 byte-order mark is passed
+    // over and written back.
     explicit IniFile(std::string fileName);
     // An in-memory file with the given text; UpdateFile() writes `fileName`.
     IniFile(std::string fileName, const std::string& text);
 
     const std::string& FileName() const noexcept { return fileName_; }
+    // Why the file could not be read ("it is not a regular file"); empty
+    // when it was read or does not exist.
+    const std::string& ReadError() const noexcept { return readError_; }
 
     // The value of the first `key` in a section named `section`, with the
     // blanks around it removed and one enclosing pair of matching quotes
@@ -91,7 +101,8 @@ private:
     std::string fileName_;
     std::vector<Line> lines_;
     bool modified_ = false;
-    bool unreadable_ = false; // exists but could not be read: never overwrite it
+    std::string readError_; // the file exists but could not be read: never overwrite it
+    bool bom_ = false; // the text began with a UTF-8 byte-order mark
     // First key line of each section/key pair, rebuilt after lines come or go.
     mutable std::unordered_map<std::string, std::size_t> index_;
     mutable bool indexValid_ = false;

@@ -314,6 +314,9 @@ void TFormPlacement::Restore() {
     saved_ = false;
     restoredSection_ = EffectiveSection();
     FileScope scope(file_, useRegistry_ ? RegistryFileName() : EffectiveIniFileName());
+    if (!file_->ReadError().empty())
+        throw EIniFileException(
+            FormatMessage("Cannot read %s: %s", {file_->FileName(), file_->ReadError()}));
     QWidget* form = Form();
     if (form) ReadPlacement(options_.testFlag(fpPosition), options_.testFlag(fpState));
     RestoreStored();

@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
@@ -35,6 +36,8 @@
 #include <cmath>
 #include <fstream>
 #include <functional>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -445,6 +448,40 @@ TEST_F(MainWindow, AboutNamesTheProgramAndVersion) {
     ASSERT_EQ(gDialogs.infos.size(), 1u);
     EXPECT_EQ(gDialogs.infos[0].caption, "Tarnivell Simulation");
     EXPECT_EQ(gDialogs.infos[0].text, "Tarnivell v1.0b\nTarnivell Simulation");
+}
+
+} // namespace
+
+namespace {
+
+// Every box shows its text as it stands: markup from a model file (a red
+// heading, a picture read from a path, a link that opens a program) is text.
+TEST(MessageBoxes, ShowTheirTextAsItStands) {
+    const TAppDialogs seams = std::exchange(AppDialogs(), TAppDialogs{});
+    const QString markup = QStringLiteral(
+        "'<h1 style=\"color:red\">x</h1><img src=\"/dev/zero\"><a href=\"file:///\">y</a>'");
+    std::vector<Qt::TextFormat> formats;
+    const auto answerLater = [&] {
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            formats.push_back(box->textFormat());
+            EXPECT_EQ(box->text(), markup);
+            // The answer that changes nothing: Cancel, No, or the one OK.
+            for (auto answer : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Ok})
+                if (QAbstractButton* button = box->button(answer)) return button->click();
+        });
+    };
+    answerLater();
+    ShowErrorBox(nullptr, QStringLiteral("T"), markup);
+    answerLater();
+    ShowInfoBox(nullptr, QStringLiteral("T"), markup);
+    answerLater();
+    EXPECT_FALSE(AskYesNoBox(nullptr, QStringLiteral("T"), markup));
+    answerLater();
+    EXPECT_EQ(AskSaveBox(nullptr, QStringLiteral("T"), markup), TSaveAnswer::Cancel);
+    AppDialogs() = seams;
+    EXPECT_EQ(formats, std::vector<Qt::TextFormat>(4, Qt::PlainText));
 }
 
 } // namespace

@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <string>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -141,10 +144,14 @@ TEST_F(ModelFile, ABadNumberStopsTheLoadAtThatKey) {
 // What is not a model, or not a time step, is refused; an empty file, like a
 // missing one, is a model of defaults.
 TEST_F(ModelFile, AFileThatHoldsNoModelOrABadStepIsRefused) {
+    using namespace std::string_literals;
     const struct {
-        const char* text;
+        std::string text;
         const char* message; // null: loads
     } cases[] = {
+        {"\xFF\xFE[\0T\0i\0m\0e\0]\0\n\0"s, "'%s' is not a model file"},
+        {"[Time]\nStep=0.5\n\0\x01\x02"s, "'%s' is not a model file"},
+        {"\xEF\xBB\xBF[Time]\nStep=0.5\n", nullptr},
         {"\x7f"
          "ELF\x02\x01\x01 binary junk\n",
          "'%s' is not a model file"},
@@ -162,7 +169,7 @@ TEST_F(ModelFile, AFileThatHoldsNoModelOrABadStepIsRefused) {
     };
     const std::string path = Path("m.ini");
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.text);
+        SCOPED_TRACE(c.text.c_str());
         WriteAll(path, c.text);
         TModel model;
         if (!c.message) {
@@ -175,6 +182,19 @@ TEST_F(ModelFile, AFileThatHoldsNoModelOrABadStepIsRefused) {
         } catch (const Exception& e) {
             EXPECT_EQ(e.Message(), FormatMessage(c.message, {path}));
         }
+    }
+    WriteAll(path, "\xEF\xBB\xBF[Time]\nStep=0.5\n");
+    TModel model;
+    LoadModelFile(path, model);
+    EXPECT_EQ(model.dt, 0.5); // the mark hides no section
+    // A FIFO would block the reader for ever: it is refused, not opened.
+    const std::string fifo = Path("fifo.ini");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        LoadModelFile(fifo, model);
+        ADD_FAILURE() << "a FIFO was read";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Cannot read " + fifo + ": it is not a regular file");
     }
 }
 

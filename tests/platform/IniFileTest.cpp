@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -200,12 +201,72 @@ TEST_F(IniFileOnDisk, BackslashesSeparateFolders) {
     EXPECT_EQ(Get(Path("sub/t.ini")), "[S]\nk=v\n");
 }
 
-TEST_F(IniFileOnDisk, WritesThroughALinkToItsTarget) {
+// A link planted where the file goes (a shared folder, an unpacked bundle)
+// must not turn a write into one of the file it points to.
+TEST_F(IniFileOnDisk, AWriteReplacesALinkItselfNeverItsTarget) {
     Put(Path("real.ini"), "[S]\nk=1\n");
     fs::create_symlink(folder / "real.ini", folder / "link.ini");
+    fs::create_symlink(folder / "nowhere.ini", folder / "dangling.ini");
+    EXPECT_EQ(ReadProfileString(Path("link.ini"), "S", "k", ""), "1"); // read through it
     WriteProfileString(Path("link.ini"), "S", "k", "2");
-    EXPECT_TRUE(fs::is_symlink(folder / "link.ini"));
-    EXPECT_EQ(Get(Path("real.ini")), "[S]\nk=2\n");
+    WriteProfileString(Path("dangling.ini"), "S", "k", "3");
+    EXPECT_FALSE(fs::is_symlink(folder / "link.ini"));
+    EXPECT_EQ(Get(Path("link.ini")), "[S]\nk=2\n");
+    EXPECT_EQ(Get(Path("real.ini")), "[S]\nk=1\n");
+    EXPECT_FALSE(fs::exists(folder / "nowhere.ini"));
+    EXPECT_EQ(Get(Path("dangling.ini")), "[S]\nk=3\n");
+}
+
+// What is not a regular file, or is too large, is not read (a FIFO would
+// block for ever) and never overwritten; ReadError says why.
+TEST_F(IniFileOnDisk, OnlyRegularFilesOfBoundedSizeAreRead) {
+    ASSERT_EQ(::mkfifo(Path("fifo.ini").c_str(), 0600), 0);
+    fs::create_directories(folder / "dir.ini");
+    Put(Path("big.ini"), "[S]\nk=1\n");
+    fs::resize_file(Path("big.ini"), IniFile::kMaxFileSize + 1);
+    const struct {
+        const char* name;
+        const char* error;
+    } cases[] = {{"fifo.ini", "it is not a regular file"},
+                 {"dir.ini", "it is not a regular file"},
+                 {"big.ini", "it is larger than 16 MiB"},
+                 {"missing.ini", ""}};
+    for (const auto& c : cases) {
+        IniFile ini(Path(c.name));
+        EXPECT_EQ(ini.ReadError(), c.error) << c.name;
+        EXPECT_FALSE(ini.SectionExists("S")) << c.name;
+        ini.WriteString("S", "k", "2");
+        if (*c.error) {
+            EXPECT_THROW(ini.UpdateFile(), EIniFileException) << c.name;
+        }
+    }
+    EXPECT_EQ(fs::file_size(Path("big.ini")), IniFile::kMaxFileSize + 1);
+    EXPECT_TRUE(fs::is_fifo(Path("fifo.ini")));
+}
+
+TEST_F(IniFileOnDisk, AByteOrderMarkIsPassedOverAndKept) {
+    Put(Path("bom.ini"), "\xEF\xBB\xBF[Time]\r\nStep=0.5\r\n");
+    IniFile ini(Path("bom.ini"));
+    EXPECT_EQ(ini.ReadString("Time", "Step", ""), "0.5");
+    ini.WriteString("Time", "Step", "2");
+    ini.UpdateFile();
+    EXPECT_EQ(Get(Path("bom.ini")), "\xEF\xBB\xBF[Time]\r\nStep=2\r\n");
+}
+
+// A writer killed between writing and renaming leaves its temporary; the
+// next write of that file clears it, but not one young enough to be a
+// write under way, nor files of other names.
+TEST_F(IniFileOnDisk, AWriteClearsStaleTemporariesOfItsFile) {
+    for (const char* name :
+         {".m.ini.AbC123", ".m.ini.young1", ".other.ini.AbC123", ".m.ini.toolong1"})
+        Put(Path(name), "left");
+    const auto old = fs::file_time_type::clock::now() - std::chrono::hours(1);
+    for (const char* name : {".m.ini.AbC123", ".other.ini.AbC123", ".m.ini.toolong1"})
+        fs::last_write_time(Path(name), old);
+    WriteProfileString(Path("m.ini"), "S", "k", "v");
+    EXPECT_FALSE(fs::exists(Path(".m.ini.AbC123")));
+    for (const char* name : {".m.ini.young1", ".other.ini.AbC123", ".m.ini.toolong1"})
+        EXPECT_TRUE(fs::exists(Path(name))) << name;
 }
 
 TEST_F(IniFileOnDisk, UnwritableTargetsRaiseAndChangeNothing) {
