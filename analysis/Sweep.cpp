@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <exception>
+#include <map>
 #include <mutex>
 #include <stdexcept>
 #include <system_error>
@@ -14,6 +16,8 @@ namespace {
 
 // Steps between two looks at the cancel request.
 constexpr long long kCancelPeriod = 4096;
+// How far ahead of the last row handed over a worker may start a value.
+constexpr int kRowsAhead = 4096;
 
 // Non-finite densities that a step function lets through are the faults the
 // platform would have raised.
@@ -64,6 +68,7 @@ TSweepRow RunOne(TSweepSimulation& sim, double value, long long steps, long long
 std::string CheckOptions(const TSweepOptions& o, long long discard) {
     if (!std::isfinite(o.from) || !std::isfinite(o.to)) return "The sweep range is not finite";
     if (o.count < 1) return "The sweep needs at least one value";
+    if (o.count > kMaxSweepValues) return "A sweep takes at most 10000000 values";
     if (o.steps < 1) return "The sweep needs at least one step";
     if (discard >= o.steps) return "Every step would be discarded";
     return "";
@@ -71,12 +76,16 @@ std::string CheckOptions(const TSweepOptions& o, long long discard) {
 
 } // namespace
 
+double SweepValue(double from, double to, int count, int i) {
+    return count == 1 ? from : std::lerp(from, to, double(i) / (count - 1));
+}
+
 std::vector<double> SweepValues(double from, double to, int count) {
     std::vector<double> values;
     if (count < 1) return values;
     values.reserve(std::size_t(count));
     for (int i = 0; i < count; ++i)
-        values.push_back(count == 1 ? from : std::lerp(from, to, double(i) / (count - 1)));
+        values.push_back(SweepValue(from, to, count, i));
     return values;
 }
 
@@ -90,7 +99,9 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
     TSweepControl ownControl;
     TSweepControl& ctl = control ? *control : ownControl;
     ctl.finished = 0;
-    const std::vector<double> values = SweepValues(options.from, options.to, options.count);
+    const auto valueOf = [&options](int i) {
+        return SweepValue(options.from, options.to, options.count, i);
+    };
     int workers = options.threads > 0 ? options.threads
                                       : int(std::max(1u, std::thread::hardware_concurrency()));
     workers = std::min(workers, options.count);
@@ -106,9 +117,27 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
         return result;
     }
 
-    result.rows.resize(values.size());
-    for (std::size_t i = 0; i < values.size(); ++i)
-        result.rows[i].value = values[i];
+    const bool streaming = bool(ctl.OnRow);
+    if (!streaming) {
+        result.rows.resize(std::size_t(options.count));
+        for (int i = 0; i < options.count; ++i)
+            result.rows[std::size_t(i)].value = valueOf(i);
+    }
+    // Streamed rows wait here until those before them are handed over; a
+    // worker does not start a value too far ahead of the last one handed over.
+    std::mutex handover;
+    std::condition_variable room;
+    std::map<int, TSweepRow> waiting;
+    int handedOver = 0;
+    const auto handOver = [&](int i, TSweepRow row) {
+        const std::lock_guard<std::mutex> lock(handover);
+        waiting.emplace(i, std::move(row));
+        for (auto first = waiting.begin(); first != waiting.end() && first->first == handedOver;
+             first = waiting.erase(first), ++handedOver)
+            ctl.OnRow(first->second);
+        room.notify_all();
+    };
+
     std::atomic<int> next{0};
     std::mutex progress;
     const auto work = [&](TSweepSimulation& sim) {
@@ -116,9 +145,20 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
             if (ctl.cancel.load()) return;
             const int i = next.fetch_add(1);
             if (i >= options.count) return;
-            TSweepRow row = RunOne(sim, values[std::size_t(i)], options.steps, discard, ctl.cancel);
-            if (row.state == TSweepRowState::NotRun) return;
-            result.rows[std::size_t(i)] = std::move(row);
+            if (streaming) {
+                std::unique_lock<std::mutex> lock(handover);
+                room.wait(lock, [&] { return i < handedOver + kRowsAhead || ctl.cancel.load(); });
+                if (ctl.cancel.load()) return;
+            }
+            TSweepRow row = RunOne(sim, valueOf(i), options.steps, discard, ctl.cancel);
+            if (row.state == TSweepRowState::NotRun) {
+                room.notify_all(); // workers waiting on this row look at the cancel again
+                return;
+            }
+            if (streaming)
+                handOver(i, std::move(row));
+            else
+                result.rows[std::size_t(i)] = std::move(row);
             const int finished = ctl.finished.fetch_add(1) + 1;
             if (ctl.OnProgress) {
                 const std::lock_guard<std::mutex> lock(progress);
@@ -140,8 +180,10 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
     work(*sims[0]);
     for (std::thread& t : threads)
         t.join();
-    result.cancelled = std::any_of(result.rows.begin(), result.rows.end(), [](const TSweepRow& r) {
-        return r.state == TSweepRowState::NotRun;
-    });
+    result.cancelled =
+        streaming ? handedOver < options.count
+                  : std::any_of(result.rows.begin(), result.rows.end(), [](const TSweepRow& r) {
+                        return r.state == TSweepRowState::NotRun;
+                    });
     return result;
 }

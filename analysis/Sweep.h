@@ -68,15 +68,25 @@ struct TSweepResult {
 // (finished, count), from a worker thread (or the calling one) but never two
 // at once; it must not throw. A cancel request made before the sweep begins
 // runs nothing.
+//
+// OnRow, when set, takes the rows instead of the result: each row is handed
+// over in value order as soon as it and every row before it are finished,
+// never two at once, so that a long sweep is written out as it goes and
+// keeps no more than a few thousand rows. It must not throw.
 struct TSweepControl {
     std::atomic<bool> cancel{false};
     std::atomic<int> finished{0};
     std::function<void(int finished, int count)> OnProgress;
+    std::function<void(const TSweepRow& row)> OnRow;
 };
 
+// The most values a sweep takes.
+inline constexpr int kMaxSweepValues = 10'000'000;
+
 // The swept values: count evenly spaced values, the first exactly `from` and
-// the last exactly `to` (a count of 1 gives `from`).
+// the last exactly `to` (a count of 1 gives `from`); the i-th of them alone.
 std::vector<double> SweepValues(double from, double to, int count);
+double SweepValue(double from, double to, int count, int i);
 
 // Runs the sweep and returns when every worker has ended. A run that faults
 // gives its row state Faulted and the message, and the others go on. After a

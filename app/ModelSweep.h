@@ -9,7 +9,8 @@
 // Each run starts from the model as a batch run does (t at 0, the file's
 // densities and time step) with every row named `name` (in any letter case)
 // holding the swept value as general number text, so a row of the sweep is
-// the run of the model saved with that value.
+// the run of the model saved with that value. The model is compiled once per
+// worker: later values go into the compiled model's parameter cells.
 class TModelSweepSimulation final : public TSweepSimulation {
 public:
     TModelSweepSimulation(const TModel& model, const std::string& name);
@@ -20,6 +21,7 @@ public:
 private:
     TModel model_;
     std::string name_;
+    std::size_t row_ = 0; // the swept row among the model's rows
     TSimulation sim_;
 };
 

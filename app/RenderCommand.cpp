@@ -3,10 +3,12 @@
 #include "AnimTimer.h"
 #include "Application.h"
 #include "CommandArgs.h"
+#include "CurveDecimator.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "GraphViews.h"
 #include "MainWindow.h"
+#include "PathThinner.h"
 #include "PhasePlaneGraph.h"
 #include "PictureFile.h"
 #include "Series.h"
@@ -116,18 +118,40 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         form.Views1->SetView(o.view);
         // The steps are taken here one after the other, not paced by the
         // timer, and drawn once at the end, as the window draws at top speed.
+        // Of a long run only what the picture shows is kept, so memory does
+        // not grow with the steps.
         form.Timer1->SetOnTimer({});
         form.TrackBar1->setValue(form.TrackBar1->maximum());
         form.PlotGraph1->GetSeries(1).SetPointLimit(0);
         form.PlotGraph1->GetSeries(2).SetPointLimit(0);
         form.ButtonStartPauseClick();
+        TCurveDecimator curves[2]; // N1 and N2 against time
+        TPathThinner path;         // N2 against N1
         std::string fault;
         try {
-            for (long long step = 0; step < o.steps; ++step)
-                form.Timer1Timer();
+            for (long long step = 0; step < o.steps; ++step) {
+                form.Sim.Step();
+                curves[0].Add(form.Sim.t, form.Sim.N1);
+                curves[1].Add(form.Sim.t, form.Sim.N2);
+                path.Add(form.Sim.N1, form.Sim.N2);
+            }
         } catch (const std::exception& e) {
             fault = e.what();
         }
+        for (int c = 0; c < 2; ++c)
+            for (const auto& [x, y] : curves[c].Points())
+                form.PlotGraph1->GetSeries(c + 1).AddPoint(x, y);
+        // The first piece goes on from the start state the run began with;
+        // the plane is drawn once, with all of them.
+        form.PlotGraph2->SetPlotting(false);
+        const std::vector<TPathThinner::TPiece> pieces = path.Pieces();
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            TSeries& piece =
+                k == 0 ? form.PlotGraph2->Trajectory() : form.PlotGraph2->StartTrajectory();
+            for (const auto& [x, y] : pieces[k])
+                piece.AddPoint(x, y);
+        }
+        form.PlotGraph2->SetPlotting(true);
         if (form.Running()) form.ButtonStartPauseClick();
         Write(form.Views1->Current(), o);
         out.flush();

@@ -87,6 +87,17 @@ bool TSimulation::MoveParameter(std::size_t row, const std::string& name, double
     return true;
 }
 
+void TSimulation::Restart(double t0, double n1, double n2) {
+    t = t0;
+    N1 = n1;
+    N2 = n2;
+    for (double* const(&cells)[2] : cells_) {
+        if (cells[0]) *cells[0] = n1;
+        if (cells[1]) *cells[1] = n2;
+    }
+    solver_.Restart();
+}
+
 void TSimulation::Step() {
     if (IsBound()) solver_.Step(t, dt, N1, N2);
 }

@@ -88,6 +88,10 @@ public:
     // nothing changes, when there are no such cells.
     bool MoveParameter(std::size_t row, const std::string& name, double value);
 
+    // Puts the bound run back at time `t0` and densities (n1, n2), as a new
+    // run from there: the cells hold them and the method starts afresh.
+    void Restart(double t0, double n1, double n2);
+
     // The cells of N1 and N2 that rate law `which` (0: dN1/dt in MathParser1,
     // 1: dN2/dt in MathParser2) reads, as the last Bind defined them; null
     // before the first. The phase plane evaluates the laws through them.

@@ -5,8 +5,10 @@
 #include "Exception.h"
 #include "FloatText.h"
 #include "ModelSweep.h"
+#include "Sweep.h"
 
 #include <ostream>
+#include <string>
 
 namespace {
 
@@ -35,7 +37,11 @@ TSweepRequest ReadSweepRequest(const std::string& text) {
     request.name = text.substr(0, eq);
     request.from = TextToFloat(parts[0]);
     request.to = TextToFloat(parts[1]);
-    request.count = static_cast<int>(ReadCount("--sweep", parts[2], 1));
+    const long long count = ReadCount("--sweep", parts[2], 1);
+    if (count > kMaxSweepValues)
+        throw Exception(FormatMessage("'%s' values are more than a sweep takes (at most %s)",
+                                      {parts[2], std::to_string(kMaxSweepValues)}));
+    request.count = static_cast<int>(count);
     return request;
 }
 
@@ -79,20 +85,28 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
 
         TModel model = LoadRequiredModel(modelFile);
         solver.ApplyTo(model.solver);
-        const TSweepResult result =
-            RunSweep(options, ModelSweepFactory(model, request.name, request.from));
-        if (!result.error.empty()) throw Exception(result.error);
-
-        out << request.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
-        int faults = 0;
-        for (const TSweepRow& row : result.rows) {
+        // Rows are written as they finish, in value order: a long sweep shows
+        // its progress and keeps no table in memory.
+        TSweepControl control;
+        long long faults = 0;
+        bool header = false;
+        const auto writeHeader = [&] {
+            if (!header) out << request.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
+            header = true;
+        };
+        control.OnRow = [&](const TSweepRow& row) {
+            writeHeader();
             WriteRow(out, row);
-            if (row.state == TSweepRowState::Done) continue;
+            if (row.state == TSweepRowState::Done) return;
             ++faults;
             err << ErrorDisplayText(request.name + "=" + FloatToText(row.value) + ": " +
                                     (row.message.empty() ? "not run" : row.message))
                 << '\n';
-        }
+        };
+        const TSweepResult result =
+            RunSweep(options, ModelSweepFactory(model, request.name, request.from), &control);
+        if (!result.error.empty()) throw Exception(result.error);
+        writeHeader();
         out.flush();
         return faults == 0 ? 0 : 1;
     });

@@ -94,6 +94,18 @@ TEST(Sweep, RowsMatchSingleRunsOnAnyNumberOfThreads) {
         const std::vector<double> values = SweepValues(0.3, 0.7, 9);
         for (std::size_t i = 0; i < values.size(); ++i)
             ExpectSameRow(result.rows[i], Expected(values[i], c.steps, c.usedDiscard));
+
+        // Handed over as they finish, the same rows come in value order and
+        // the result keeps none.
+        TSweepControl control;
+        std::vector<TSweepRow> handed;
+        control.OnRow = [&](const TSweepRow& row) { handed.push_back(row); };
+        const TSweepResult streamed = RunSweep(o, Make(), &control);
+        EXPECT_TRUE(streamed.rows.empty());
+        EXPECT_FALSE(streamed.cancelled);
+        ASSERT_EQ(handed.size(), 9u);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ExpectSameRow(handed[i], Expected(values[i], c.steps, c.usedDiscard));
     }
 }
 
@@ -264,6 +276,8 @@ TEST(Sweep, RefusedOptionsRunNothing) {
     TSweepOptions o;
     o.count = 0;
     EXPECT_EQ(refused(o), "The sweep needs at least one value");
+    o.count = kMaxSweepValues + 1;
+    EXPECT_EQ(refused(o), "A sweep takes at most 10000000 values");
     o.count = 2;
     o.steps = 0;
     EXPECT_EQ(refused(o), "The sweep needs at least one step");
