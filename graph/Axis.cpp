@@ -5,7 +5,9 @@
 #include "GraphMath.h"
 #include "PlotGraph.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 #include <tuple>
 #include <utility>
 
@@ -265,22 +267,7 @@ void TAxis::SetMinMax() {
 void TAxis::FitLinear(double lo, double hi) {
     if (lo > hi) throw Exception("Impossible: oMin > oMax in SetMinMax!");
     if (lo == hi) {
-        const double v = lo;
-        if (v == 0) {
-            min_ = -1;
-            max_ = 1;
-            stepSize_ = GetStep(MinSteps(), -1, 1);
-            return;
-        }
-        if (v < 0) {
-            min_ = 1.2 * v;
-            max_ = 0;
-        } else {
-            min_ = 0;
-            max_ = 1.2 * v;
-        }
-        stepSize_ = GetStep(MinSteps(), min_, max_);
-        max_ = Trunc(max_ / stepSize_) * stepSize_;
+        FitOneValue(lo);
         return;
     }
     min_ = lo;
@@ -288,17 +275,52 @@ void TAxis::FitLinear(double lo, double hi) {
     if (autoStepping_ || stepSize_ <= 0 || 1.0 / MaxSteps() > stepSize_ / (max_ - min_))
         stepSize_ = GetStep(MinSteps(), min_, max_);
     const double s = stepSize_;
+    if (!graphmath::TicksFit(std::max(std::fabs(lo), std::fabs(hi)), s)) {
+        // Values that differ only in their last digits (a density that barely
+        // moves) have no ticks of their own: the axis is laid out as for one
+        // value, the one farthest from 0, which keeps the other inside too.
+        // Only a range of a few denormals can straddle 0: the plot's 0.
+        FitOneValue(lo > 0 ? hi : hi < 0 ? lo : 0);
+        return;
+    }
     min_ = Trunc(min_ / s) * s;
     if (lo < 0) min_ -= s;
     if (lo - 0.01 * s < min_) min_ -= s;
     max_ = Trunc(max_ / s) * s + s;
     if (hi < 0) max_ -= s;
     if (hi + 0.01 * s > max_) max_ += s;
+    // A margin past the largest double stops at it.
+    min_ = std::max(min_, -std::numeric_limits<double>::max());
+    max_ = std::min(max_, std::numeric_limits<double>::max());
     if (lo > 0 && lo / (max_ - min_) < 0.25)
         min_ = 0;
     else if (hi < 0 && -hi / (max_ - min_) < 0.25)
         max_ = 0;
     if (min_ >= max_) throw Exception("SetMinMax failed");
+}
+
+void TAxis::FitOneValue(double v) {
+    if (v != 0) {
+        // From 0 to 1.2 v; beyond the largest double, to the largest double.
+        double bound = 1.2 * v;
+        if (!std::isfinite(bound)) bound = std::copysign(std::numeric_limits<double>::max(), v);
+        const double lo = v < 0 ? bound : 0;
+        const double hi = v < 0 ? 0 : bound;
+        const double step = GetStep(MinSteps(), lo, hi);
+        if (graphmath::TicksFit(std::fabs(bound), step)) {
+            min_ = lo;
+            max_ = Trunc(hi / step) * step;
+            stepSize_ = step;
+            // Cut back below v only where 1.2 v was no double.
+            if (max_ < v) max_ = hi;
+            return;
+        }
+        // A value too small for a step of its own (its power of ten
+        // underflows) is 0 to the plot.
+    }
+    min_ = -1;
+    max_ = 1;
+    stepSize_ = GetStep(MinSteps(), -1, 1);
 }
 
 void TAxis::BuildDecadeTable(int given) {
@@ -346,6 +368,9 @@ void TAxis::UpdateLabelAll() {
 
 void TAxis::LogAutoScale() {
     min_ = oMin_ == oMax_ ? 0.5 * oMax_ : oMin_;
+    // Half the smallest denormal is 0, which has no logarithm: the value
+    // itself then (and the linear fit below, as for any narrow log range).
+    if (min_ <= 0) min_ = oMin_;
     max_ = oMax_;
     double l = Log10(min_);
     int a = Trunc(l);

@@ -183,6 +183,9 @@ private:
     void AutoDecimals(double step);
     double NextTickAt(TLogTickState& state, bool& labelled, double current, double step);
     void FitLinear(double lo, double hi);
+    // The fit of equal minimum and maximum v; also the fit of a range too
+    // narrow to be ticked on its own.
+    void FitOneValue(double v);
     // A log axis spanning less than a factor of 4 is ticked linearly.
     void UpdateNarrowLog();
     void Repaint();

@@ -6,6 +6,8 @@
 #include "GraphMath.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 #include <utility>
 
 using graphmath::Log10;
@@ -28,7 +30,8 @@ struct TWalkedTick {
 } // namespace
 
 int TAxis::StepDecimals(double v) {
-    const double l = Log10(v * 1.01);
+    // (A span beyond the largest double over 1.01 is taken as the largest.)
+    const double l = Log10(std::min(v * 1.01, std::numeric_limits<double>::max()));
     return l >= 0 ? -Trunc(l) : 1 - Trunc(l);
 }
 
@@ -56,6 +59,11 @@ double TAxis::NextTick(TLogTickState& state, bool& labelled, double current) {
 double TAxis::FirstTickAt(TLogTickState& state, double s) {
     if (!logScale_ || state.NarrowLog) {
         if (showAsTime_) return FirstDateTick();
+        // A range set that narrow by hand has no step multiples of its own.
+        if (!graphmath::TicksFit(std::max(std::fabs(min_), std::fabs(max_)), s)) {
+            if (s > 0) AutoDecimals(s);
+            return min_;
+        }
         double t = Trunc((min_ + 0.01 * s) / s) * s;
         if (min_ < 0) t -= s;
         if (min_ > t + 0.01 * s) t += s;
@@ -113,7 +121,11 @@ void TAxis::PlanTicks(const TLabelMetrics& metrics, int availablePixels) {
     std::vector<TWalkedTick> walked;
     TLogTickState state = logState_;
     bool labelled = true;
-    double t = FirstTickAt(state, step);
+    // A range too narrow for ticks (set by hand: a fitted one never is)
+    // shows its ends alone, below.
+    const bool walk = !linear || showAsTime_ ||
+                      graphmath::TicksFit(std::max(std::fabs(min_), std::fabs(max_)), step);
+    double t = walk ? FirstTickAt(state, step) : limit;
     for (int n = 0; t < limit && n < kMaxTicks; ++n) {
         walked.push_back({t, labelled || n == 0 || limit - t < step, labelDecimals_});
         const double next = NextTickAt(state, labelled, t, step);

@@ -31,4 +31,17 @@ inline std::int32_t Round(double v) {
     return RoundToInt32(v);
 }
 
+// Whether a linear tick walk with this step can lay out ticks near values of
+// magnitude up to `reach`: the walk numbers its ticks as whole multiples of
+// the step with Trunc, and adds a few steps of margin, so the step must be a
+// positive, finite number with reach / step well inside the 32-bit range.
+// (A step that passes is also far above what the doubles near the values can
+// tell apart: 2^-31 of a value is some two million units in its last place.)
+// A range of values differing only in their last digits fails, as does a step
+// whose power of ten underflowed to 0.
+inline bool TicksFit(double reach, double step) {
+    return step > 0 && step <= std::numeric_limits<double>::max() &&
+           reach / step < 2147483647.0 - 16;
+}
+
 } // namespace graphmath

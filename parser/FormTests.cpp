@@ -36,7 +36,9 @@ TFormTests::TFormTests(std::string text, const TVariableTable& variables,
                        const TFunctionTable& functions1, const TFunctionTable& functions2,
                        bool classicNumbers)
     : text_(std::move(text)), variables_(variables), functions1_(functions1),
-      functions2_(functions2), classic_(classicNumbers), n_(static_cast<int>(text_.size())) {
+      functions2_(functions2), classic_(classicNumbers),
+      nameEBound_(variables.find(std::string_view("E")) != variables.end()),
+      n_(static_cast<int>(text_.size())) {
     level_.assign(static_cast<size_t>(n_) + 1, 0);
     for (int i = 0; i < n_; ++i)
         level_[i + 1] = level_[i] + (text_[i] == '(') - (text_[i] == ')');
@@ -151,6 +153,9 @@ bool TFormTests::HardSign(int j) const {
     if (EndsInWordOperator(j)) return false;
     if (before != 'E') return true;
     const int s = BeforeDigits(j - 2);
+    // An E with no digit before it is a name where E is bound (the variable
+    // E, or the end of a longer name), so the sign after it is an operator.
+    if (s == j - 2 && nameEBound_) return true;
     if (s < 0 || !IsIdentChar(text_[s]) || EndsInWordOperator(s + 1)) return false;
     return true;
 }
@@ -241,7 +246,7 @@ bool TFormTests::IsNumber(int a, int b, double* value) const {
     const std::string_view piece = std::string_view(text_).substr(a, b - a);
     if (numeralEnd_[a] < b && piece != "PI" && piece != "-PI") return false;
     double v = 0;
-    if (!ReadNumber(piece, classic_, v)) return false;
+    if (!ReadNumber(piece, classic_, v, nameEBound_)) return false;
     if (value) *value = v;
     return true;
 }

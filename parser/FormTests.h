@@ -127,6 +127,9 @@ private:
     const TFunctionTable& functions1_;
     const TFunctionTable& functions2_;
     bool classic_;
+    // A variable named E is bound: "E" followed by a sign is that variable
+    // and an operator, never a numeral without digits before its exponent.
+    bool nameEBound_;
     int n_;
     std::vector<int> level_; // "(" minus ")" before each position, n + 1 values
     int maxVariableLength_ = 0;

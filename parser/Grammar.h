@@ -6,7 +6,8 @@
 //                | expression OPERATOR expression      (a row of kCutForms)
 //   negation    := "-" ( "(" expression ")" | variable | power | call )
 //   call        := NAME1 "(" expression ")" | NAME2 "(" expression "," expression ")"
-//   number      := "PI" | "-PI" | a numeral (NumberSyntax.h)
+//   number      := "PI" | "-PI" | a numeral (NumberSyntax.h); where a variable E
+//                  is bound, "E" and a sign start no numeral ("E-1" is E minus 1)
 //
 // Each two-operand form says which forms may stand on either side of its
 // operator. A text takes the first form that fits, in the order: variable,

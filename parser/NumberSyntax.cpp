@@ -52,7 +52,17 @@ bool IsNumeralChar(char c) noexcept {
            c == '\t' || c == DecimalSeparator();
 }
 
-bool ReadNumber(std::string_view text, bool classicFormat, double& value) {
+bool StartsWithSignedBareExponent(std::string_view text) noexcept {
+    size_t i = 0;
+    const size_t n = text.size();
+    while (i < n && text[i] == ' ')
+        ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    return i + 1 < n && (text[i] == 'E' || text[i] == 'e') &&
+           (text[i + 1] == '+' || text[i + 1] == '-');
+}
+
+bool ReadNumber(std::string_view text, bool classicFormat, double& value, bool nameEBound) {
     if (text == "PI") {
         value = std::numbers::pi;
         return true;
@@ -61,6 +71,8 @@ bool ReadNumber(std::string_view text, bool classicFormat, double& value) {
         value = -std::numbers::pi;
         return true;
     }
+    // (The locale conversion wants a digit before the exponent anyway.)
+    if (nameEBound && StartsWithSignedBareExponent(text)) return false;
     if (classicFormat) return ReadClassic(text, value);
     return TryTextToFloat(std::string(text), value);
 }
