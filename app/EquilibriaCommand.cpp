@@ -33,6 +33,11 @@ TPlaneRect ReadBox(const std::string& text) {
     return box;
 }
 
+std::string BoxText(const TPlaneRect& box) {
+    return FloatToText(box.n1Min) + ":" + FloatToText(box.n1Max) + ":" + FloatToText(box.n2Min) +
+           ":" + FloatToText(box.n2Max);
+}
+
 void WriteRow(std::ostream& out, const std::vector<std::string>& fields) {
     for (std::size_t i = 0; i < fields.size(); ++i)
         out << (i ? "," : "") << fields[i];
@@ -60,14 +65,25 @@ int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::
         TSimulation sim;
         BindModel(sim, model);
         TParserPlaneModel plane = PlaneModelOf(sim);
+        const TPlaneRect start = box ? *box : DefaultBox(model.N1, model.N2);
         const TEquilibria found =
-            FindEquilibria(plane, box ? *box : DefaultBox(model.N1, model.N2));
+            box ? FindEquilibria(plane, start) : FindEquilibriaGrowing(plane, start);
         if (!found.error.empty()) throw Exception(found.error);
 
         WriteRow(out, kEquilibriumColumns);
         for (const TEquilibrium& e : found.points)
             WriteRow(out, EquilibriumFields(e));
         out.flush();
+        for (const TEquilibriumCurve& c : found.curves)
+            err << CurveNote(c) << ".\n";
+        if (!box) {
+            const TPlaneRect& r = found.box;
+            if (r.n1Max == start.n1Max && r.n2Max == start.n2Max)
+                err << "Searched the default box " << BoxText(r) << ".\n";
+            else
+                err << "Searched the box " << BoxText(r) << ": the default box " << BoxText(start)
+                    << " grown where nullclines leave it toward a crossing.\n";
+        }
         return 0;
     });
 }

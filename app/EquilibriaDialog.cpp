@@ -1,5 +1,6 @@
 #include "EquilibriaDialog.h"
 
+#include "FloatText.h"
 #include "PlaneAnalysis.h"
 
 #include <QClipboard>
@@ -27,7 +28,7 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
     message_->setWordWrap(true);
     if (!found.error.empty())
         message_->setText(QString::fromStdString(found.error) + QLatin1Char('.'));
-    else if (found.points.empty())
+    else if (found.points.empty() && found.curves.empty())
         message_->setText(QLatin1String(kNoneFound) + QLatin1Char('.'));
     message_->setVisible(!message_->text().isEmpty());
     column->addWidget(message_);
@@ -47,6 +48,24 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
     }
     table_->resizeColumnsToContents();
     column->addWidget(table_);
+
+    notes_ = new QLabel(this);
+    notes_->setObjectName(QStringLiteral("EquilibriaNotes"));
+    notes_->setTextFormat(Qt::PlainText);
+    notes_->setWordWrap(true);
+    notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QStringList notes;
+    for (const TEquilibriumCurve& c : found.curves)
+        notes << QString::fromStdString(CurveNote(c)) + QLatin1Char('.');
+    if (found.error.empty() && found.box.IsValid()) {
+        const TPlaneRect& b = found.box;
+        const auto n = [](double v) { return QString::fromStdString(FloatToText(v + 0.0, 6)); };
+        notes << QStringLiteral("The box searched: N1 from %1 to %2, N2 from %3 to %4.")
+                     .arg(n(b.n1Min), n(b.n1Max), n(b.n2Min), n(b.n2Max));
+    }
+    notes_->setText(notes.join(QLatin1Char('\n')));
+    notes_->setVisible(!notes.isEmpty());
+    column->addWidget(notes_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     QPushButton* copy = buttons->addButton(QStringLiteral("&Copy"), QDialogButtonBox::ActionRole);

@@ -125,8 +125,15 @@ TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& requ
 }
 
 TEquilibria TPlaneAnalysis::Equilibria() {
-    if (!model_) return {{}, kNoModel};
-    if (!inBox_) inBox_ = FindEquilibria(*model_, box_);
+    if (!model_) {
+        TEquilibria none;
+        none.error = kNoModel;
+        return none;
+    }
+    if (!inBox_) inBox_ = FindEquilibriaGrowing(*model_, box_);
     if (!visible_) return *inBox_;
-    return MergeEquilibria(*visible_, *inBox_, std::max(box_.Extent(), visibleRect_.Extent()));
+    TEquilibria all =
+        MergeEquilibria(*visible_, *inBox_, std::max(inBox_->box.Extent(), visibleRect_.Extent()));
+    all.box = inBox_->box;
+    return all;
 }

@@ -25,7 +25,8 @@ std::vector<std::string> EquilibriumFields(const TEquilibrium& e);
 // laws compiled from the window's texts, so that the plane can be worked out
 // (and refreshed after an edit) without touching the run. Works out the
 // figure for a visible range and keeps the equilibria of that range and of
-// the model's default box.
+// the model's default box, grown where nullclines leave it toward a crossing
+// (FindEquilibriaGrowing).
 class TPlaneAnalysis {
 public:
     // Compiles the model as Start does, the densities giving the default box.
@@ -51,9 +52,11 @@ public:
     // the plot) and the equilibria markers for a range; empty when unbound.
     TPlaneFigure Figure(const TPhasePlaneGraph::TFigureRequest& request);
 
-    // The equilibria in the default box and in the range of the last figure,
-    // as one list ordered by N1 then N2. `error` tells why a search could not
-    // run (or that no model is bound).
+    // The equilibria in the default box (as grown) and in the range of the
+    // last figure, as one list ordered by N1 then N2, with the curves of
+    // equilibria of both; `box` is the default box as grown, the range shown
+    // aside. `error` tells why a search could not run (or that no model is
+    // bound).
     TEquilibria Equilibria();
 
     static constexpr const char* kNoModel = "The model did not compile";

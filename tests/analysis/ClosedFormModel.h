@@ -59,6 +59,10 @@ inline TDual sqrt(TDual a) {
     const double s = std::sqrt(a.v);
     return {s, a.d1 / (2 * s), a.d2 / (2 * s)};
 }
+inline TDual sin(TDual a) {
+    const double c = std::cos(a.v);
+    return {std::sin(a.v), c * a.d1, c * a.d2};
+}
 
 template <class F1, class F2> class TClosedFormModel : public TPlaneModel {
 public:

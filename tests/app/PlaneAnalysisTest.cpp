@@ -66,6 +66,20 @@ TEST(PlaneAnalysis, EquilibriaOfTheDefaultBoxAndTheRangeShown) {
               1);
 }
 
+TEST(PlaneAnalysis, TheDefaultBoxGrowsToACrossingOutsideItAndSaysWhere) {
+    TPlaneAnalysis plane;
+    // Mutualism: the nullclines N1 = 100 + N2/2 and N2 = 60 + 0.4·N1 leave
+    // the default box 0 to 100 and cross at (162.5, 125).
+    plane.Bind({}, "N1*(100 - N1 + 0.5*N2)", "N2*(60 - N2 + 0.4*N1)", 10, 10);
+    plane.Figure(Request(0, 50, 0, 50));
+    const TEquilibria all = plane.Equilibria();
+    ASSERT_EQ(all.points.size(), 4u);
+    EXPECT_EQ(all.points[3].n1, 162.5);
+    EXPECT_EQ(all.points[3].n2, 125);
+    EXPECT_EQ(all.box.n1Max, 200);
+    EXPECT_EQ(all.box.n2Max, 200);
+}
+
 TEST(PlaneAnalysis, MarkersTellTheKindAndTipsTheEigenvalues) {
     TPlaneAnalysis plane;
     std::vector<ParameterRow> rows{
