@@ -93,10 +93,10 @@ TEquilibria FindEquilibria(const TRateGrid& grid, const TNullclines& nullclines)
 struct TGrowthLimits {
     // The box never grows past this many times its starting width and height.
     double maxFactor = 1e6;
-    // At most this many searches in all (the starting box's included), and
-    // no new one once this many seconds have gone.
+    // At most this many searches in all (the starting box's included). The
+    // work is bounded by counts, not by time, so that a model's equilibria
+    // are the same on any machine.
     int maxSearches = 24;
-    double seconds = 2.0;
 };
 
 // The equilibria in `start` and those beyond its top and right edges that

@@ -5,7 +5,6 @@
 #include "RateGrid.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <exception>
 #include <optional>
@@ -127,7 +126,6 @@ TPlaneRect GrownToHold(const TPlaneRect& box, TPoint c) {
 
 TEquilibria FindEquilibriaGrowing(TPlaneModel& model, const TPlaneRect& start,
                                   const TGrowthLimits& limits, int columns, int rows) {
-    const auto began = std::chrono::steady_clock::now();
     TPlaneRect box = start;
     const TPlaneRect reach{start.n1Min, start.n1Min + limits.maxFactor * start.Width(), start.n2Min,
                            start.n2Min + limits.maxFactor * start.Height()};
@@ -150,8 +148,6 @@ TEquilibria FindEquilibriaGrowing(TPlaneModel& model, const TPlaneRect& start,
         }
         all.box = box;
         if (fruitless >= kFruitlessGrowths || searches + 1 >= limits.maxSearches) break;
-        const std::chrono::duration<double> spent = std::chrono::steady_clock::now() - began;
-        if (spent.count() >= limits.seconds) break;
         const std::optional<TPoint> ahead =
             AheadCrossing(Exits(grid, nullclines, 0), Exits(grid, nullclines, 1), box, reach);
         if (!ahead) break;

@@ -26,6 +26,7 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
 
     message_ = new QLabel(this);
     message_->setWordWrap(true);
+    message_->setTextFormat(Qt::PlainText);
     if (!found.error.empty())
         message_->setText(QString::fromStdString(found.error) + QLatin1Char('.'));
     else if (found.points.empty() && found.curves.empty())

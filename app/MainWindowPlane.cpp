@@ -72,8 +72,13 @@ void TForm1::StartPlane(const std::vector<ParameterRow>* rows) {
 
 void TForm1::ResetPlane() {
     PlotGraph2->ClearTrajectories();
-    // Before a run the plane shows where the equilibria are looked for.
-    const TPlaneRect box = DefaultBox(Sim.N1, Sim.N2);
+    // Before a run the plane shows where the equilibria are looked for: the
+    // default box, grown where nullclines leave it toward a crossing.
+    TPlaneRect box = DefaultBox(Sim.N1, Sim.N2);
+    if (Plane.IsBound()) {
+        const TEquilibria found = Plane.Equilibria();
+        if (found.error.empty() && found.box.IsValid()) box = found.box;
+    }
     TAxis& x = PlotGraph2->XAxis();
     x.SetMin(box.n1Min);
     x.SetMax(box.n1Max);
