@@ -47,7 +47,7 @@ QWidget* MainForm() {
 }
 
 void ShowErrorDisplay(const std::exception& error, QWidget* parent) {
-    ShowErrorDisplay(std::string(error.what()), parent);
+    ShowErrorDisplay(ErrorMessage(error), parent);
 }
 
 void ShowErrorDisplay(const std::string& message, QWidget* parent) {

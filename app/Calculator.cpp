@@ -21,10 +21,12 @@ int RunCalculator(const std::vector<std::string>& args, std::ostream& out, std::
             const size_t eq = assignment.find('=');
             if (eq == std::string::npos)
                 throw Exception(FormatMessage("'%s' is not of the form NAME=VALUE", {assignment}));
-            const double value = TextToFloat(assignment.substr(eq + 1));
-            parser.DefineVariable(assignment.substr(0, eq), value);
+            const std::string name = assignment.substr(0, eq);
+            if (!IsParameterName(name))
+                throw Exception(FormatMessage("'%s' is not a valid parameter name", {name}));
+            parser.DefineVariable(name, TextToFloat(assignment.substr(eq + 1)));
         }
-        parser.SetExpression(RemoveBlanks(args[0]));
+        CompileRate(parser, "given", args[0]);
         out << FloatToText(parser.Value()) << '\n';
         return 0;
     });

@@ -57,7 +57,7 @@ int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>
         return command();
     } catch (const std::exception& e) {
         out.flush();
-        err << ErrorDisplayText(e.what()) << '\n';
+        err << ErrorDisplayText(ErrorMessage(e)) << '\n';
         return 1;
     }
 }

@@ -7,6 +7,7 @@
 #include "Axis.h"
 #include "DropColorButton.h"
 #include "DropColorButtonPalette.h"
+#include "ErrorText.h"
 #include "Exception.h"
 #include "FixLabelAutoSize.h"
 #include "FloatEdit.h"
@@ -896,9 +897,8 @@ void TForm1::FormCreate(const QString& modelFile) {
     } catch (const std::exception& error) {
         // A bad model file is reported once the window is up, centred on it;
         // the window opens with its defaults.
-        QTimer::singleShot(0, this, [this, message = std::string(error.what())] {
-            ShowErrorDisplay(message, this);
-        });
+        QTimer::singleShot(
+            0, this, [this, message = ErrorMessage(error)] { ShowErrorDisplay(message, this); });
     }
     ColorButton1ColorChange();
     ColorButton2ColorChange();

@@ -113,6 +113,8 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
     model.rate1 = ini.ReadString(kSpecies1, "Rate", "0");
     model.rate2 = ini.ReadString(kSpecies2, "Rate", "0");
+    CheckRateLength("dN1/dt", model.rate1);
+    CheckRateLength("dN2/dt", model.rate2);
     model.rows.resize(kParameterRows);
     for (int i = 1; i <= kParameterRows; ++i) {
         ParameterRow& row = model.rows[i - 1];

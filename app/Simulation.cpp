@@ -2,8 +2,11 @@
 
 #include "Exception.h"
 #include "FloatText.h"
+#include "ParserErrors.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 
 std::string RemoveBlanks(const std::string& text) {
     std::string out = text;
@@ -25,6 +28,10 @@ void CheckParameterNames(const std::vector<ParameterRow>& rows) {
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const std::string& name = rows[i].name;
         if (name.empty()) continue;
+        if (!IsParameterName(name))
+            throw EBadName(
+                FormatMessage("Row %s of the parameter table: '%s' is not a valid parameter name",
+                              {std::to_string(i + 1), name}));
         for (const char* density : {"N1", "N2"})
             if (SameParameterName(name, density))
                 throw Exception(FormatMessage(
@@ -36,6 +43,30 @@ void CheckParameterNames(const std::vector<ParameterRow>& rows) {
                     "Rows %s and %s of the parameter table name one "
                     "parameter ('%s' and '%s': letter case does not count)",
                     {std::to_string(i + 1), std::to_string(j + 1), name, rows[j].name}));
+    }
+}
+
+void CheckRateLength(const std::string& label, const std::string& rate) {
+    if (rate.size() > kMaxRateLength)
+        throw Exception(
+            FormatMessage("The rate %s has %s characters; a rate may have at most %s",
+                          {label, std::to_string(rate.size()), std::to_string(kMaxRateLength)}));
+}
+
+void CompileRate(TMathParser& parser, const std::string& label, const std::string& rate) {
+    CheckRateLength(label, rate);
+    const std::string text = RemoveBlanks(rate);
+    try {
+        parser.SetExpression(text);
+    } catch (const ESyntaxError& error) {
+        // An operator, a minus, then no digit: a negated name or bracket.
+        for (std::size_t i = 1; i + 1 < text.size(); ++i)
+            if (text[i] == '-' && std::strchr("+-*/^", text[i - 1]) &&
+                !std::isdigit(static_cast<unsigned char>(text[i + 1])) && text[i + 1] != '.')
+                throw ESyntaxError(error.Message() +
+                                   "\rA minus after an operator needs brackets: write 2*(-x), "
+                                   "not 2*-x");
+        throw;
     }
 }
 
@@ -58,8 +89,8 @@ void TSimulation::Bind(std::vector<ParameterRow>& rows, const std::string& rate1
     cells_[1][1] = n2Of2;
 
     BindParameters(rows);
-    MathParser1.SetExpression(RemoveBlanks(rate1));
-    MathParser2.SetExpression(RemoveBlanks(rate2));
+    CompileRate(MathParser1, "dN1/dt", rate1);
+    CompileRate(MathParser2, "dN2/dt", rate2);
 
     solver_.Attach(TRateLaws(MathParser1, MathParser2, n1Of1, n1Of2, n2Of1, n2Of2), Settings);
 }

@@ -27,10 +27,22 @@ bool IsParameterName(const std::string& name);
 // Two names the parsers take for one (letter case aside).
 bool SameParameterName(const std::string& a, const std::string& b);
 
-// Refuses a table whose names would shadow each other: two rows naming one
-// parameter (letter case aside), or a row named N1 or N2. The message names
-// the rows, counted from 1 in the order given.
+// Refuses a table with a name that is no identifier or names that would
+// shadow each other: two rows naming one parameter (letter case aside), or a
+// row named N1 or N2. The message names the rows, counted from 1 in the order
+// given.
 void CheckParameterNames(const std::vector<ParameterRow>& rows);
+
+// The longest rate text taken, in characters: far more than any rate law
+// needs, and short enough to compile at once and to stay whole in an edit.
+constexpr std::size_t kMaxRateLength = 30000;
+// Refuses a rate text longer than kMaxRateLength; `label` names it
+// ("dN1/dt").
+void CheckRateLength(const std::string& label, const std::string& rate);
+// Compiles a rate text, its blanks removed, after CheckRateLength. A syntax
+// error where a minus follows an operator (2*-x, which the grammar reads as
+// no sign of a numeral) says how to write it.
+void CompileRate(TMathParser& parser, const std::string& label, const std::string& rate);
 
 // The simulation itself: the state, the two compiled rate laws and the step
 // of the chosen method. The main window and the headless batch run both drive

@@ -7,7 +7,12 @@
 // application's error display shows (followed by a full stop).
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : message_(std::move(message)) {}
+    // A NUL in the message (from a file or an argument) would end what() there
+    // and cut the message: it is shown as "\0".
+    explicit Exception(std::string message) : message_(std::move(message)) {
+        for (std::size_t at = 0; (at = message_.find('\0', at)) != std::string::npos; at += 2)
+            message_.replace(at, 1, "\\0");
+    }
     const std::string& Message() const noexcept { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 

@@ -1,4 +1,5 @@
 #include "Calculator.h"
+#include "Simulation.h"
 
 #include <gtest/gtest.h>
 
@@ -47,7 +48,18 @@ TEST(Calculator, ErrorsAsTheErrorDisplayShowsThem) {
     EXPECT_EQ(Calc({"A^B^C"}).err, "Error parsing expression:\nA^B\nC.\n");
     EXPECT_EQ(Calc({"1/X", "X=0"}).err, "Floating point division by zero.\n");
     EXPECT_EQ(Calc({"X", "X=abc"}).err, "'abc' is not a valid floating point value.\n");
-    EXPECT_EQ(Calc({"X", "2X=1"}).err, "2X.\n");
+    // Each message names what is wrong.
+    EXPECT_EQ(Calc({"X", "2X=1"}).err, "'2X' is not a valid parameter name.\n");
+    EXPECT_EQ(Calc({"1", "=3"}).err, "'' is not a valid parameter name.\n");
+    EXPECT_EQ(Calc({"X", std::string("X=0.0\0x", 7)}).err,
+              "'0.0\\0x' is not a valid floating point value.\n");
+    EXPECT_TRUE(Calc({"2*-x", "x=1"})
+                    .err.ends_with(
+                        "\nA minus after an operator needs brackets: write 2*(-x), not 2*-x.\n"));
+    EXPECT_EQ(Calc({"2*(-x)", "x=1"}).out, "-2\n");
+    EXPECT_EQ(Calc({"2*-3"}).out, "-6\n");
+    EXPECT_EQ(Calc({std::string(kMaxRateLength + 1, '1')}).err,
+              "The rate given has 30001 characters; a rate may have at most 30000.\n");
     const CalcResult noValue = Calc({"X", "X"});
     EXPECT_EQ(noValue.code, 1);
     EXPECT_EQ(noValue.out, "");

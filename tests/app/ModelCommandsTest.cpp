@@ -117,7 +117,8 @@ TEST_F(ModelCommands, ABadNameOrARateThatDoesNotCompileStopsTheStart) {
     SetRow(0, "a b", "1");
     ClickStart();
     ASSERT_EQ(gDialogs.errors.size(), 1u);
-    EXPECT_EQ(gDialogs.errors[0].text, "A B.");
+    EXPECT_EQ(gDialogs.errors[0].text,
+              "Row 1 of the parameter table: 'a b' is not a valid parameter name.");
     EXPECT_FALSE(form.Running());
 
     SetRow(0, "a", "1");

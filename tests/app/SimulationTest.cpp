@@ -127,7 +127,7 @@ TEST(Simulation, BindingStopsAtTheFirstBadRow) {
         sim.Bind(badName, "0", "0");
         FAIL() << "a bad name was accepted";
     } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "2X");
+        EXPECT_EQ(e.Message(), "Row 1 of the parameter table: '2x' is not a valid parameter name");
     }
 }
 
