@@ -1,7 +1,11 @@
 #include "CommandLine.h"
+#include "CommandArgs.h"
+#include "Exception.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
 #include <sstream>
 
 namespace {
@@ -72,6 +76,28 @@ TEST(CommandLine, TheHelpTextNamesEveryCallAndFitsATerminal) {
         EXPECT_EQ(mode.usage.rfind(mode.option + " ", 0), 0u) << mode.option;
         EXPECT_NE(usage.find("tarnivell " + mode.usage + "\n"), std::string::npos) << mode.option;
         EXPECT_NE(Flowed(usage).find(Flowed(mode.summary)), std::string::npos) << mode.option;
+    }
+}
+
+} // namespace
+
+namespace {
+
+// A headless command that fails says why in words a user reads, also when
+// the memory ran out (not the library's "std::bad_alloc").
+TEST(CommandLine, AFailureIsReportedAsTheErrorDisplayShowsIt) {
+    const struct {
+        std::function<int()> command;
+        const char* err;
+    } cases[] = {
+        {[]() -> int { throw Exception("Line one\rline two"); }, "Line one\nline two.\n"},
+        {[]() -> int { throw std::bad_alloc(); },
+         "Not enough memory to finish: a smaller model, run or sweep may fit.\n"},
+    };
+    for (const auto& c : cases) {
+        std::ostringstream out, err;
+        EXPECT_EQ(RunHeadless(out, err, c.command), 1);
+        EXPECT_EQ(err.str(), c.err);
     }
 }
 

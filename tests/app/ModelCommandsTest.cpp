@@ -16,6 +16,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,6 +29,8 @@
 #include <fstream>
 #include <functional>
 #include <sstream>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -398,6 +401,30 @@ TEST(StartUp, ColoursAndCheckBoxesComeBackFromTheProgramsSettingsFile) {
     again.close();
     QFile::remove(file);
     EXPECT_TRUE(gDialogs.errors.empty());
+}
+
+} // namespace
+
+namespace {
+
+// A settings file that is a FIFO would block the window before it appears:
+// it is refused with a message and left as it is.
+TEST(StartUp, ASettingsFileThatIsNoRegularFileIsRefused) {
+    gDialogs.Clear();
+    const QString file = QDir::current().filePath("Tarnivell.ini");
+    QFile::remove(file);
+    ASSERT_EQ(::mkfifo(file.toLocal8Bit().constData(), 0600), 0);
+    {
+        TForm1 form;
+        form.show();
+        ASSERT_TRUE(QTest::qWaitFor([] { return !gDialogs.errors.empty(); }, 1000));
+        EXPECT_TRUE(gDialogs.errors[0].text.startsWith("Cannot read "));
+        EXPECT_TRUE(gDialogs.errors[0].text.endsWith(": it is not a regular file."));
+        form.close();
+    }
+    EXPECT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_EQ(QFileInfo(file).isFile(), false);
+    QFile::remove(file);
 }
 
 } // namespace

@@ -166,6 +166,8 @@ TEST_F(ModelFile, AFileThatHoldsNoModelOrABadStepIsRefused) {
         {"[Time]\nStep=2E300\n",
          "'2E300' is not a valid time step: it must be greater than 0 and at most 1E300"},
         {"[Time]\nStep=1E300\n", nullptr},
+        {"[Species 2]\nRate=" + std::string(kMaxRateLength + 1, 'N') + "\n",
+         "The rate dN2/dt has 30001 characters; a rate may have at most 30000"},
     };
     const std::string path = Path("m.ini");
     for (const auto& c : cases) {
