@@ -21,13 +21,17 @@ QString Q(double value) {
     return QString::fromStdString(FloatToText(value));
 }
 
-QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, long long value) {
+QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, int most, long long value) {
     auto* box = new QSpinBox(dialog);
     box->setObjectName(QLatin1String(name));
-    box->setRange(least, std::numeric_limits<int>::max());
-    box->setValue(int(std::min<long long>(value, std::numeric_limits<int>::max())));
+    box->setRange(least, most);
+    box->setValue(int(std::clamp<long long>(value, least, most)));
     return box;
 }
+
+// The orbit diagram keeps every row to draw it: more values than a screen
+// has pixels across only cost memory.
+constexpr int kMaxDiagramValues = 100000;
 
 } // namespace
 
@@ -43,8 +47,9 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
     auto* to = new QLineEdit(Q(request.to), &dialog);
     from->setObjectName(QStringLiteral("FromEdit"));
     to->setObjectName(QStringLiteral("ToEdit"));
-    QSpinBox* count = MakeCount(&dialog, "CountBox", 1, request.count);
-    QSpinBox* steps = MakeCount(&dialog, "StepsBox", 1, request.steps);
+    QSpinBox* count = MakeCount(&dialog, "CountBox", 1, kMaxDiagramValues, request.count);
+    QSpinBox* steps =
+        MakeCount(&dialog, "StepsBox", 1, std::numeric_limits<int>::max(), request.steps);
     form->addRow(QStringLiteral("Parameter:"), parameter);
     form->addRow(QStringLiteral("From:"), from);
     form->addRow(QStringLiteral("To:"), to);

@@ -102,7 +102,7 @@ private:
     std::vector<Line> lines_;
     bool modified_ = false;
     std::string readError_; // the file exists but could not be read: never overwrite it
-    bool bom_ = false; // the text began with a UTF-8 byte-order mark
+    bool bom_ = false;      // the text began with a UTF-8 byte-order mark
     // First key line of each section/key pair, rebuilt after lines come or go.
     mutable std::unordered_map<std::string, std::size_t> index_;
     mutable bool indexValid_ = false;
