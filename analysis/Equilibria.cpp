@@ -22,10 +22,8 @@ constexpr double kStepShare = 1e-15;
 // A converged point leaves each rate below this share of its typical size.
 constexpr double kResidualShare = 1e-10;
 constexpr double kMergeShare = 1e-9;
-// How far past the rectangle an iteration may wander before it is given up,
-// and how far past it an equilibrium still counts as in it.
+// How far past the rectangle an iteration may wander before it is given up.
 constexpr double kWanderShare = 1.0;
-constexpr double kBorderShare = 1e-9;
 // A coordinate this small against the extent is tried at exactly 0.
 constexpr double kSnapShare = 1e-12;
 // A crossing parameter may miss its segment by this much (shared end points).

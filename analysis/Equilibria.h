@@ -61,6 +61,11 @@ struct TEquilibria {
 std::string CurveNote(const TEquilibriumCurve& curve);
 
 // Messages of a search that could not run.
+// How far past its rectangle (as a share of the rectangle's extent) an
+// equilibrium still counts as in it: the rounding of a bound typed from
+// printed digits.
+inline constexpr double kBorderShare = 1e-9;
+
 inline constexpr const char* kNoDerivatives = "The rates give no derivatives";
 inline constexpr const char* kEmptyRange = "The range is empty";
 inline constexpr const char* kNowhereFinite = "The rates are not finite anywhere in the range";

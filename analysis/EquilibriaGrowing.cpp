@@ -12,8 +12,6 @@
 
 namespace {
 
-// As far past its box as the search takes an equilibrium to be in it.
-constexpr double kBorderShare = 1e-9;
 // A search that found nothing new this many times in a row stops growing.
 constexpr int kFruitlessGrowths = 3;
 // The box grows to this many times the distance to a crossing it takes in.
