@@ -1,5 +1,7 @@
 #pragma once
 
+#include "PlaneModel.h"
+
 #include <complex>
 
 // The kinds of an equilibrium of a planar system, read from the eigenvalues
@@ -17,15 +19,6 @@ enum class TEquilibriumKind {
 // The kind as the program writes it: "stable node", "unstable node",
 // "saddle", "stable focus", "unstable focus", "centre", "degenerate".
 const char* KindName(TEquilibriumKind kind);
-
-// The partial derivatives of the rates at a point: d1dN2 is the derivative of
-// dN1/dt with respect to N2, and so on.
-struct TJacobian {
-    double d1dN1 = 0;
-    double d1dN2 = 0;
-    double d2dN1 = 0;
-    double d2dN2 = 0;
-};
 
 struct TStability {
     // Real eigenvalues in ascending order; a complex pair with the positive

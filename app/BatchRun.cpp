@@ -5,6 +5,7 @@
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
+#include "Simulation.h"
 
 #include <ostream>
 

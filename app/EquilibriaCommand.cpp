@@ -5,6 +5,7 @@
 #include "Exception.h"
 #include "FloatText.h"
 #include "PlaneAnalysis.h"
+#include "Simulation.h"
 
 #include <ostream>
 #include <sstream>
@@ -64,7 +65,7 @@ int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::
         TModel model = LoadRequiredModel(modelFile);
         TSimulation sim;
         BindModel(sim, model);
-        TParserPlaneModel plane = PlaneModelOf(sim);
+        TCompiledModel& plane = sim.Model();
         const TPlaneRect start = box ? *box : DefaultBox(model.N1, model.N2);
         const TEquilibria found =
             box ? FindEquilibria(plane, start) : FindEquilibriaGrowing(plane, start);

@@ -50,11 +50,6 @@ QString TipOf(const TEquilibrium& e) {
 
 } // namespace
 
-TParserPlaneModel PlaneModelOf(TSimulation& sim) {
-    return TParserPlaneModel({&sim.MathParser1, sim.N1Cell(0), sim.N2Cell(0)},
-                             {&sim.MathParser2, sim.N1Cell(1), sim.N2Cell(1)});
-}
-
 const std::vector<std::string> kEquilibriumColumns = {"N1",  "N2",  "re1", "im1",
                                                       "re2", "im2", "kind"};
 
@@ -73,22 +68,19 @@ std::vector<std::string> EquilibriumFields(const TEquilibrium& e) {
 void TPlaneAnalysis::Bind(std::vector<ParameterRow> rows, const std::string& rate1,
                           const std::string& rate2, double N1, double N2) {
     Clear();
-    sim_.N1 = N1;
-    sim_.N2 = N2;
-    sim_.Bind(rows, rate1, rate2);
-    model_ = std::make_unique<TParserPlaneModel>(PlaneModelOf(sim_));
+    model_.Compile(rows, rate1, rate2, N1, N2);
     box_ = DefaultBox(N1, N2);
 }
 
 bool TPlaneAnalysis::MoveParameter(std::size_t row, const std::string& name, double value) {
-    if (!model_ || !sim_.MoveParameter(row, name, value)) return false;
+    if (!IsBound() || !model_.SetRow(row, name, value)) return false;
     inBox_.reset();
     visible_.reset();
     return true;
 }
 
 void TPlaneAnalysis::Clear() {
-    model_.reset();
+    model_.Clear();
     inBox_.reset();
     visible_.reset();
 }
@@ -98,7 +90,7 @@ TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& requ
     visible_.reset();
     const TPlaneRect rect{request.n1Min, request.n1Max, request.n2Min, request.n2Max};
     const QSize plot = request.plot;
-    if (!model_ || !rect.IsValid() || plot.width() < 1 || plot.height() < 1) return figure;
+    if (!IsBound() || !rect.IsValid() || plot.width() < 1 || plot.height() < 1) return figure;
 
     ++figures_;
     TPhasePlaneOptions options;
@@ -106,7 +98,7 @@ TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& requ
     const double cell = std::sqrt(double(plot.width()) * plot.height() / kArrows);
     options.fieldColumns = std::max(1, int(std::lround(plot.width() / cell)));
     options.fieldRows = std::max(1, int(std::lround(plot.height() / cell)));
-    const TPhasePlane plane = AnalysePlane(*model_, rect, options);
+    const TPhasePlane plane = AnalysePlane(model_, rect, options);
 
     for (std::size_t which = 0; which < 2; ++which) {
         std::vector<QLineF> pieces;
@@ -125,12 +117,12 @@ TPlaneFigure TPlaneAnalysis::Figure(const TPhasePlaneGraph::TFigureRequest& requ
 }
 
 TEquilibria TPlaneAnalysis::Equilibria() {
-    if (!model_) {
+    if (!IsBound()) {
         TEquilibria none;
         none.error = kNoModel;
         return none;
     }
-    if (!inBox_) inBox_ = FindEquilibriaGrowing(*model_, box_);
+    if (!inBox_) inBox_ = FindEquilibriaGrowing(model_, box_);
     if (!visible_) return *inBox_;
     TEquilibria all =
         MergeEquilibria(*visible_, *inBox_, std::max(inBox_->box.Extent(), visibleRect_.Extent()));

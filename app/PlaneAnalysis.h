@@ -1,19 +1,14 @@
 #pragma once
 
+#include "CompiledModel.h"
 #include "Equilibria.h"
-#include "ParserPlaneModel.h"
 #include "PhasePlaneGraph.h"
 #include "PlaneRect.h"
-#include "Simulation.h"
 
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-// The two compiled rate laws of a bound simulation as the analysis sees
-// them, through the cells its last Bind defined.
-TParserPlaneModel PlaneModelOf(TSimulation& sim);
 
 // The columns of an equilibrium as the command line and the Equilibria table
 // give them: N1, N2, the real and imaginary parts of both eigenvalues in the
@@ -21,8 +16,8 @@ TParserPlaneModel PlaneModelOf(TSimulation& sim);
 extern const std::vector<std::string> kEquilibriumColumns;
 std::vector<std::string> EquilibriumFields(const TEquilibrium& e);
 
-// The model on screen as the phase plane shows it: a copy of the two rate
-// laws compiled from the window's texts, so that the plane can be worked out
+// The model on screen as the phase plane shows it: the model compiled from
+// the window's texts on its own, so that the plane can be worked out
 // (and refreshed after an edit) without touching the run. Works out the
 // figure for a visible range and keeps the equilibria of that range and of
 // the model's default box, grown where nullclines leave it toward a crossing
@@ -35,7 +30,7 @@ public:
               double N1, double N2);
     // Nothing to show.
     void Clear();
-    bool IsBound() const { return model_ != nullptr; }
+    bool IsBound() const { return model_.IsCompiled(); }
 
     // A parameter moved: `value` goes into the compiled model's cells of row
     // `row` (its index among the rows of the last Bind) when that row was
@@ -62,8 +57,7 @@ public:
     static constexpr const char* kNoModel = "The model did not compile";
 
 private:
-    TSimulation sim_; // never stepped: only its binding is used
-    std::unique_ptr<TParserPlaneModel> model_;
+    TCompiledModel model_;
     TPlaneRect box_;
     std::optional<TEquilibria> inBox_;
     std::optional<TEquilibria> visible_;

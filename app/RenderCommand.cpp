@@ -12,6 +12,7 @@
 #include "PhasePlaneGraph.h"
 #include "PictureFile.h"
 #include "Series.h"
+#include "Simulation.h"
 #include "TFormStorage.h"
 
 #include <QComboBox>

@@ -4,17 +4,19 @@
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
 
+#include <cmath>
+#include <exception>
 #include <new>
 
 namespace {
 
-const TSundialsStepper::TFlags kFlags{CV_TOO_MUCH_WORK,      CV_TOO_MUCH_ACC, CV_ERR_FAILURE,
-                                      CV_CONV_FAILURE,       CV_TOO_CLOSE,    CV_ILL_INPUT,
-                                      CVodeGetReturnFlagName};
+const TSundialsStepper::TFlags kFlags{CV_TOO_MUCH_WORK, CV_TOO_MUCH_ACC, CV_ERR_FAILURE,
+                                      CV_CONV_FAILURE,  CV_TOO_CLOSE,    CV_ILL_INPUT,
+                                      CV_CONSTR_FAIL,   CV_ROOT_RETURN,  CVodeGetReturnFlagName};
 
 } // namespace
 
-TBDFStepper::TBDFStepper(TRateLaws& rates) : TSundialsStepper(rates, kFlags) {}
+TBDFStepper::TBDFStepper() : TSundialsStepper(kFlags) {}
 
 void TBDFStepper::Init(double t0) {
     if (memory_) {
@@ -32,6 +34,32 @@ void TBDFStepper::Init(double t0) {
         Check(CVodeSetLinearSolver(memory_.get(), linearSolver_.get(), jacobian_.get()), t0);
     }
     Check(CVodeSStolerances(memory_.get(), settings_.RelTol, settings_.AbsTol), t0);
+    Check(CVodeSetJacFn(memory_.get(), model_->HasDerivatives() ? Jacobian : nullptr), t0);
+    Check(CVodeSetConstraints(memory_.get(), Constraints()), t0);
+    Check(CVodeRootInit(memory_.get(), event_ ? 1 : 0, event_ ? Root : nullptr), t0);
+    if (event_) Check(CVodeSetNoInactiveRootWarn(memory_.get()), t0);
+}
+
+int TBDFStepper::RootDirection() {
+    int found = 0;
+    return CVodeGetRootInfo(memory_.get(), &found) == CV_SUCCESS ? found : 0;
+}
+
+int TBDFStepper::Jacobian(double, N_Vector y, N_Vector, SUNMatrix J, void* self, N_Vector, N_Vector,
+                          N_Vector) noexcept {
+    auto* stepper = static_cast<TBDFStepper*>(self);
+    const double* state = NV_DATA_S(y);
+    try {
+        const TJacobian j = stepper->model_->Jacobian(state[0], state[1]).jacobian;
+        SM_ELEMENT_D(J, 0, 0) = j.d1dN1;
+        SM_ELEMENT_D(J, 0, 1) = j.d1dN2;
+        SM_ELEMENT_D(J, 1, 0) = j.d2dN1;
+        SM_ELEMENT_D(J, 1, 1) = j.d2dN2;
+        return std::isfinite(j.d1dN1 + j.d1dN2 + j.d2dN1 + j.d2dN2) ? 0 : 1;
+    } catch (...) {
+        stepper->Fault() = std::current_exception();
+        return -1;
+    }
 }
 
 int TBDFStepper::Evolve(double tout, double& reached) {

@@ -4,13 +4,13 @@
 
 namespace {
 
-const TSundialsStepper::TFlags kFlags{ARK_TOO_MUCH_WORK,       ARK_TOO_MUCH_ACC, ARK_ERR_FAILURE,
-                                      ARK_CONV_FAILURE,        ARK_TOO_CLOSE,    ARK_ILL_INPUT,
-                                      ERKStepGetReturnFlagName};
+const TSundialsStepper::TFlags kFlags{
+    ARK_TOO_MUCH_WORK, ARK_TOO_MUCH_ACC, ARK_ERR_FAILURE, ARK_CONV_FAILURE,        ARK_TOO_CLOSE,
+    ARK_ILL_INPUT,     ARK_CONSTR_FAIL,  ARK_ROOT_RETURN, ERKStepGetReturnFlagName};
 
 } // namespace
 
-TDormandPrinceStepper::TDormandPrinceStepper(TRateLaws& rates) : TSundialsStepper(rates, kFlags) {}
+TDormandPrinceStepper::TDormandPrinceStepper() : TSundialsStepper(kFlags) {}
 
 void TDormandPrinceStepper::Init(double t0) {
     if (memory_) {
@@ -24,6 +24,14 @@ void TDormandPrinceStepper::Init(double t0) {
         Check(ERKStepSetMaxNumSteps(memory_.get(), kMaxInternalSteps), t0);
     }
     Check(ERKStepSStolerances(memory_.get(), settings_.RelTol, settings_.AbsTol), t0);
+    Check(ERKStepSetConstraints(memory_.get(), Constraints()), t0);
+    Check(ERKStepRootInit(memory_.get(), event_ ? 1 : 0, event_ ? Root : nullptr), t0);
+    if (event_) Check(ERKStepSetNoInactiveRootWarn(memory_.get()), t0);
+}
+
+int TDormandPrinceStepper::RootDirection() {
+    int found = 0;
+    return ERKStepGetRootInfo(memory_.get(), &found) == ARK_SUCCESS ? found : 0;
 }
 
 int TDormandPrinceStepper::Evolve(double tout, double& reached) {

@@ -8,11 +8,12 @@
 // with an embedded order-4 error estimate, from ARKODE's explicit stepper.
 class TDormandPrinceStepper final : public TSundialsStepper {
 public:
-    explicit TDormandPrinceStepper(TRateLaws& rates);
+    TDormandPrinceStepper();
 
 protected:
     void Init(double t0) override;
     int Evolve(double tout, double& reached) override;
+    int RootDirection() override;
 
 private:
     TSunMemory<ERKStepFree> memory_;

@@ -25,14 +25,15 @@ double CheckedAdvance(double n, double rate, double dt) {
 // faulted is gone through again in order to stop where the fault arose.
 void TEulerStepper::Step(double& t, double dt, double tout, double& N1, double& N2) {
     if (std::isinf(tout) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
+    const double t0 = t;
     t = tout;
 
-    const double r1 = rates_.Rate1();
+    const double r1 = model_->Rate1();
     double r2 = 0;
     try {
         // The N1 cells still hold the previous density here, so both rates
         // are taken at the same state: a simultaneous, not a sequential, update.
-        r2 = rates_.Rate2();
+        r2 = model_->Rate2();
     } catch (...) {
         N1 = CheckedAdvance(N1, r1, dt); // stored before the second rate faulted
         throw;
@@ -48,7 +49,13 @@ void TEulerStepper::Step(double& t, double dt, double tout, double& N1, double& 
     if (!tooLarge_ &&
         (std::fabs(n1 - N1) > 0.5 * std::fabs(N1) || std::fabs(n2 - N2) > 0.5 * std::fabs(N2)))
         tooLarge_ = true;
+    const double a0 = N1, b0 = N2;
     N1 = n1;
     N2 = n2;
-    rates_.Store(N1, N2);
+    model_->Store(N1, N2);
+    if (event_)
+        LocateOnStep(t0, a0, b0, t, n1, n2, [&](double theta, double& a, double& b) {
+            a = std::lerp(a0, n1, theta);
+            b = std::lerp(b0, n2, theta);
+        });
 }

@@ -10,10 +10,11 @@
 // second rate or the update of N2; no cell is written.
 class TEulerStepper final : public TStepper {
 public:
-    using TStepper::TStepper;
-
     void Step(double& t, double dt, double tout, double& n1, double& n2) override;
-    void Restart(const TSolverSettings&) override { tooLarge_ = false; }
+    void Restart(TCompiledModel& model, const TSolverSettings& settings) override {
+        TStepper::Restart(model, settings);
+        tooLarge_ = false;
+    }
 
     // Set by a step that changed a density by more than half of its value, and
     // kept until the next restart.

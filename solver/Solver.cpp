@@ -10,48 +10,54 @@ TSolver::~TSolver() = default;
 
 namespace {
 
-std::unique_ptr<TStepper> MakeStepper(TSolverMethod method, TRateLaws& rates) {
+std::unique_ptr<TStepper> MakeStepper(TSolverMethod method) {
     switch (method) {
     case sm_RK4:
-        return std::make_unique<TRK4Stepper>(rates);
+        return std::make_unique<TRK4Stepper>();
     case sm_RK45:
-        return std::make_unique<TDormandPrinceStepper>(rates);
+        return std::make_unique<TDormandPrinceStepper>();
     default:
-        return std::make_unique<TBDFStepper>(rates);
+        return std::make_unique<TBDFStepper>();
     }
 }
 
 } // namespace
 
-// The rate laws come last: a method that cannot be made leaves the solver
+// The model comes last: a method that cannot be made leaves the solver
 // detached, not pointing at a stepper that is gone.
-void TSolver::Attach(const TRateLaws& rates, const TSolverSettings& settings) {
+void TSolver::Attach(TCompiledModel& model, const TSolverSettings& settings) {
     Detach();
     stepper_ = &euler_;
     if (settings.Method != sm_Euler) {
         if (!other_ || otherMethod_ != settings.Method) {
             other_.reset();
-            other_ = MakeStepper(settings.Method, rates_);
+            other_ = MakeStepper(settings.Method);
             otherMethod_ = settings.Method;
         }
         stepper_ = other_.get();
     }
     settings_ = settings;
-    euler_.Restart(settings);
-    stepper_->Restart(settings);
-    rates_ = rates;
+    euler_.Restart(model, settings);
+    stepper_->Restart(model, settings);
+    stepper_->Watch(event_ ? &event_ : nullptr, &crossings_);
+    model_ = &model;
+    evaluationsBefore_ = model.Evaluations();
 }
 
 void TSolver::Restart() {
     if (stepper_ == &euler_ || !Attached()) return;
-    const TRateLaws rates = rates_.Unused();
-    const TSolverSettings settings = settings_;
-    Attach(rates, settings);
+    Attach(*model_, TSolverSettings(settings_));
 }
 
 void TSolver::Detach() {
-    rates_ = TRateLaws();
+    model_ = nullptr;
     lastOut_ = std::numeric_limits<double>::quiet_NaN();
+}
+
+void TSolver::Watch(TEventFunction event) {
+    event_ = std::move(event);
+    crossings_.clear();
+    stepper_->Watch(event_ ? &event_ : nullptr, &crossings_);
 }
 
 ESolverError TSolver::StepTooSmall(double t, double dt) {

@@ -1,13 +1,15 @@
 #pragma once
 
+#include "CompiledModel.h"
 #include "EulerStepper.h"
-#include "RateLaws.h"
 #include "SolverSettings.h"
+#include "Stepper.h"
 
 #include <limits>
 #include <memory>
+#include <vector>
 
-// Steps a bound model with the chosen method. Attaching binds the rate laws
+// Steps a compiled model with the chosen method. Attaching binds the model
 // and settings and forgets every earlier step; the method's state (SUNDIALS
 // memory included) is kept and reused from one attach to the next while the
 // method stays the same.
@@ -18,14 +20,15 @@ public:
     TSolver(const TSolver&) = delete;
     TSolver& operator=(const TSolver&) = delete;
 
-    void Attach(const TRateLaws& rates, const TSolverSettings& settings);
+    // The model must outlive the attachment (until Detach or the next Attach).
+    void Attach(TCompiledModel& model, const TSolverSettings& settings);
     // The rates changed under the method (a parameter moved): a method that
     // remembers earlier steps starts afresh from the next one, as after an
     // attach; Euler, which remembers nothing, goes on as it was.
     void Restart();
     // Nothing is stepped until the next attach.
     void Detach();
-    bool Attached() const { return rates_.Bound(); }
+    bool Attached() const { return model_ != nullptr; }
 
     // One output step: (t, n1, n2) becomes the state at t + dt. A fault throws;
     // see the methods for what has changed then (Euler: as far as it came;
@@ -35,15 +38,18 @@ public:
     // Time is counted, not summed: from the last time t or dt changed, the
     // k-th step ends at that time + k × dt, so that 1000 steps of 0.1 end at
     // 100 and not at 99.9999999999986.
-    void Step(double& t, double dt, double& n1, double& n2) {
-        const double tout = OutputTime(t, dt);
-        if (stepper_ == &euler_)
-            euler_.Step(t, dt, tout, n1, n2);
-        else
-            stepper_->Step(t, dt, tout, n1, n2);
-        ++steps_;
-        lastOut_ = t;
-    }
+    void Step(double& t, double dt, double& n1, double& n2) { Advance(t, dt, 1, n1, n2); }
+    // The same step backward in time: (t, n1, n2) becomes the state at t − dt.
+    void StepBackward(double& t, double dt, double& n1, double& n2) { Advance(t, dt, -1, n1, n2); }
+
+    // From the next step on, the sign changes of `event` are located (by the
+    // library's root finding for the adaptive methods, on the step's
+    // interpolant for the fixed-step ones) and kept in Crossings, each step's
+    // in time order, until the next Watch; an empty function stops watching.
+    // A run that watches nothing takes exactly the steps it always took.
+    void Watch(TEventFunction event);
+    const std::vector<TCrossing>& Crossings() const { return crossings_; }
+    void ClearCrossings() { crossings_.clear(); }
 
     const TSolverSettings& Settings() const { return settings_; }
 
@@ -51,17 +57,32 @@ public:
     // its value: the time step is large for the method.
     bool EulerStepTooLarge() const { return euler_.StepTooLarge(); }
 
-    // Evaluations of both rate laws at one state since the attach.
-    long long Evaluations() const { return rates_.Evaluations(); }
+    // Evaluations of both rate laws at one state since the attach (or the
+    // last restart of a method that remembers earlier steps).
+    long long Evaluations() const {
+        return model_ ? model_->Evaluations() - evaluationsBefore_ : 0;
+    }
 
 private:
+    // A step of dt in the direction `sign` (+1 forward, -1 backward).
+    void Advance(double& t, double dt, int sign, double& n1, double& n2) {
+        const double tout = OutputTime(t, dt, sign);
+        const double h = sign * dt;
+        if (stepper_ == &euler_)
+            euler_.Step(t, h, tout, n1, n2);
+        else
+            stepper_->Step(t, h, tout, n1, n2);
+        ++steps_;
+        lastOut_ = t;
+    }
     // The end of the next step: counted from the clock's origin, which moves
-    // to t whenever t or dt is not what the last step left.
-    double OutputTime(double t, double dt) {
-        if (t != lastOut_ || dt != clockStep_) {
+    // to t whenever t, the step or its direction is not what the last step
+    // left.
+    double OutputTime(double t, double dt, int sign) {
+        if (t != lastOut_ || sign * dt != clockStep_) {
             CheckTimeStep(dt);
             origin_ = t;
-            clockStep_ = dt;
+            clockStep_ = sign * dt;
             steps_ = 0;
         }
         const double tout = origin_ + double(steps_ + 1) * clockStep_;
@@ -75,9 +96,12 @@ private:
     long long steps_ = 0;
     double lastOut_ = std::numeric_limits<double>::quiet_NaN(); // NaN: no step counted yet
 
-    TRateLaws rates_;
+    TCompiledModel* model_ = nullptr;
+    long long evaluationsBefore_ = 0;
     TSolverSettings settings_;
-    TEulerStepper euler_{rates_};
+    TEventFunction event_;
+    std::vector<TCrossing> crossings_;
+    TEulerStepper euler_;
     std::unique_ptr<TStepper> other_;
     TSolverMethod otherMethod_ = sm_Euler;
     TStepper* stepper_ = &euler_;

@@ -11,18 +11,32 @@ ESolverError SolverStopped(double reached, const std::string& why) {
     return ESolverError(FormatMessage("Solver stopped at t = %s: %s", {FloatToText(reached), why}));
 }
 
-TSundialsStepper::TSundialsStepper(TRateLaws& rates, const TFlags& flags)
-    : TStepper(rates), flags_(flags) {
+TSundialsStepper::TSundialsStepper(const TFlags& flags) : flags_(flags) {
     SUNContext context = nullptr;
     if (SUNContext_Create(nullptr, &context) != 0) throw std::bad_alloc();
     context_.reset(context);
     y_.reset(N_VNew_Serial(2, context_.get()));
-    if (!y_) throw std::bad_alloc();
+    constraints_.reset(N_VNew_Serial(2, context_.get()));
+    if (!y_ || !constraints_) throw std::bad_alloc();
 }
 
-void TSundialsStepper::Restart(const TSolverSettings& settings) {
-    settings_ = settings;
+void TSundialsStepper::Restart(TCompiledModel& model, const TSolverSettings& settings) {
+    TStepper::Restart(model, settings);
     running_ = false;
+}
+
+void TSundialsStepper::Watch(const TEventFunction* event, std::vector<TCrossing>* crossings) {
+    TStepper::Watch(event, crossings);
+    running_ = false;
+}
+
+N_Vector TSundialsStepper::Constraints() {
+    if (!settings_.NonNegative) return nullptr;
+    const double* y = NV_DATA_S(y_.get());
+    double* c = NV_DATA_S(constraints_.get());
+    for (int i = 0; i < 2; ++i)
+        c[i] = y[i] >= 0 ? 1.0 : 0.0;
+    return constraints_.get();
 }
 
 void TSundialsStepper::Check(int flag, double t0) const {
@@ -36,6 +50,7 @@ std::string TSundialsStepper::Reason(int flag) const {
     if (flag == flags_.convergenceFailure) return "Newton iteration failed to converge";
     if (flag == flags_.tooClose) return "time step too small";
     if (flag == flags_.illegalInput) return "invalid tolerances";
+    if (flag == flags_.constraintFailure) return "a density would fall below 0";
     char* name = flags_.name(flag);
     std::string text = name ? name : "unknown failure";
     std::free(name);
@@ -47,7 +62,7 @@ int TSundialsStepper::Rhs(double, N_Vector y, N_Vector ydot, void* self) noexcep
     const double* state = NV_DATA_S(y);
     double* rate = NV_DATA_S(ydot);
     try {
-        stepper->rates_.At(state[0], state[1], rate[0], rate[1]);
+        stepper->model_->Rates(state[0], state[1], rate[0], rate[1]);
         return 0;
     } catch (...) {
         stepper->fault_ = std::current_exception();
@@ -55,11 +70,23 @@ int TSundialsStepper::Rhs(double, N_Vector y, N_Vector ydot, void* self) noexcep
     }
 }
 
+int TSundialsStepper::Root(double, N_Vector y, double* g, void* self) noexcept {
+    auto* stepper = static_cast<TSundialsStepper*>(self);
+    const double* state = NV_DATA_S(y);
+    try {
+        g[0] = (*stepper->event_)(state[0], state[1]);
+        return 0;
+    } catch (...) {
+        stepper->fault_ = std::current_exception();
+        return -1;
+    }
+}
+
 void TSundialsStepper::Step(double& t, double dt, double tout, double& n1, double& n2) {
     // The library's interpolant works with the square of the step; where that
     // underflows the state it gives back is garbage, not an error.
     static const double kMinStep = std::sqrt(DBL_MIN);
-    if (dt < kMinStep)
+    if (std::fabs(dt) < kMinStep)
         throw ESolverError(
             FormatMessage("The time step %s is too small for the adaptive methods (at least %s)",
                           {FloatToText(dt), FloatToText(kMinStep)}));
@@ -75,10 +102,14 @@ void TSundialsStepper::Step(double& t, double dt, double tout, double& n1, doubl
     }
     fault_ = nullptr;
     double reached = t;
-    const int flag = Evolve(tout, reached);
+    int flag = Evolve(tout, reached);
+    while (flag == flags_.rootReturn) {
+        if (crossings_) crossings_->push_back({reached, y[0], y[1], RootDirection()});
+        flag = Evolve(tout, reached);
+    }
     if (flag < 0) {
         running_ = false;
-        rates_.Store(n1, n2);
+        model_->Store(n1, n2);
         if (fault_) {
             try {
                 std::rethrow_exception(fault_);
@@ -91,7 +122,7 @@ void TSundialsStepper::Step(double& t, double dt, double tout, double& n1, doubl
     t = tout;
     n1 = y[0];
     n2 = y[1];
-    rates_.Store(n1, n2);
+    model_->Store(n1, n2);
     lastT_ = t;
     lastDt_ = dt;
     lastN1_ = n1;

@@ -1,6 +1,7 @@
 #include "ClosedFormModel.h"
+#include "CompiledModel.h"
+#include "FloatText.h"
 #include "MathParser.h"
-#include "ParserPlaneModel.h"
 #include "PhasePlane.h"
 #include "Sweep.h"
 
@@ -59,24 +60,13 @@ std::unique_ptr<TPlaneModel> ClosedFormOf(int example) {
     }
 }
 
-// Two parsers bound and compiled as a run does.
-struct TParsers {
-    TMathParser p[2];
-    double* n1[2];
-    double* n2[2];
-
-    explicit TParsers(const TExample& e) {
-        for (int k = 0; k < 2; ++k) {
-            n1[k] = p[k].DefineVariable("N1", 1);
-            n2[k] = p[k].DefineVariable("N2", 1);
-            for (const auto& [name, value] : e.parameters)
-                p[k].DefineVariable(name, value);
-        }
-        p[0].SetExpression(e.rate1);
-        p[1].SetExpression(e.rate2);
-    }
-    TParserPlaneModel Model() { return {{&p[0], n1[0], n2[0]}, {&p[1], n1[1], n2[1]}}; }
-};
+// The example compiled as a run compiles it.
+void CompileExample(TCompiledModel& model, const TExample& e) {
+    std::vector<ParameterRow> rows;
+    for (const auto& [name, value] : e.parameters)
+        rows.push_back({name, FloatToText(value), "", std::nullopt});
+    model.Compile(rows, e.rate1, e.rate2, 1, 1);
+}
 
 TPhasePlaneOptions Options(const TPlaneRect& box) {
     TPhasePlaneOptions o;
@@ -101,8 +91,8 @@ void PhasePlane(benchmark::State& state, int example) {
 // the equilibrium search stops at once).
 void PhasePlaneParsed(benchmark::State& state, int example) {
     const TExample& e = kExamples[example];
-    TParsers parsers(e);
-    TParserPlaneModel model = parsers.Model();
+    TCompiledModel model;
+    CompileExample(model, e);
     for (auto _ : state) {
         const TPhasePlane plane = AnalysePlane(model, e.box, Options(e.box));
         benchmark::DoNotOptimize(plane.nullclines.segments[0].data());
@@ -132,35 +122,28 @@ void GridOnly(benchmark::State& state, int example) {
 // the prey growth a swept.
 class TParsedRun : public TSweepSimulation {
 public:
-    TParsedRun() : parsers_(kExamples[0]) {
-        for (TMathParser& p : parsers_.p)
-            a_.push_back(p.DefineVariable("a", 0.5));
+    TParsedRun() {
+        CompileExample(model_, kExamples[0]);
+        a_ = std::size_t(model_.ParameterIndex("a"));
     }
     void Start(double value) override {
         n1_ = 40;
         n2_ = 9;
-        for (double* a : a_)
-            *a = value;
-        Write();
+        model_.SetParameter(a_, value);
+        model_.Store(n1_, n2_);
     }
     TDensities Step() override {
-        const double r1 = parsers_.p[0].Value();
-        const double r2 = parsers_.p[1].Value();
+        double r1 = 0, r2 = 0;
+        model_.AtCells(r1, r2);
         n1_ += r1 * 0.01;
         n2_ += r2 * 0.01;
-        Write();
+        model_.Store(n1_, n2_);
         return {n1_, n2_};
     }
 
 private:
-    void Write() {
-        for (int k = 0; k < 2; ++k) {
-            *parsers_.n1[k] = n1_;
-            *parsers_.n2[k] = n2_;
-        }
-    }
-    TParsers parsers_;
-    std::vector<double*> a_;
+    TCompiledModel model_;
+    std::size_t a_ = 0;
     double n1_ = 0, n2_ = 0;
 };
 

@@ -16,6 +16,7 @@
 #include "PhasePlane.h"
 #include "PhasePlaneGraph.h"
 #include "PlaneAnalysis.h"
+#include "Simulation.h"
 #include "TFormStorage.h"
 
 #include <QSlider>
@@ -61,7 +62,7 @@ void Figure(benchmark::State& state, const std::string& file) {
 
 void Analysis(benchmark::State& state, const std::string& file) {
     const std::unique_ptr<TLoaded> loaded = Load(file);
-    TParserPlaneModel model = PlaneModelOf(loaded->sim);
+    TCompiledModel& model = loaded->sim.Model();
     const TPlaneRect box = DefaultBox(loaded->model.N1, loaded->model.N2);
     TPhasePlaneOptions options;
     options.scale = {625 / box.Width(), 300 / box.Height()};

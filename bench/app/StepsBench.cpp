@@ -8,6 +8,7 @@
 #include "ModelFile.h"
 #include "PlotGraph.h"
 #include "Series.h"
+#include "Simulation.h"
 #include "TFormStorage.h"
 
 #include <QElapsedTimer>

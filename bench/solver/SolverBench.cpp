@@ -1,6 +1,7 @@
 #include "DataSeries.h"
 #include "FloatText.h"
 #include "ModelFile.h"
+#include "Simulation.h"
 
 #include <benchmark/benchmark.h>
 

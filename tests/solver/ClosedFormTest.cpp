@@ -189,7 +189,7 @@ TEST(Euler, ReportsAStepThatChangesADensityByMoreThanHalf) {
     TTestModel large("-0.6*N1", "0", 1, 1, 1); // N1 loses 60 % in one step
     large.Step();
     EXPECT_TRUE(large.Solver.EulerStepTooLarge());
-    large.Solver.Attach(TRateLaws(), Method(sm_Euler));
+    large.Solver.Attach(large.Model, Method(sm_Euler));
     EXPECT_FALSE(large.Solver.EulerStepTooLarge()); // forgotten on the next attach
 }
 

@@ -152,15 +152,6 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
     ini.UpdateFile();
 }
 
-void BindModel(TSimulation& sim, TModel& model) {
-    sim.t = 0;
-    sim.dt = model.dt;
-    sim.N1 = model.N1;
-    sim.N2 = model.N2;
-    sim.Settings = model.solver;
-    sim.Bind(model.rows, model.rate1, model.rate2);
-}
-
 std::string GraphTitleFromFileName(const std::string& fileName) {
     const size_t slash = fileName.find_last_of("/\\");
     std::string name = slash == std::string::npos ? fileName : fileName.substr(slash + 1);

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Simulation.h"
+#include "ParameterRow.h"
+#include "SolverSettings.h"
 
 #include <string>
 #include <vector>
@@ -45,11 +46,6 @@ void LoadModelFile(const std::string& fileName, TModel& model);
 // moved is filed as it always was. The file is replaced in one step: on failure (EIniFileException
 // "Unable to write to %s") it is unchanged.
 void SaveModelFile(const std::string& fileName, const TModel& model);
-
-// Starts `sim` on the model as a run from the file begins: t at 0, the file's
-// time step and exact densities, its solver settings, then Bind (which
-// rewrites the rows' values and throws on a bad value, name or rate).
-void BindModel(TSimulation& sim, TModel& model);
 
 // The graph title for a model file: the name without its folder and without
 // the extension from its last dot on ("model.old.ini" gives "model.old").

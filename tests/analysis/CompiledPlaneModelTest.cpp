@@ -1,5 +1,5 @@
-#include "ParserPlaneModel.h"
 #include "ClosedFormModel.h"
+#include "CompiledModel.h"
 #include "Equilibria.h"
 #include "MathParser.h"
 #include "Nullclines.h"
@@ -10,42 +10,39 @@
 
 namespace {
 
-// Two parsers bound as a run binds them, with the state N1 = 40, N2 = 9.
+// A model compiled as a run compiles it, with the state N1 = 40, N2 = 9.
 struct TBoundParsers {
-    TMathParser p1, p2;
-    double *n1Of1, *n1Of2, *n2Of1, *n2Of2;
+    TCompiledModel model;
+    TMathParser& p1 = model.Parser(0);
+    TMathParser& p2 = model.Parser(1);
 
-    TBoundParsers(const char* rate1, const char* rate2) {
-        n1Of1 = p1.DefineVariable("N1", 40);
-        n1Of2 = p2.DefineVariable("N1", 40);
-        n2Of1 = p1.DefineVariable("N2", 9);
-        n2Of2 = p2.DefineVariable("N2", 9);
-        for (TMathParser* p : {&p1, &p2}) {
-            p->DefineVariable("a", 0.5);
-            p->DefineVariable("b", 0.02);
-        }
-        p1.SetExpression(rate1);
-        p2.SetExpression(rate2);
+    TBoundParsers(const char* rate1, const char* rate2) { Compile(rate1, rate2); }
+    void Compile(const char* rate1, const char* rate2) {
+        std::vector<ParameterRow> rows = {{"a", "0.5", "", {}}, {"b", "0.02", "", {}}};
+        model.Compile(rows, rate1, rate2, 40, 9);
     }
-    TParserPlaneModel Model() { return {{&p1, n1Of1, n2Of1}, {&p2, n1Of2, n2Of2}}; }
+    TCompiledModel& Model() { return model; }
+    double Cell(int which, const char* name) const {
+        return model.Parser(which).VariableValue(name);
+    }
 };
 
-TEST(ParserPlaneModel, RatesAtPointsLeaveTheRunsCellsAlone) {
+TEST(CompiledPlaneModel, RatesAtPointsLeaveTheRunsCellsAlone) {
     TBoundParsers run("a*N1-b*N1*N2", "1/(N1-3)-N2");
-    TParserPlaneModel model = run.Model();
+    TCompiledModel& model = run.Model();
     EXPECT_DOUBLE_EQ(model.Rate(0, 10, 5), 0.5 * 10 - 0.02 * 10 * 5);
     EXPECT_DOUBLE_EQ(model.Rate(1, 5, 2), 1 / 2.0 - 2);
     EXPECT_TRUE(std::isnan(model.Rate(1, 3, 2))); // the parser's division by zero
-    for (double* cell : {run.n1Of1, run.n1Of2})
-        EXPECT_EQ(*cell, 40);
-    for (double* cell : {run.n2Of1, run.n2Of2})
-        EXPECT_EQ(*cell, 9);
+    for (int which : {0, 1})
+        EXPECT_EQ(run.Cell(which, "N1"), 40);
+    for (int which : {0, 1})
+        EXPECT_EQ(run.Cell(which, "N2"), 9);
     EXPECT_DOUBLE_EQ(run.p1.Value(), 0.5 * 40 - 0.02 * 40 * 9);
 }
 
-TEST(ParserPlaneModel, NullclinesAsTheClosedForm) {
+TEST(CompiledPlaneModel, NullclinesAsTheClosedForm) {
     TBoundParsers run("N1*(1-N1-0.5*N2)", "N2*(1-N2-0.5*N1)");
-    TParserPlaneModel parsed = run.Model();
+    TCompiledModel& parsed = run.Model();
     TDualModel closed([](auto x, auto y) { return x * (1 - x - 0.5 * y); },
                       [](auto x, auto y) { return y * (1 - y - 0.5 * x); });
     const TPlaneRect box{0, 2, 0, 2};
@@ -61,9 +58,9 @@ TEST(ParserPlaneModel, NullclinesAsTheClosedForm) {
 
 // The compiled rate laws give the same equilibria, eigenvalues and kinds as
 // the closed form, through their exact gradients.
-TEST(ParserPlaneModel, EquilibriaAsTheClosedForm) {
+TEST(CompiledPlaneModel, EquilibriaAsTheClosedForm) {
     TBoundParsers run("N1*(1-N1-0.5*N2)", "N2*(1-N2-0.5*N1)");
-    TParserPlaneModel parsed = run.Model();
+    TCompiledModel& parsed = run.Model();
     ASSERT_TRUE(parsed.HasGradient());
     TDualModel closed([](auto x, auto y) { return x * (1 - x - 0.5 * y); },
                       [](auto x, auto y) { return y * (1 - y - 0.5 * x); });
@@ -77,17 +74,17 @@ TEST(ParserPlaneModel, EquilibriaAsTheClosedForm) {
         EXPECT_NEAR(a.points[k].n2, b.points[k].n2, 1e-12);
         EXPECT_EQ(a.points[k].stability.kind, b.points[k].stability.kind);
     }
-    EXPECT_EQ(*run.n1Of1, 40); // the run's cells are where they were
-    EXPECT_EQ(*run.n2Of2, 9);
+    EXPECT_EQ(run.Cell(0, "N1"), 40); // the run's cells are where they were
+    EXPECT_EQ(run.Cell(1, "N2"), 9);
 }
 
 // A rate law calling a function added without a derivative still gives
 // rates, and the equilibrium search says why it cannot go on.
-TEST(ParserPlaneModel, WithoutDerivativesTheSearchSaysSo) {
+TEST(CompiledPlaneModel, WithoutDerivativesTheSearchSaysSo) {
     TBoundParsers run("N1*(1-N1)", "N2");
     run.p2.AddFunctionOneParam("HALF", [](const TTerm& t) { *t.result = *t.a / 2; });
-    run.p2.SetExpression("HALF(N1)-N2");
-    TParserPlaneModel parsed = run.Model();
+    run.Compile("N1*(1-N1)", "HALF(N1)-N2");
+    TCompiledModel& parsed = run.Model();
     EXPECT_FALSE(parsed.HasGradient());
     EXPECT_DOUBLE_EQ(parsed.Rate(1, 1, 0.25), 0.25);
     EXPECT_EQ(FindEquilibria(parsed, {0, 2, 0, 2}).error, kNoDerivatives);

@@ -21,6 +21,9 @@ struct TSolverSettings {
     TSolverMethod Method = sm_Euler;
     double RelTol = kDefaultRelTol;
     double AbsTol = kDefaultAbsTol;
+    // The adaptive methods hold a density that starts at or above 0 there
+    // (an analysis' choice; runs leave it off, and it is not filed).
+    bool NonNegative = false;
 
     bool operator==(const TSolverSettings&) const = default;
 };

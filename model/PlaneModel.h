@@ -13,6 +13,15 @@ struct TRateGradient {
     double dN2 = 0;
 };
 
+// The partial derivatives of the rates at a point: d1dN2 is the derivative of
+// dN1/dt with respect to N2, and so on.
+struct TJacobian {
+    double d1dN1 = 0;
+    double d1dN2 = 0;
+    double d2dN1 = 0;
+    double d2dN2 = 0;
+};
+
 class TPlaneModel {
 public:
     virtual ~TPlaneModel() = default;
