@@ -1,13 +1,9 @@
 #pragma once
 
 #include "CustomParser.h"
+#include "DerivativeTape.h"
 
-#include <cstdint>
-#include <memory>
 #include <vector>
-
-// How a term's derivative follows from its operands' (DualEvaluator.cpp).
-enum class TDerivativeRule : std::uint8_t;
 
 // A rate law's value and its partial derivatives with respect to two of its
 // variables.
@@ -57,16 +53,7 @@ public:
     TValueGradient Evaluate();
 
 private:
-    struct Step {
-        TDerivativeRule rule;
-        int a, b, result; // slots
-    };
-
-    std::vector<TTerm> terms_; // the parser's terms, results in cells_
-    std::vector<Step> steps_;
-    std::unique_ptr<double[]> cells_;
-    std::vector<double*> drawn_; // numbers read by the RND terms, in order
-    // Derivatives per slot: slot 0 is the constant zero, then one per cell.
+    TDerivativeTape tape_;
+    // Derivatives per slot of the tape.
     std::vector<double> d1_, d2_;
-    int resultSlot_ = 0;
 };
