@@ -4,6 +4,7 @@
 #include "Axis.h"
 #include "Dimensions.h"
 #include "FloatText.h"
+#include "GraphFileKey.h"
 #include "GraphStream.h"
 #include "Legend.h"
 #include "PlotGraph.h"
@@ -19,499 +20,198 @@ namespace {
 
 constexpr const char* kHeader = "plgr03.01";
 
-// Reads entries until key 0. apply(key) reads the value of a known key and
-// returns true; anything else is skipped by its type letter.
-template <typename Apply> void ReadSection(TGraphReader& r, Apply&& apply) {
-    for (;;) {
-        int key = 0;
-        char letter = 0;
-        r.ReadTag(key, letter);
-        if (key == 0) {
-            r.SkipValue();
-            return;
-        }
-        if (!apply(key)) r.SkipValue();
-    }
+// MinSteps is checked against MaxSteps, which the stream gives after it: a
+// stored pair must survive whatever the current MaxSteps is, so a refused
+// MinSteps is held and set again after MaxSteps.
+void ReadMinSteps(TAppearance& a, int v, int& held) {
+    a.SetMinSteps(v);
+    held = a.MinSteps() != v ? v : 0; // 0 itself is never accepted
 }
 
-int ReadEnum(TGraphReader& r, int last) {
-    const int v = r.ReadAsInteger();
-    if (v < 0 || v > last) throw EGraphStreamError("Invalid property value");
-    return v;
+void ReadMaxSteps(TAppearance& a, int v, int& held) {
+    a.SetMaxSteps(v);
+    if (held != 0) a.SetMinSteps(held);
+    held = 0;
 }
 
-} // namespace
-
-void WriteAppearance(TGraphWriter& w, const TAppearance& a) {
-    w.WriteSectionStart(QStringLiteral("Appearance"));
-    w.WriteEntry(1, a.AllowDuplicates());
-    w.WriteEntry(2, a.AxesColor());
-    w.WriteEntry(3, a.BackgroundColor());
-    w.WriteEntry(4, a.MarginColor());
-    w.WriteEntry(5, a.PrintBkgndColor());
-    w.WriteEntry(7, a.GridColor());
-    w.WriteEntry(8, a.GridStyle());
-    w.WriteEntry(9, a.ShowGraphLabels());
-    w.WriteEntry(10, a.PlotOffGraph());
-    w.WriteEntry(11, a.ShowMarks());
-    w.WriteEntry(12, a.ShowTicks());
-    w.WriteEntry(13, a.GraphTitle());
-    w.WriteEntry(14, a.MinSteps());
-    w.WriteEntry(15, a.MaxSteps());
-    w.WriteEntry(16, a.TitleFont());
-    w.WriteEntry(17, a.CaptionFont());
-    w.WriteEntry(18, a.LabelFont());
-    w.WriteEntry(19, a.CrossAtZero());
-    w.WriteEntry(20, a.CrossColor());
-    w.WriteEntry(21, a.Crosslength());
-    w.WriteEntry(22, a.PrintLineStyle());
-    w.WriteEntry(23, a.PreventFlicker());
-    w.WriteSectionEnd();
+const TGraphFileKeys<TAppearance>& AppearanceKeys() {
+    using A = TAppearance;
+    static const TGraphFileKeys<A> keys = {
+        Key<A>(1, &A::AllowDuplicates, &A::SetAllowDuplicates),
+        Key<A>(2, &A::AxesColor, &A::SetAxesColor),
+        Key<A>(3, &A::BackgroundColor, &A::SetBackgroundColor),
+        Key<A>(4, &A::MarginColor, &A::SetMarginColor),
+        Key<A>(5, &A::PrintBkgndColor, &A::SetPrintBkgndColor),
+        ReadOnly(Key<A>(6, &A::ErrorCaption, &A::SetErrorCaption)),
+        Key<A>(7, &A::GridColor, &A::SetGridColor),
+        Key<A>(8, &A::GridStyle, &A::SetGridStyle),
+        Key<A>(9, &A::ShowGraphLabels, &A::SetShowGraphLabels),
+        Key<A>(10, &A::PlotOffGraph, &A::SetPlotOffGraph),
+        Key<A>(11, &A::ShowMarks, &A::SetShowMarks),
+        Key<A>(12, &A::ShowTicks, &A::SetShowTicks),
+        Key<A>(13, &A::GraphTitle, &A::SetGraphTitle),
+        Key<A>(14, &A::MinSteps, ReadMinSteps),
+        Key<A>(15, &A::MaxSteps, ReadMaxSteps),
+        Key<A>(16, &A::TitleFont, &A::SetTitleFont),
+        Key<A>(17, &A::CaptionFont, &A::SetCaptionFont),
+        Key<A>(18, &A::LabelFont, &A::SetLabelFont),
+        Key<A>(19, &A::CrossAtZero, &A::SetCrossAtZero),
+        Key<A>(20, &A::CrossColor, &A::SetCrossColor),
+        Key<A>(21, &A::Crosslength, &A::SetCrosslength),
+        Key<A>(22, &A::PrintLineStyle, &A::SetPrintLineStyle),
+        Key<A>(23, &A::PreventFlicker, &A::SetPreventFlicker),
+    };
+    return keys;
 }
 
-void ReadAppearance(TGraphReader& r, TAppearance& a) {
-    // MinSteps is checked against MaxSteps, which the stream gives after it: a
-    // stored pair must survive whatever the current MaxSteps is.
-    int refusedMinSteps = 0; // 0: none refused (0 itself is never accepted)
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            a.SetAllowDuplicates(r.ReadAsBoolean());
-            return true;
-        case 2:
-            a.SetAxesColor(r.ReadAsInteger());
-            return true;
-        case 3:
-            a.SetBackgroundColor(r.ReadAsInteger());
-            return true;
-        case 4:
-            a.SetMarginColor(r.ReadAsInteger());
-            return true;
-        case 5:
-            a.SetPrintBkgndColor(r.ReadAsBoolean());
-            return true;
-        case 6:
-            a.SetErrorCaption(r.ReadAsText());
-            return true;
-        case 7:
-            a.SetGridColor(r.ReadAsInteger());
-            return true;
-        case 8:
-            a.SetGridStyle(r.ReadAsInteger());
-            return true;
-        case 9:
-            a.SetShowGraphLabels(r.ReadAsBoolean());
-            return true;
-        case 10:
-            a.SetPlotOffGraph(r.ReadAsBoolean());
-            return true;
-        case 11:
-            a.SetShowMarks(r.ReadAsBoolean());
-            return true;
-        case 12:
-            a.SetShowTicks(r.ReadAsBoolean());
-            return true;
-        case 13:
-            a.SetGraphTitle(r.ReadAsText());
-            return true;
-        case 14: {
-            const int v = r.ReadAsInteger();
-            a.SetMinSteps(v);
-            refusedMinSteps = a.MinSteps() != v ? v : 0;
-            return true;
-        }
-        case 15:
-            a.SetMaxSteps(r.ReadAsInteger());
-            if (refusedMinSteps != 0) a.SetMinSteps(refusedMinSteps);
-            refusedMinSteps = 0;
-            return true;
-        case 16:
-            a.SetTitleFont(r.ReadAsFont());
-            return true;
-        case 17:
-            a.SetCaptionFont(r.ReadAsFont());
-            return true;
-        case 18:
-            a.SetLabelFont(r.ReadAsFont());
-            return true;
-        case 19:
-            a.SetCrossAtZero(r.ReadAsBoolean());
-            return true;
-        case 20:
-            a.SetCrossColor(r.ReadAsInteger());
-            return true;
-        case 21:
-            a.SetCrosslength(r.ReadAsInteger());
-            return true;
-        case 22:
-            a.SetPrintLineStyle(r.ReadAsBoolean());
-            return true;
-        case 23:
-            a.SetPreventFlicker(r.ReadAsBoolean());
-            return true;
-        default:
-            return false;
-        }
-    });
+const TGraphFileKeys<TDimensions>& DimensionsKeys() {
+    using D = TDimensions;
+    static const TGraphFileKeys<D> keys = {
+        Key<D>(1, &D::BottomMargin, &D::SetBottomMargin),
+        Key<D>(2, &D::LeftMargin, &D::SetLeftMargin),
+        Key<D>(3, &D::RightMargin, &D::SetRightMargin),
+        Key<D>(4, &D::TopMargin, &D::SetTopMargin),
+        Key<D>(5, &D::TickLength, &D::SetTickLength),
+        Key<D>(6, &D::XAxisTitleOffset, &D::SetXAxisTitleOffset),
+        Key<D>(7, &D::XAxisLabelOffset, &D::SetXAxisLabelOffset),
+        Key<D>(8, &D::YAxisTitleOffset, &D::SetYAxisTitleOffset),
+        Key<D>(9, &D::YAxisLabelOffset, &D::SetYAxisLabelOffset),
+        Key<D>(10, &D::GraphTitleOffset, &D::SetGraphTitleOffset),
+        Key<D>(11, &D::PrintXOffsetPct, &D::SetPrintXOffsetPct),
+        Key<D>(12, &D::PrintYOffsetPct, &D::SetPrintYOffsetPct),
+        Key<D>(13, &D::PrintScalePct, &D::SetPrintScalePct),
+    };
+    return keys;
 }
 
-void WriteDimensions(TGraphWriter& w, const TDimensions& d) {
-    w.WriteSectionStart(QStringLiteral("Dimensions"));
-    const int values[] = {d.BottomMargin(),     d.LeftMargin(),       d.RightMargin(),
-                          d.TopMargin(),        d.TickLength(),       d.XAxisTitleOffset(),
-                          d.XAxisLabelOffset(), d.YAxisTitleOffset(), d.YAxisLabelOffset(),
-                          d.GraphTitleOffset(), d.PrintXOffsetPct(),  d.PrintYOffsetPct(),
-                          d.PrintScalePct()};
-    for (int i = 0; i < 13; ++i)
-        w.WriteEntry(i + 1, static_cast<std::int32_t>(values[i]));
-    w.WriteSectionEnd();
+const TGraphFileKeys<TAxis>& AxisKeys() {
+    using X = TAxis;
+    static const TGraphFileKeys<X> keys = {
+        Key<X>(1, &X::Title, &X::SetTitle),
+        Key<X>(2, &X::LabelDecimals, &X::SetLabelDecimals),
+        Key<X>(3, &X::AutoLabelDecimals, &X::SetAutoLabelDecimals),
+        Key<X>(4, &X::LogCycleDivisions, &X::SetLogCycleDivisions),
+        Key<X>(5, &X::LogScale, &X::SetLogScale),
+        Key<X>(6, &X::Max, &X::SetMax),
+        Key<X>(7, &X::Min, &X::SetMin),
+        Key<X>(8, &X::StepSize, &X::SetStepSize),
+        Key<X>(9, &X::MinScaleLength, &X::SetMinScaleLength),
+        Key<X>(10, &X::ShowAsTime, &X::SetShowAsTime),
+        Key<X>(11, &X::DateTimeFormat, &X::SetDateTimeFormat),
+        Enum<X>(12, &X::DateTickType, &X::SetDateTickType, X::dt_custom),
+        Key<X>(13, &X::ShowAxis, &X::SetShowAxis),
+        Key<X>(14, &X::Reversed, &X::SetReversed),
+        Enum<X>(15, &X::OffsetType, &X::SetOffsetType, X::ao_absolute),
+        Key<X>(16, &X::Offset, &X::SetOffset),
+        Key<X>(17, &X::Gridlines, &X::SetGridlines),
+        Key<X>(18, &X::AutoSizing, &X::SetAutoSizing),
+        Key<X>(19, &X::AutoStepping, &X::SetAutoStepping),
+    };
+    return keys;
 }
 
-void ReadDimensions(TGraphReader& r, TDimensions& d) {
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            d.SetBottomMargin(r.ReadAsInteger());
-            return true;
-        case 2:
-            d.SetLeftMargin(r.ReadAsInteger());
-            return true;
-        case 3:
-            d.SetRightMargin(r.ReadAsInteger());
-            return true;
-        case 4:
-            d.SetTopMargin(r.ReadAsInteger());
-            return true;
-        case 5:
-            d.SetTickLength(r.ReadAsInteger());
-            return true;
-        case 6:
-            d.SetXAxisTitleOffset(r.ReadAsInteger());
-            return true;
-        case 7:
-            d.SetXAxisLabelOffset(r.ReadAsInteger());
-            return true;
-        case 8:
-            d.SetYAxisTitleOffset(r.ReadAsInteger());
-            return true;
-        case 9:
-            d.SetYAxisLabelOffset(r.ReadAsInteger());
-            return true;
-        case 10:
-            d.SetGraphTitleOffset(r.ReadAsInteger());
-            return true;
-        case 11:
-            d.SetPrintXOffsetPct(r.ReadAsInteger());
-            return true;
-        case 12:
-            d.SetPrintYOffsetPct(r.ReadAsInteger());
-            return true;
-        case 13:
-            d.SetPrintScalePct(r.ReadAsInteger());
-            return true;
-        default:
-            return false;
-        }
-    });
+const TGraphFileKeys<TLegend>& LegendKeys() {
+    using L = TLegend;
+    static const TGraphFileKeys<L> keys = {
+        Key<L>(1, &L::visible, &L::setVisible),
+        Key<L>(2, &L::color, &L::setColor),
+        Key<L>(3, &L::borderStyle, &L::setBorderStyle),
+        Enum<L>(4, &L::Layout, &L::SetLayout, L::lsDown),
+        Key<L>(5, &L::top, &L::setTop),
+        Key<L>(6, &L::left, &L::setLeft),
+        Key<L>(7, &L::width, &L::setWidth),
+        Key<L>(8, &L::height, &L::setHeight),
+        Key<L>(9, &L::font, &L::setFont),
+        Key<L>(10, &L::SymbolSpace, &L::SetSymbolSpace),
+        Key<L>(11, &L::XMargin, &L::SetXMargin),
+        Key<L>(12, &L::YMargin, &L::SetYMargin),
+    };
+    return keys;
 }
 
-void WriteAxis(TGraphWriter& w, const TAxis& a) {
-    w.WriteSectionStart(QStringLiteral("Axis"));
-    w.WriteEntry(1, a.Title());
-    w.WriteEntry(2, a.LabelDecimals());
-    w.WriteEntry(3, a.AutoLabelDecimals());
-    w.WriteEntry(4, a.LogCycleDivisions());
-    w.WriteEntry(5, a.LogScale());
-    w.WriteEntry(6, a.Max());
-    w.WriteEntry(7, a.Min());
-    w.WriteEntry(8, a.StepSize());
-    w.WriteEntry(9, a.MinScaleLength());
-    w.WriteEntry(10, a.ShowAsTime());
-    w.WriteEntry(11, a.DateTimeFormat());
-    w.WriteEntry(12, static_cast<std::int32_t>(a.DateTickType()));
-    w.WriteEntry(13, a.ShowAxis());
-    w.WriteEntry(14, a.Reversed());
-    w.WriteEntry(15, static_cast<std::int32_t>(a.OffsetType()));
-    w.WriteEntry(16, a.Offset());
-    w.WriteEntry(17, a.Gridlines());
-    w.WriteEntry(18, a.AutoSizing());
-    w.WriteEntry(19, a.AutoStepping());
-    w.WriteSectionEnd();
+const TGraphFileKeys<TSeries>& SeriesKeys() {
+    using S = TSeries;
+    static const TGraphFileKeys<S> keys = {
+        Key<S>(1, &S::Visible, &S::SetVisible),
+        Key<S>(2, &S::ShowLine, &S::SetShowLine),
+        Key<S>(3, &S::ShowPoints, &S::SetShowPoints),
+        Key<S>(4, &S::FillPoints, &S::SetFillPoints),
+        Key<S>(5, &S::LineColor, &S::SetLineColor),
+        Key<S>(6, &S::PointColor, &S::SetPointColor),
+        Key<S>(7, &S::BoundsColor, &S::SetBoundsColor),
+        Key<S>(8, &S::PointShape, &S::SetPointShape),
+        Key<S>(9, &S::LineStyle, &S::SetLineStyle),
+        Key<S>(10, &S::PointSize, &S::SetPointSize),
+        Key<S>(11, &S::FirstAxis, &S::SetFirstAxis),
+        Key<S>(12, &S::UpperBound, &S::SetUpperBound),
+        Key<S>(13, &S::LowerBound, &S::SetLowerBound),
+        Key<S>(14, &S::BoundsMode, &S::SetBoundsMode),
+        Key<S>(15, &S::BoundLineMode, &S::SetBoundLineMode),
+        Key<S>(16, &S::RegressionLineColor, &S::SetRegressionLineColor),
+        Key<S>(17, &S::RegressionLineStyle, &S::SetRegressionLineStyle),
+        Key<S>(18, &S::ShowInLegend, &S::SetShowInLegend),
+        Key<S>(19, &S::BarWidth, &S::SetBarWidth),
+        Key<S>(20, &S::BarOffset, &S::SetBarOffset),
+    };
+    return keys;
 }
 
-void ReadAxis(TGraphReader& r, TAxis& a) {
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            a.SetTitle(r.ReadAsText());
-            return true;
-        case 2:
-            a.SetLabelDecimals(r.ReadAsInteger());
-            return true;
-        case 3:
-            a.SetAutoLabelDecimals(r.ReadAsBoolean());
-            return true;
-        case 4:
-            a.SetLogCycleDivisions(r.ReadAsInteger());
-            return true;
-        case 5:
-            a.SetLogScale(r.ReadAsBoolean());
-            return true;
-        case 6:
-            a.SetMax(r.ReadAsFloat());
-            return true;
-        case 7:
-            a.SetMin(r.ReadAsFloat());
-            return true;
-        case 8:
-            a.SetStepSize(r.ReadAsFloat());
-            return true;
-        case 9:
-            a.SetMinScaleLength(r.ReadAsFloat());
-            return true;
-        case 10:
-            a.SetShowAsTime(r.ReadAsBoolean());
-            return true;
-        case 11:
-            a.SetDateTimeFormat(r.ReadAsText());
-            return true;
-        case 12:
-            a.SetDateTickType(static_cast<TAxis::Dateticks>(ReadEnum(r, TAxis::dt_custom)));
-            return true;
-        case 13:
-            a.SetShowAxis(r.ReadAsBoolean());
-            return true;
-        case 14:
-            a.SetReversed(r.ReadAsBoolean());
-            return true;
-        case 15:
-            a.SetOffsetType(static_cast<TAxis::TAxisOffsetType>(ReadEnum(r, TAxis::ao_absolute)));
-            return true;
-        case 16:
-            a.SetOffset(r.ReadAsFloat());
-            return true;
-        case 17:
-            a.SetGridlines(r.ReadAsBoolean());
-            return true;
-        case 18:
-            a.SetAutoSizing(r.ReadAsBoolean());
-            return true;
-        case 19:
-            a.SetAutoStepping(r.ReadAsBoolean());
-            return true;
-        default:
-            return false;
-        }
-    });
+// The zero setter switches AutoZero off; a stored AutoZero stays on.
+void ReadZeroValue(TSeries& s, double v) {
+    if (s.AutoZero())
+        s.RestoreZeroValue(v);
+    else
+        s.SetZeroValue(v);
 }
 
-void WriteLegend(TGraphWriter& w, const TLegend& l) {
-    w.WriteSectionStart(QStringLiteral("Legend"));
-    w.WriteEntry(1, l.visible());
-    w.WriteEntry(2, l.color());
-    w.WriteEntry(3, l.borderStyle());
-    w.WriteEntry(4, static_cast<std::int32_t>(l.Layout()));
-    w.WriteEntry(5, l.top());
-    w.WriteEntry(6, l.left());
-    w.WriteEntry(7, l.width());
-    w.WriteEntry(8, l.height());
-    w.WriteEntry(9, l.font());
-    w.WriteEntry(10, l.SymbolSpace());
-    w.WriteEntry(11, l.XMargin());
-    w.WriteEntry(12, l.YMargin());
-    w.WriteSectionEnd();
+// A data-source setting of a series, a plain member of its Source.
+template <typename V> TGraphFileKey<TSeries> Source(int key, V TDataSourceSettings::*field) {
+    return Key<TSeries>(
+        key, [field](const TSeries& s) -> const V& { return s.Source.*field; },
+        [field](TSeries& s, const V& v) { s.Source.*field = v; });
 }
 
-void ReadLegend(TGraphReader& r, TLegend& l) {
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            l.setVisible(r.ReadAsBoolean());
-            return true;
-        case 2:
-            l.setColor(r.ReadAsInteger());
-            return true;
-        case 3:
-            l.setBorderStyle(r.ReadAsInteger());
-            return true;
-        case 4:
-            l.SetLayout(static_cast<TLegend::TLegendStyle>(ReadEnum(r, TLegend::lsDown)));
-            return true;
-        case 5:
-            l.setTop(r.ReadAsInteger());
-            return true;
-        case 6:
-            l.setLeft(r.ReadAsInteger());
-            return true;
-        case 7:
-            l.setWidth(r.ReadAsInteger());
-            return true;
-        case 8:
-            l.setHeight(r.ReadAsInteger());
-            return true;
-        case 9:
-            l.setFont(r.ReadAsFont());
-            return true;
-        case 10:
-            l.SetSymbolSpace(r.ReadAsInteger());
-            return true;
-        case 11:
-            l.SetXMargin(r.ReadAsInteger());
-            return true;
-        case 12:
-            l.SetYMargin(r.ReadAsInteger());
-            return true;
-        default:
-            return false;
-        }
-    });
+const TGraphFileKeys<TSeries>& DataKeys() {
+    using S = TSeries;
+    using F = TDataSourceSettings;
+    static const TGraphFileKeys<S> keys = {
+        Key<S>(1, &S::SeriesName, &S::SetSeriesName),
+        Key<S>(2, &S::NumericalTolerance, &S::SetNumericalTolerance),
+        Key<S>(3, &S::DuplicatesAllowed, &S::SetDuplicatesAllowed),
+        Key<S>(4, &S::AutoZero, &S::SetAutoZero),
+        Key<S>(5, &S::ZeroValue, ReadZeroValue),
+        Key<S>(6, &S::RegressionType, &S::SetRegressionType),
+        Key<S>(7, &S::RegressionControlValue1, &S::SetRegressionControlValue1),
+        Key<S>(8, &S::RegressionFraction, &S::SetRegressionFraction),
+        Source(9, &F::DataSource),
+        Source(10, &F::DatasourceInfo),
+        Source(12, &F::DivideTextByWidth),
+        Source(13, &F::FileHasHeaders),
+        Source(14, &F::TextSeparators),
+        Source(15, &F::TextMarkers),
+        Source(16, &F::XDataColumn),
+        Source(17, &F::YDataColumn),
+        Source(18, &F::RowSamplingFrequency),
+        Source(19, &F::ColumnWidth),
+        Source(20, &F::RowChoiceMode),
+        Source(21, &F::RowChoiceValue1),
+        Source(22, &F::RowChoiceValue2),
+        Source(23, &F::XFormat),
+        Source(24, &F::YFormat),
+    };
+    return keys;
 }
 
-void WriteSeries(TGraphWriter& w, const TSeries& s, bool withPoints) {
-    w.WriteSectionStart(QStringLiteral("Series"));
-    w.WriteEntry(1, s.Visible());
-    w.WriteEntry(2, s.ShowLine());
-    w.WriteEntry(3, s.ShowPoints());
-    w.WriteEntry(4, s.FillPoints());
-    w.WriteEntry(5, s.LineColor());
-    w.WriteEntry(6, s.PointColor());
-    w.WriteEntry(7, s.BoundsColor());
-    w.WriteEntry(8, s.PointShape());
-    w.WriteEntry(9, s.LineStyle());
-    w.WriteEntry(10, s.PointSize());
-    w.WriteEntry(11, s.FirstAxis());
-    w.WriteEntry(12, s.UpperBound());
-    w.WriteEntry(13, s.LowerBound());
-    w.WriteEntry(14, s.BoundsMode());
-    w.WriteEntry(15, s.BoundLineMode());
-    w.WriteEntry(16, s.RegressionLineColor());
-    w.WriteEntry(17, s.RegressionLineStyle());
-    w.WriteEntry(18, s.ShowInLegend());
-    w.WriteEntry(19, s.BarWidth());
-    w.WriteEntry(20, s.BarOffset());
-    w.WriteSectionEnd();
-
-    const TDataSourceSettings& src = s.Source;
-    w.WriteEntry(1, s.SeriesName());
-    w.WriteEntry(2, s.NumericalTolerance());
-    w.WriteEntry(3, s.DuplicatesAllowed());
-    w.WriteEntry(4, s.AutoZero());
-    w.WriteEntry(5, s.ZeroValue());
-    w.WriteEntry(6, s.RegressionType());
-    w.WriteEntry(7, s.RegressionControlValue1());
-    w.WriteEntry(8, s.RegressionFraction());
-    w.WriteEntry(9, src.DataSource);
-    w.WriteEntry(10, src.DatasourceInfo);
-    w.WriteEntry(12, src.DivideTextByWidth);
-    w.WriteEntry(13, src.FileHasHeaders);
-    w.WriteEntry(14, src.TextSeparators);
-    w.WriteEntry(15, src.TextMarkers);
-    w.WriteEntry(16, src.XDataColumn);
-    w.WriteEntry(17, src.YDataColumn);
-    w.WriteEntry(18, src.RowSamplingFrequency);
-    w.WriteEntry(19, src.ColumnWidth);
-    w.WriteEntry(20, src.RowChoiceMode);
-    w.WriteEntry(21, src.RowChoiceValue1);
-    w.WriteEntry(22, src.RowChoiceValue2);
-    w.WriteEntry(23, src.XFormat);
-    w.WriteEntry(24, src.YFormat);
-    w.WriteSectionEnd();
-
-    w.WriteEntry(1, withPoints ? s.Count() : 0);
-    w.WriteEntry(2, 2);
-    w.WriteString(QStringLiteral("D"));
-    if (!withPoints) return;
-    for (const TDataPoint& p : s.Points()) {
-        w.WriteFloat(p.X);
-        w.WriteFloat(p.Y);
-    }
-}
-
-namespace {
-
-void ReadDataSection(TGraphReader& r, TSeries& s) {
-    TDataSourceSettings& src = s.Source;
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            s.SetSeriesName(r.ReadAsText());
-            return true;
-        case 2:
-            s.SetNumericalTolerance(r.ReadAsFloat());
-            return true;
-        case 3:
-            s.SetDuplicatesAllowed(r.ReadAsBoolean());
-            return true;
-        case 4:
-            s.SetAutoZero(r.ReadAsBoolean());
-            return true;
-        case 5: {
-            // The zero setter switches AutoZero off; a stored AutoZero stays on.
-            const double v = r.ReadAsFloat();
-            if (s.AutoZero())
-                s.RestoreZeroValue(v);
-            else
-                s.SetZeroValue(v);
-            return true;
-        }
-        case 6:
-            s.SetRegressionType(r.ReadAsInteger());
-            return true;
-        case 7:
-            s.SetRegressionControlValue1(r.ReadAsInteger());
-            return true;
-        case 8:
-            s.SetRegressionFraction(r.ReadAsFloat());
-            return true;
-        case 9:
-            src.DataSource = r.ReadAsInteger();
-            return true;
-        case 10:
-            src.DatasourceInfo = r.ReadAsText();
-            return true;
-        case 12:
-            src.DivideTextByWidth = r.ReadAsBoolean();
-            return true;
-        case 13:
-            src.FileHasHeaders = r.ReadAsInteger();
-            return true;
-        case 14:
-            src.TextSeparators = r.ReadAsText();
-            return true;
-        case 15:
-            src.TextMarkers = r.ReadAsText();
-            return true;
-        case 16:
-            src.XDataColumn = r.ReadAsText();
-            return true;
-        case 17:
-            src.YDataColumn = r.ReadAsText();
-            return true;
-        case 18:
-            src.RowSamplingFrequency = r.ReadAsInteger();
-            return true;
-        case 19:
-            src.ColumnWidth = r.ReadAsInteger();
-            return true;
-        case 20:
-            src.RowChoiceMode = r.ReadAsInteger();
-            return true;
-        case 21:
-            src.RowChoiceValue1 = r.ReadAsFloat();
-            return true;
-        case 22:
-            src.RowChoiceValue2 = r.ReadAsFloat();
-            return true;
-        case 23:
-            src.XFormat = r.ReadAsInteger();
-            return true;
-        case 24:
-            src.YFormat = r.ReadAsInteger();
-            return true;
-        default:
-            return false;
-        }
-    });
+const TGraphFileKeys<TMark>& MarkKeys() {
+    using M = TMark;
+    static const TGraphFileKeys<M> keys = {
+        Field<M>(1, &M::ID),        Field<M>(2, &M::X1Value),
+        Field<M>(3, &M::Y1Value),   Field<M>(4, &M::X2Value),
+        Field<M>(5, &M::Y2Value),   Field<M>(6, &M::Color),
+        Field<M>(7, &M::Caption),   Field<M>(8, &M::TypeOfMark),
+        Field<M>(9, &M::WhenDrawn), Field<M>(10, &M::MarkPosition),
+    };
+    return keys;
 }
 
 double ReadPointValue(TGraphReader& r, bool asFloat) {
@@ -542,129 +242,78 @@ void ReadPoints(TGraphReader& r, TSeries& s) {
 
 } // namespace
 
+void WriteAppearance(TGraphWriter& w, const TAppearance& a) {
+    w.WriteSectionStart(QStringLiteral("Appearance"));
+    WriteKeys(w, a, AppearanceKeys());
+    w.WriteSectionEnd();
+}
+
+void ReadAppearance(TGraphReader& r, TAppearance& a) {
+    ReadKeys(r, a, AppearanceKeys());
+}
+
+void WriteDimensions(TGraphWriter& w, const TDimensions& d) {
+    w.WriteSectionStart(QStringLiteral("Dimensions"));
+    WriteKeys(w, d, DimensionsKeys());
+    w.WriteSectionEnd();
+}
+
+void ReadDimensions(TGraphReader& r, TDimensions& d) {
+    ReadKeys(r, d, DimensionsKeys());
+}
+
+void WriteAxis(TGraphWriter& w, const TAxis& a) {
+    w.WriteSectionStart(QStringLiteral("Axis"));
+    WriteKeys(w, a, AxisKeys());
+    w.WriteSectionEnd();
+}
+
+void ReadAxis(TGraphReader& r, TAxis& a) {
+    ReadKeys(r, a, AxisKeys());
+}
+
+void WriteLegend(TGraphWriter& w, const TLegend& l) {
+    w.WriteSectionStart(QStringLiteral("Legend"));
+    WriteKeys(w, l, LegendKeys());
+    w.WriteSectionEnd();
+}
+
+void ReadLegend(TGraphReader& r, TLegend& l) {
+    ReadKeys(r, l, LegendKeys());
+}
+
+void WriteSeries(TGraphWriter& w, const TSeries& s, bool withPoints) {
+    w.WriteSectionStart(QStringLiteral("Series"));
+    WriteKeys(w, s, SeriesKeys());
+    w.WriteSectionEnd();
+
+    WriteKeys(w, s, DataKeys()); // the data section has no header
+    w.WriteSectionEnd();
+
+    w.WriteEntry(1, withPoints ? s.Count() : 0);
+    w.WriteEntry(2, 2);
+    w.WriteString(QStringLiteral("D"));
+    if (!withPoints) return;
+    for (const TDataPoint& p : s.Points()) {
+        w.WriteFloat(p.X);
+        w.WriteFloat(p.Y);
+    }
+}
+
 void ReadSeries(TGraphReader& r, TSeries& s) {
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            s.SetVisible(r.ReadAsBoolean());
-            return true;
-        case 2:
-            s.SetShowLine(r.ReadAsBoolean());
-            return true;
-        case 3:
-            s.SetShowPoints(r.ReadAsBoolean());
-            return true;
-        case 4:
-            s.SetFillPoints(r.ReadAsBoolean());
-            return true;
-        case 5:
-            s.SetLineColor(r.ReadAsInteger());
-            return true;
-        case 6:
-            s.SetPointColor(r.ReadAsInteger());
-            return true;
-        case 7:
-            s.SetBoundsColor(r.ReadAsInteger());
-            return true;
-        case 8:
-            s.SetPointShape(r.ReadAsInteger());
-            return true;
-        case 9:
-            s.SetLineStyle(r.ReadAsInteger());
-            return true;
-        case 10:
-            s.SetPointSize(r.ReadAsInteger());
-            return true;
-        case 11:
-            s.SetFirstAxis(r.ReadAsBoolean());
-            return true;
-        case 12:
-            s.SetUpperBound(r.ReadAsFloat());
-            return true;
-        case 13:
-            s.SetLowerBound(r.ReadAsFloat());
-            return true;
-        case 14:
-            s.SetBoundsMode(r.ReadAsInteger());
-            return true;
-        case 15:
-            s.SetBoundLineMode(r.ReadAsInteger());
-            return true;
-        case 16:
-            s.SetRegressionLineColor(r.ReadAsInteger());
-            return true;
-        case 17:
-            s.SetRegressionLineStyle(r.ReadAsInteger());
-            return true;
-        case 18:
-            s.SetShowInLegend(r.ReadAsInteger());
-            return true;
-        case 19:
-            s.SetBarWidth(r.ReadAsFloat());
-            return true;
-        case 20:
-            s.SetBarOffset(r.ReadAsFloat());
-            return true;
-        default:
-            return false;
-        }
-    });
-    ReadDataSection(r, s);
+    ReadKeys(r, s, SeriesKeys());
+    ReadKeys(r, s, DataKeys());
     ReadPoints(r, s);
 }
 
 void WriteMark(TGraphWriter& w, const TMark& m) {
     w.WriteSectionStart(QStringLiteral("Mark"));
-    w.WriteEntry(1, m.ID);
-    w.WriteEntry(2, m.X1Value);
-    w.WriteEntry(3, m.Y1Value);
-    w.WriteEntry(4, m.X2Value);
-    w.WriteEntry(5, m.Y2Value);
-    w.WriteEntry(6, m.Color);
-    w.WriteEntry(7, m.Caption);
-    w.WriteEntry(8, static_cast<std::int32_t>(m.TypeOfMark));
-    w.WriteEntry(9, m.WhenDrawn);
-    w.WriteEntry(10, static_cast<std::int32_t>(m.MarkPosition));
+    WriteKeys(w, m, MarkKeys());
     w.WriteSectionEnd();
 }
 
 void ReadMark(TGraphReader& r, TMark& m) {
-    ReadSection(r, [&](int key) {
-        switch (key) {
-        case 1:
-            m.ID = r.ReadAsInteger();
-            return true;
-        case 2:
-            m.X1Value = r.ReadAsFloat();
-            return true;
-        case 3:
-            m.Y1Value = r.ReadAsFloat();
-            return true;
-        case 4:
-            m.X2Value = r.ReadAsFloat();
-            return true;
-        case 5:
-            m.Y2Value = r.ReadAsFloat();
-            return true;
-        case 6:
-            m.Color = r.ReadAsInteger();
-            return true;
-        case 7:
-            m.Caption = r.ReadAsText();
-            return true;
-        case 8:
-            m.TypeOfMark = static_cast<std::uint8_t>(r.ReadAsInteger());
-            return true;
-        case 9:
-            m.WhenDrawn = r.ReadAsBoolean();
-            return true;
-        case 10:
-            m.MarkPosition = static_cast<std::uint8_t>(r.ReadAsInteger());
-            return true;
-        default:
-            return false;
-        }
-    });
+    ReadKeys(r, m, MarkKeys());
 }
 
 void WriteCount(TGraphWriter& w, int count, bool asText) {

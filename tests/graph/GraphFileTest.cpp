@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -331,6 +332,125 @@ TEST(GraphFile, MarkValuesCarryOverBetweenSections) {
     ASSERT_EQ(g.Marks().size(), 2u);
     EXPECT_EQ(g.Marks()[0].ID, 2);
     EXPECT_EQ(g.Marks()[0].Caption, "first");
+}
+
+// A tagged entry of a section: where it lies in the stream, and its section.
+struct TEntryAt {
+    qint64 at, end;
+    QString section;
+    int key;
+};
+
+// Every entry of every section of a stream, found by walking its layout.
+std::vector<TEntryAt> SectionEntries(const QByteArray& bytes) {
+    QBuffer b;
+    b.setData(bytes);
+    b.open(QIODevice::ReadOnly);
+    TGraphReader r(b);
+    std::vector<TEntryAt> entries;
+    const auto section = [&](QString name) {
+        for (;;) {
+            const qint64 at = b.pos();
+            int key = 0;
+            char letter = 0;
+            r.ReadTag(key, letter);
+            if (key == 99) {
+                name = r.ReadAsText();
+                continue;
+            }
+            r.SkipValue();
+            if (key == 0) return;
+            entries.push_back({at, b.pos(), name, key});
+        }
+    };
+    r.ReadString();
+    for (int i = 0; i < 6; ++i)
+        section("");
+    const int series = graphfile::ReadCount(r);
+    const int marks = graphfile::ReadCount(r);
+    for (int i = 0; i < series; ++i) {
+        section("");
+        section("data");
+        int key = 0;
+        char letter = 0;
+        for (int tag = 0; tag < 2; ++tag) { // points block without points
+            r.ReadTag(key, letter);
+            r.ReadAsInteger();
+        }
+        r.ReadString();
+    }
+    for (int i = 0; i < marks; ++i)
+        section("");
+    return entries;
+}
+
+// The entry rewritten with values other than its own, of the same letter.
+std::vector<QByteArray> OtherValues(const QByteArray& entry) {
+    QBuffer b;
+    b.setData(entry);
+    b.open(QIODevice::ReadOnly);
+    TGraphReader r(b);
+    int key = 0;
+    char letter = 0;
+    r.ReadTag(key, letter);
+    const auto as = [key](auto v) {
+        return Written([&](TGraphWriter& w) { w.WriteEntry(key, v); });
+    };
+    switch (letter) {
+    case 'B':
+        return {as(!r.ReadAsBoolean())};
+    case 'I': {
+        const std::int32_t v = r.ReadAsInteger();
+        return {as(v + 1), as(v - 1), as(v + 2), as(v - 2)}; // point sizes are even
+    }
+    case 'D': {
+        const double v = r.ReadAsFloat();
+        return {as(v + 0.5), as(v - 0.5)};
+    }
+    case 'S':
+        return {as(r.ReadAsText() + "x")};
+    default: {
+        TGraphFont f = r.ReadAsFont();
+        ++f.Size;
+        return {as(f)};
+    }
+    }
+}
+
+// Each written key is read back: the stream with any one entry changed loads
+// and saves again as that stream. With every entry gone, the defaults load.
+TEST(GraphFile, EveryWrittenKeyIsReadBack) {
+    TPlotGraph plain;
+    plain.GetSeries(1);
+    plain.AddMark({});
+    TPlotGraph a;
+    a.Assign(plain);
+    for (TAxis* axis : {&a.XAxis(), &a.YAxis(), &a.YAxis_Second()})
+        axis->SetAutoLabelDecimals(false); // else the decimals follow the range
+    const QByteArray bytes = Saved(a, false);
+    const std::vector<TEntryAt> entries = SectionEntries(bytes);
+    // Appearance (its key 6 is only read), dimensions, three axes, legend,
+    // series, data, mark.
+    ASSERT_EQ(entries.size(), 22u + 13 + 3 * 19 + 12 + 20 + 23 + 10);
+    for (const TEntryAt& e : entries) {
+        bool kept = false;
+        for (const QByteArray& other : OtherValues(bytes.mid(e.at, e.end - e.at))) {
+            const QByteArray changed = bytes.left(e.at) + other + bytes.mid(e.end);
+            TPlotGraph g;
+            kept = kept || (Load(g, changed).empty() && Saved(g, false) == changed);
+        }
+        EXPECT_TRUE(kept) << e.section.toStdString() << " key " << e.key;
+    }
+
+    const QByteArray defaults = Saved(plain, false);
+    QByteArray bare = defaults;
+    const std::vector<TEntryAt> present = SectionEntries(defaults);
+    for (auto e = present.rbegin(); e != present.rend(); ++e)
+        bare.remove(e->at, e->end - e->at);
+    TPlotGraph g;
+    Decorate(g);
+    ASSERT_EQ(Load(g, bare), "");
+    EXPECT_EQ(Saved(g, false), defaults);
 }
 
 TEST(GraphFiling, MainWindowSeriesDecode) {
