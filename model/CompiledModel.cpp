@@ -44,6 +44,8 @@ void TCompiledModel::Clear() {
     compiled_ = false;
     for (auto& dual : duals_)
         dual.reset();
+    for (auto& jet : jets_)
+        jet.reset();
     parameterDuals_.clear();
     parameters_.clear();
     for (int k = 0; k < 2; ++k) {
@@ -96,6 +98,8 @@ void TCompiledModel::MakeDerivatives() {
     }
     parameterDuals_.clear();
     parameterDuals_.resize(parameters_.size());
+    for (auto& jet : jets_)
+        jet.reset();
 }
 
 std::unique_ptr<TCompiledModel> TCompiledModel::Clone() const {
@@ -182,6 +186,16 @@ std::array<double, 2> TCompiledModel::ParameterDerivative(std::size_t index, dou
         throw EMathParserError("A rate calls a function without a known derivative");
     Store(n1, n2);
     return {ParameterDual(index, 0).Evaluate().d1, ParameterDual(index, 1).Evaluate().d1};
+}
+
+std::array<TJet3, 2> TCompiledModel::Derivatives3(double n1, double n2) {
+    if (!HasDerivatives())
+        throw EMathParserError("A rate calls a function without a known derivative");
+    for (int k = 0; k < 2; ++k)
+        if (!jets_[k])
+            jets_[k] = std::make_unique<TJetEvaluator>(parsers_[k], n1Cells_[k], n2Cells_[k]);
+    Store(n1, n2);
+    return {jets_[0]->Evaluate(), jets_[1]->Evaluate()};
 }
 
 double TCompiledModel::Rate(int which, double N1, double N2) {

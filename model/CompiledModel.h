@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DualEvaluator.h"
+#include "JetEvaluator.h"
 #include "MathParser.h"
 #include "ParameterRow.h"
 #include "PlaneModel.h"
@@ -109,6 +110,10 @@ public:
     TLinearisation Jacobian(double n1, double n2);
     // The exact derivatives of both rates in parameter `index` at (n1, n2).
     std::array<double, 2> ParameterDerivative(std::size_t index, double n1, double n2);
+    // Both rates (0: dN1/dt) with every partial derivative in (N1, N2) up to
+    // third order at (n1, n2), exact to rounding: what the normal form of an
+    // equilibrium needs.
+    std::array<TJet3, 2> Derivatives3(double n1, double n2);
 
     // The compiled rate law `which` (0: dN1/dt) as the parser holds it.
     TMathParser& Parser(int which) { return parsers_[which]; }
@@ -139,6 +144,7 @@ private:
     // Per parameter and rate, made on first use: the derivative in the
     // parameter (and, unused, in N1).
     std::vector<std::array<std::unique_ptr<TDualEvaluator>, 2>> parameterDuals_;
+    std::unique_ptr<TJetEvaluator> jets_[2]; // made on first use
     bool compiled_ = false;
     long long evaluations_ = 0;
     double spare_[4] = {}; // the densities' cells before the first compile

@@ -119,6 +119,14 @@ void TSundialsStepper::Step(double& t, double dt, double tout, double& n1, doubl
         }
         throw SolverStopped(reached, Reason(flag));
     }
+    if (settings_.NonNegative) {
+        // The constraints hold at the library's steps; the output between two
+        // of them comes from its interpolant, which may dip below 0 by as
+        // much as the tolerances allow.
+        const double* held = NV_DATA_S(constraints_.get());
+        for (int i = 0; i < 2; ++i)
+            if (held[i] > 0 && y[i] < 0) y[i] = 0;
+    }
     t = tout;
     n1 = y[0];
     n2 = y[1];

@@ -1,0 +1,98 @@
+// What the analyses ask of the solver beyond a run: events located, time run
+// backward, densities held non-negative.
+#include "TestModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+// Logistic growth N' = rN(1 − N/K) from N0 reaches K/2 at ln((K − N0)/N0)/r.
+constexpr double kR = 0.8, kK = 100, kN0 = 2;
+const char* const kLogistic = "0.8*N1*(1-N1/100)";
+const double kHalfTime = std::log((kK - kN0) / kN0) / kR;
+
+struct TMethodCase {
+    TSolverMethod method;
+    double dt;
+    double tolerance; // on the located time
+};
+
+class Located : public testing::TestWithParam<TMethodCase> {};
+
+// The sign change of N1 − K/2 is located once, rising, at the closed-form
+// time and on the level; a fixed-step method to the accuracy of its own
+// curve, an adaptive one to its tolerances. Watching does not move the run.
+TEST_P(Located, EventAtTheClosedFormTime) {
+    const TMethodCase c = GetParam();
+    TTestModel watched(kLogistic, "0", kN0, 0, c.dt, Method(c.method, 1E-10, 1E-12));
+    TTestModel plain(kLogistic, "0", kN0, 0, c.dt, Method(c.method, 1E-10, 1E-12));
+    watched.Solver.Watch([](double n1, double) { return n1 - kK / 2; });
+    while (watched.t < 2 * kHalfTime) {
+        watched.Step();
+        plain.Step();
+    }
+    ASSERT_EQ(watched.Solver.Crossings().size(), 1u);
+    const TCrossing& x = watched.Solver.Crossings()[0];
+    EXPECT_NEAR(x.t, kHalfTime, c.tolerance);
+    EXPECT_NEAR(x.n1, kK / 2, 1e-6 * kK);
+    EXPECT_EQ(x.direction, 1);
+    EXPECT_NEAR(watched.N1, plain.N1, 1e-9 * kK);
+
+    watched.Solver.Watch(nullptr);
+    EXPECT_TRUE(watched.Solver.Crossings().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Located,
+                         testing::Values(TMethodCase{sm_Euler, 1e-4, 2e-3},
+                                         TMethodCase{sm_RK4, 0.05, 1e-6},
+                                         TMethodCase{sm_RK45, 0.5, 1e-7},
+                                         TMethodCase{sm_BDF, 0.5, 1e-6}),
+                         [](const auto& info) { return MethodName(info.param.method); });
+
+// Forward over a cycle of the predator-prey model and back again returns to
+// the start, time exactly (it is counted), the densities to the method's
+// accuracy.
+TEST_P(Located, BackwardStepsReturnToTheStart) {
+    const TMethodCase c = GetParam();
+    TTestModel m("0.5*N1-0.02*N1*N2", "-0.5*N2+0.01*N1*N2", 40, 9, c.dt,
+                 Method(c.method, 1E-10, 1E-12));
+    const int steps = int(std::lround(10 / c.dt));
+    for (int k = 0; k < steps; ++k)
+        m.Step();
+    EXPECT_GT(std::fabs(m.N1 - 40), 1); // it went somewhere
+    for (int k = 0; k < steps; ++k)
+        m.Solver.StepBackward(m.t, m.dt, m.N1, m.N2);
+    EXPECT_EQ(m.t, 0);
+    const double tolerance = c.method == sm_Euler ? 0.5 : 1e-5;
+    EXPECT_NEAR(m.N1, 40, tolerance);
+    EXPECT_NEAR(m.N2, 9, tolerance);
+}
+
+class Constrained : public testing::TestWithParam<TSolverMethod> {};
+
+// A population eaten at a rate that stays near its maximum until the prey
+// is almost gone collapses to 0 in a corner that an adaptive step overshoots
+// with loose tolerances; held non-negative, no output falls below 0.
+TEST_P(Constrained, ACollapsingDensityStaysNonNegative) {
+    const auto lowest = [](bool nonNegative) {
+        TSolverSettings s = Method(GetParam(), 1E-2, 1E-2);
+        s.NonNegative = nonNegative;
+        TTestModel m("-10*N1/(N1+0.0001)", "-N2", 5, 1, 1, s);
+        double low = m.N1;
+        // Past the collapse the model is stiff: two steps see it happen.
+        for (int k = 0; k < 2 && low >= 0; ++k) {
+            m.Step();
+            low = std::min({low, m.N1, m.N2});
+        }
+        return low;
+    };
+    EXPECT_LT(lowest(false), 0); // the corner is overshot without the constraint
+    EXPECT_GE(lowest(true), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Methods, Constrained, testing::Values(sm_RK45, sm_BDF),
+                         [](const auto& info) { return MethodName(info.param); });
+
+} // namespace
