@@ -3,6 +3,7 @@
 // come out; anything else (a crash, a sanitizer report, a hang) is a finding.
 #include "DualEvaluator.h"
 #include "FloatText.h"
+#include "JetEvaluator.h"
 #include "MathParser.h"
 #include "ParserErrors.h"
 
@@ -29,29 +30,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const EMathParserError&) {
         return 0;
     }
-    // The gradient's value and fault are the next evaluation's, exactly.
+    // The gradient's and the third-order jet's values and faults are the next
+    // evaluation's, exactly.
     TDualEvaluator dual(parser, n1, n2);
+    TJetEvaluator jet(parser, n1, n2);
+    const auto evaluate = [](auto&& f, double& value, std::string& fault) {
+        try {
+            value = f();
+        } catch (const EMathError& e) {
+            fault = e.Message();
+        } catch (const EIntError& e) {
+            fault = e.Message();
+        }
+    };
+    const auto same = [](double a, double b) {
+        return std::memcmp(&a, &b, sizeof a) == 0 || (std::isnan(a) && std::isnan(b));
+    };
     for (double v : {40.0, 0.0, -1.5}) {
         *n1 = v;
-        double gradientValue = 0, value = 0;
-        std::string gradientFault, fault;
-        try {
-            gradientValue = dual.Evaluate().value;
-        } catch (const EMathError& e) {
-            gradientFault = e.Message();
-        } catch (const EIntError& e) {
-            gradientFault = e.Message();
-        }
-        try {
-            value = parser.Value();
-        } catch (const EMathError& e) {
-            fault = e.Message();
-        } catch (const EIntError& e) {
-            fault = e.Message();
-        }
-        const bool same = std::memcmp(&gradientValue, &value, sizeof value) == 0 ||
-                          (std::isnan(gradientValue) && std::isnan(value));
-        if (gradientFault != fault || !same) __builtin_trap();
+        double gradientValue = 0, jetValue = 0, value = 0;
+        std::string gradientFault, jetFault, fault;
+        evaluate([&] { return dual.Evaluate().value; }, gradientValue, gradientFault);
+        evaluate([&] { return jet.Evaluate().value; }, jetValue, jetFault);
+        evaluate([&] { return parser.Value(); }, value, fault);
+        if (gradientFault != fault || jetFault != fault || !same(gradientValue, value) ||
+            !same(jetValue, value))
+            __builtin_trap();
     }
     return 0;
 }
