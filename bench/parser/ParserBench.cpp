@@ -4,7 +4,9 @@
 #include "MathParser.h"
 
 #include <benchmark/benchmark.h>
+#ifdef TARNIVELL_HAVE_MUPARSER
 #include <muParser.h>
+#endif
 
 #include <cmath>
 #include <string>
@@ -95,6 +97,7 @@ void GradientGrid(benchmark::State& state, const RateLaw& prey, const RateLaw& p
     }
 }
 
+#ifdef TARNIVELL_HAVE_MUPARSER
 void MuParser(benchmark::State& state, const RateLaw& law) {
     mu::Parser p;
     double n1 = 40, n2 = 9, r = R, k = K, a = A, h = H;
@@ -121,6 +124,7 @@ void MuParser(benchmark::State& state, const RateLaw& law) {
         x = x == 0 ? 1e-9 : 0;
     }
 }
+#endif
 
 void Native(benchmark::State& state, const RateLaw& law) {
     double x = 0;
@@ -151,7 +155,9 @@ int Register() {
         const std::string id = law.id;
         benchmark::RegisterBenchmark(("eval/tarnivell/" + id).c_str(), Tarnivell, law);
         benchmark::RegisterBenchmark(("gradient/tarnivell/" + id).c_str(), Gradient, law);
+#ifdef TARNIVELL_HAVE_MUPARSER
         benchmark::RegisterBenchmark(("eval/muparser/" + id).c_str(), MuParser, law);
+#endif
         benchmark::RegisterBenchmark(("eval/native/" + id).c_str(), Native, law);
     }
     benchmark::RegisterBenchmark("gradient_grid200/lotka_volterra", GradientGrid, kLaws[0],

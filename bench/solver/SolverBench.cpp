@@ -115,6 +115,7 @@ void AccuracyStiff(benchmark::State& state, TSolverSettings settings) {
     });
 }
 
+#ifdef TARNIVELL_XPPAUT_PEER
 // XPPAUT on the same model, step and tolerances.
 void AccuracyXppaut(benchmark::State& state, const char* model, const char* method, double dt,
                     double total, int relTolExponent) {
@@ -138,6 +139,7 @@ void AccuracyXppaut(benchmark::State& state, const char* model, const char* meth
     }
     Publish(state, result);
 }
+#endif
 
 const struct {
     TSolverMethod method;
@@ -173,6 +175,7 @@ void RegisterAccuracy() {
                     ("accuracy/" + MethodName(m.method) + tail).c_str(),
                     [settings, &model](benchmark::State& s) { model.ours(s, settings); })
                     ->Unit(benchmark::kMillisecond);
+#ifdef TARNIVELL_XPPAUT_PEER
                 benchmark::RegisterBenchmark(
                     ("accuracy/xppaut-" + std::string(m.peer) + tail).c_str(),
                     [m, tol, &model](benchmark::State& s) {
@@ -181,6 +184,7 @@ void RegisterAccuracy() {
                     })
                     ->Unit(benchmark::kMillisecond)
                     ->Iterations(1);
+#endif
             }
         }
     }
