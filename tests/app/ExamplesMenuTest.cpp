@@ -2,6 +2,7 @@
 
 #include "Appearance.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "PlotGraph.h"
 
 #include <QAction>
@@ -94,7 +95,7 @@ TEST_F(ExamplesMenu, ChoosingOneLoadsItAsLoadDoesAndPausesARun) {
     EXPECT_EQ(form.Rate1->text(), "-beta*N1*N2");
     EXPECT_EQ(form.Sim.N1, 0.9999);
     EXPECT_EQ(form.Sim.dt, 0.25);
-    EXPECT_EQ(form.ParameterRows()[1].name, "gamma");
+    EXPECT_EQ(form.ParameterPanel1->Rows()[1].name, "gamma");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "sir");
 }
 

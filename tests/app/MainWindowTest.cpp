@@ -10,6 +10,7 @@
 #include "IniFile.h"
 #include "Legend.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -60,8 +61,8 @@ protected:
         form.Rate2->setText(r2);
     }
     void SetRow(int row, const char* name, const char* value) {
-        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
-        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
+        form.ParameterPanel1->Table()->setItem(row, 0, new QTableWidgetItem(name));
+        form.ParameterPanel1->Table()->setItem(row, 1, new QTableWidgetItem(value));
     }
     TForm1 form;
 };
@@ -75,10 +76,10 @@ TEST_F(MainWindow, StartsStoppedWithTheDefaultModel) {
     EXPECT_EQ(form.N2Edit->text(), "1");
     EXPECT_EQ(form.dtEdit->text(), "1");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "");
-    for (int r = 0; r < form.StringGrid1->rowCount(); ++r)
+    for (int r = 0; r < form.ParameterPanel1->Table()->rowCount(); ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(form.StringGrid1->item(r, c), nullptr) << r << "," << c;
-    EXPECT_EQ(form.StringGrid1->horizontalHeaderItem(1)->text(), "Value");
+            EXPECT_EQ(form.ParameterPanel1->Table()->item(r, c), nullptr) << r << "," << c;
+    EXPECT_EQ(form.ParameterPanel1->Table()->horizontalHeaderItem(1)->text(), "Value");
     EXPECT_EQ(form.Timer1->Interval(), 31u);
     EXPECT_EQ(form.Sim.t, 0);
     EXPECT_EQ(form.Sim.dt, 1);
@@ -249,14 +250,14 @@ TEST_F(MainWindow, AnOpenCellEditorIsCommittedBeforeStartAndSave) {
     SetRates("k", "0");
     for (const auto& c : commands) {
         SetRow(0, "k", "1");
-        form.StringGrid1->setCurrentCell(0, 1);
-        form.StringGrid1->editItem(form.StringGrid1->item(0, 1));
-        auto* editor = qobject_cast<QLineEdit*>(
-            form.StringGrid1->indexWidget(form.StringGrid1->currentIndex()));
+        form.ParameterPanel1->Table()->setCurrentCell(0, 1);
+        form.ParameterPanel1->Table()->editItem(form.ParameterPanel1->Table()->item(0, 1));
+        auto* editor = qobject_cast<QLineEdit*>(form.ParameterPanel1->Table()->indexWidget(
+            form.ParameterPanel1->Table()->currentIndex()));
         ASSERT_NE(editor, nullptr) << c.command;
         editor->setText("2");
         c.run();
-        EXPECT_EQ(form.StringGrid1->item(0, 1)->text(), "2") << c.command;
+        EXPECT_EQ(form.ParameterPanel1->Table()->item(0, 1)->text(), "2") << c.command;
         if (form.Running()) {
             EXPECT_EQ(form.Sim.MathParser1.Value(), 2) << c.command;
             form.ButtonStartPauseClick();
@@ -389,7 +390,7 @@ TEST_F(MainWindow, EnteringAModelFieldPausesButTheTimeStepDoesNot) {
     QApplication::setActiveWindow(&form);
     form.ButtonStartPause->setFocus();
     for (QWidget* field :
-         std::initializer_list<QWidget*>{form.N1Edit, form.Rate2, form.StringGrid1}) {
+         std::initializer_list<QWidget*>{form.N1Edit, form.Rate2, form.ParameterPanel1->Table()}) {
         form.ButtonStartPauseClick();
         form.dtEdit->setFocus();
         ASSERT_TRUE(form.Running());

@@ -9,6 +9,7 @@
 #include "FloatEdit.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -46,7 +47,7 @@ void WriteAll(const QString& path, const std::string& text) {
 }
 
 QString Cell(const TForm1& form, int row, int col) {
-    const QTableWidgetItem* item = form.StringGrid1->item(row, col);
+    const QTableWidgetItem* item = form.ParameterPanel1->Table()->item(row, col);
     return item ? item->text() : QString();
 }
 
@@ -54,17 +55,17 @@ class ModelCommands : public ::testing::Test {
 protected:
     void SetUp() override { gDialogs.Clear(); }
     void SetRow(int row, const char* name, const char* value, const char* text = "") {
-        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
-        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
-        form.StringGrid1->setItem(row, 2, new QTableWidgetItem(text));
+        form.ParameterPanel1->Table()->setItem(row, 0, new QTableWidgetItem(name));
+        form.ParameterPanel1->Table()->setItem(row, 1, new QTableWidgetItem(value));
+        form.ParameterPanel1->Table()->setItem(row, 2, new QTableWidgetItem(text));
     }
     QString Path(const char* name) const { return dir.filePath(name); }
     // A row as a loaded file would fill it, not typed by the user.
     void SetRowQuietly(int row, const char* name, const char* value) {
-        std::vector<ParameterRow> rows = form.ParameterRows();
+        std::vector<ParameterRow> rows = form.ParameterPanel1->Rows();
         rows[std::size_t(row)].name = name;
         rows[std::size_t(row)].value = value;
-        form.SetParameterRows(rows);
+        form.ParameterPanel1->SetRows(rows);
     }
     // Start through a real click, so that an error takes the program's path
     // to the error display.
@@ -85,15 +86,15 @@ TEST_F(ModelCommands, StartBindsTheRowsInDisplayedOrderAndRewritesTheirValues) {
     EXPECT_EQ(gDialogs.errors[0].text, "Rows 1 and 3 of the parameter table name one parameter "
                                        "('k' and 'K': letter case does not count).");
     EXPECT_FALSE(form.Running());
-    form.StringGrid1->verticalHeader()->moveSection(2, 0);
-    EXPECT_EQ(form.ParameterRows()[0].name, "K");
+    form.ParameterPanel1->Table()->verticalHeader()->moveSection(2, 0);
+    EXPECT_EQ(form.ParameterPanel1->Rows()[0].name, "K");
     ClickStart();
     ASSERT_EQ(gDialogs.errors.size(), 2u);
     EXPECT_EQ(gDialogs.errors[1].text, "Rows 1 and 2 of the parameter table name one parameter "
                                        "('K' and 'k': letter case does not count).");
     EXPECT_EQ(Cell(form, 0, 1), "2.50"); // nothing was bound
 
-    form.StringGrid1->item(2, 0)->setText("m");
+    form.ParameterPanel1->Table()->item(2, 0)->setText("m");
     form.Rate1->setText(" k * m * N1 ");
     ClickStart();
     ASSERT_EQ(gDialogs.errors.size(), 2u);
@@ -270,8 +271,8 @@ TEST_F(ModelCommands, AChangedModelIsOfferedForSavingBeforeItIsGivenUp) {
     const std::vector<std::function<void()>> changes = {
         [&] { QTest::keyClicks(form.Rate1, "*2"); },
         [&] { form.N1Edit->setText("7"), form.N1Edit->setModified(true), form.N1EditExit(); },
-        [&] { form.StringGrid1->setItem(0, 0, new QTableWidgetItem("a")); },
-        [&] { form.StringGrid1->verticalHeader()->moveSection(2, 0); },
+        [&] { form.ParameterPanel1->Table()->setItem(0, 0, new QTableWidgetItem("a")); },
+        [&] { form.ParameterPanel1->Table()->verticalHeader()->moveSection(2, 0); },
         [&] { form.MethodBox->setCurrentIndex(2), emit form.MethodBox->activated(2); },
     };
     for (std::size_t i = 0; i < changes.size(); ++i) {
