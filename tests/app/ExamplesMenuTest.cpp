@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "Appearance.h"
 #include "MainWindow.h"
@@ -53,11 +53,7 @@ QAction* ExampleItem(const TForm1& form, const QString& title) {
     return nullptr;
 }
 
-class ExamplesMenu : public ::testing::Test {
-protected:
-    void SetUp() override { gDialogs.Clear(); }
-    TForm1 form;
-};
+class ExamplesMenu : public TWindowDriver {};
 
 TEST_F(ExamplesMenu, ListsTheShippedModelsByTitleBesideTheBuild) {
     EXPECT_EQ(QDir(form.Examples.Folder()).canonicalPath(),

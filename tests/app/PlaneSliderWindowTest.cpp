@@ -1,11 +1,9 @@
 // The phase plane following the parameter sliders: where its equilibria go,
 // how often it is worked out during a drag, and a hidden plane.
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "GraphViews.h"
 #include "MainWindow.h"
-#include "ParameterPanel.h"
-#include "ParameterSliders.h"
 #include "PhasePlaneGraph.h"
 #include "PlaneController.h"
 
@@ -27,16 +25,14 @@ namespace {
 // and every slider spans 0 to twice its value in 1000 positions.
 const QString kPredatorPrey = TARNIVELL_EXAMPLES "/predator-prey.ini";
 
-class PlaneSliderWindow : public ::testing::Test {
+class PlaneSliderWindow : public TWindowDriver {
 protected:
     void SetUp() override {
-        gDialogs.Clear();
         form.LoadModelSettings(kPredatorPrey);
         form.show();
         form.Views1->SetView(TGraphViews::vw_Both);
         QApplication::processEvents();
     }
-    QSlider* Slider(int row) { return form.ParameterPanel1->Sliders()->Slider(row); }
     long long Figures() const { return form.PlaneController1->Analysis().FiguresWorkedOut(); }
     // Waits for the plane's next figure, then a few ticks more for any other.
     void WaitForFigure(long long before) {
@@ -50,7 +46,6 @@ protected:
             best = std::min(best, std::hypot(m.at.x() - n1, m.at.y() - n2));
         return best;
     }
-    TForm1 form;
 };
 
 enum class TBefore { Nothing, Refresh, Paused, Running };
@@ -136,8 +131,7 @@ TEST_F(PlaneSliderWindow, MovesMakeAFigurePerTickEndingOnTheLastValue) {
     EXPECT_LT(MissBy(30, 35), 1e-6);
     // A slider of a row the plane's model does not have asks for nothing.
     before = Figures();
-    form.ParameterPanel1->Table()->setItem(5, 0, new QTableWidgetItem("e"));
-    form.ParameterPanel1->Table()->setItem(5, 1, new QTableWidgetItem("1"));
+    SetRow(5, "e", "1");
     ASSERT_NE(Slider(5), nullptr);
     Slider(5)->setValue(100);
     QTest::qWait(4 * TPlaneController::kTick);

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "DropColorButton.h"
@@ -36,21 +36,10 @@
 
 namespace {
 
-class SliderWindow : public ::testing::Test {
+class SliderWindow : public TWindowDriver {
 protected:
-    void SetUp() override { gDialogs.Clear(); }
-    void SetRow(int row, const char* name, const char* value) {
-        form.ParameterPanel1->Table()->setItem(row, 0, new QTableWidgetItem(name));
-        form.ParameterPanel1->Table()->setItem(row, 1, new QTableWidgetItem(value));
-    }
-    QString Cell(int row, int col = 1) {
-        const QTableWidgetItem* item = form.ParameterPanel1->Table()->item(row, col);
-        return item ? item->text() : QString();
-    }
-    QString End(int row, int col) {
-        return form.ParameterPanel1->Sliders()->item(row, col)->text();
-    }
-    QSlider* Slider(int row) { return form.ParameterPanel1->Sliders()->Slider(row); }
+    TParameterSliders* Sliders() { return form.ParameterPanel1->Sliders(); }
+    QString End(int row, int col) { return Sliders()->item(row, col)->text(); }
     void ExpectRunning(bool running) {
         const QString caption = running ? "&Pause" : "&Continue";
         EXPECT_EQ(form.ButtonStartPause->text(), caption);
@@ -58,7 +47,6 @@ protected:
         EXPECT_EQ(form.Timer1->Enabled(), running);
         EXPECT_EQ(form.Running1->isChecked(), running);
     }
-    TForm1 form;
 };
 
 // The move reaches the next step's rate and nothing else: no pause, no
@@ -104,9 +92,9 @@ TEST_F(SliderWindow, ADraggedRowKeepsItsSliderBesideIt) {
     SetRow(0, "a", "1");
     SetRow(1, "b", "2");
     form.ButtonStartPauseClick();
-    form.ParameterPanel1->Table()->verticalHeader()->moveSection(0, 1);
-    EXPECT_EQ(form.ParameterPanel1->Sliders()->verticalHeader()->visualIndex(0), 1);
-    EXPECT_EQ(form.ParameterPanel1->Sliders()->verticalHeader()->visualIndex(1), 0);
+    Table()->verticalHeader()->moveSection(0, 1);
+    EXPECT_EQ(Sliders()->verticalHeader()->visualIndex(0), 1);
+    EXPECT_EQ(Sliders()->verticalHeader()->visualIndex(1), 0);
     Slider(0)->setValue(1000);
     Slider(1)->setValue(0);
     EXPECT_EQ(form.Sim.MathParser1.VariableValue("a"), 2);
@@ -138,7 +126,7 @@ TEST_F(SliderWindow, KeysStepTheSliderWithoutPausing) {
         EXPECT_EQ(form.Sim.MathParser1.Value(), TextToFloat(s.value)) << s.key;
     }
     ExpectRunning(true);
-    form.ParameterPanel1->Table()->setFocus();
+    Table()->setFocus();
     ExpectRunning(false);
     form.close();
 }
@@ -165,9 +153,9 @@ TEST_F(SliderWindow, OnlyANameThatCompilesWithANumberHasASlider) {
         EXPECT_EQ(End(i, 2), rows[i].max) << rows[i].name;
     }
     // Mending the row brings the slider; spoiling it takes it away.
-    form.ParameterPanel1->Table()->item(4, 0)->setText("x2");
+    Table()->item(4, 0)->setText("x2");
     EXPECT_NE(Slider(4), nullptr);
-    form.ParameterPanel1->Table()->item(0, 1)->setText("one");
+    Table()->item(0, 1)->setText("one");
     EXPECT_EQ(Slider(0), nullptr);
     EXPECT_EQ(End(0, 0), "");
 }
@@ -180,13 +168,13 @@ TEST_F(SliderWindow, ASpanStaysUntilAValueIsTypedOutsideIt) {
     EXPECT_EQ(Cell(0), "2");
     EXPECT_EQ(End(0, 2), "2"); // not 4, the default of 2
     EXPECT_EQ(Slider(0)->value(), 1000);
-    form.ParameterPanel1->Table()->item(0, 1)->setText("0.5");
+    Table()->item(0, 1)->setText("0.5");
     EXPECT_EQ(End(0, 2), "2");
     EXPECT_EQ(Slider(0)->value(), 250);
-    form.ParameterPanel1->Table()->item(0, 1)->setText("3");
+    Table()->item(0, 1)->setText("3");
     EXPECT_EQ(End(0, 0), "0");
     EXPECT_EQ(End(0, 2), "6");
-    EXPECT_FALSE(form.ParameterPanel1->Sliders()->Range(0).has_value());
+    EXPECT_FALSE(Sliders()->Range(0).has_value());
 }
 
 TEST_F(SliderWindow, MinAndMaxAreEditedInPlaceAndBadEndsRefused) {
@@ -207,7 +195,7 @@ TEST_F(SliderWindow, MinAndMaxAreEditedInPlaceAndBadEndsRefused) {
     };
     for (const auto& e : edits) {
         gDialogs.Clear();
-        form.ParameterPanel1->Sliders()->item(0, e.col)->setText(e.text);
+        Sliders()->item(0, e.col)->setText(e.text);
         if (*e.error) {
             ASSERT_EQ(gDialogs.errors.size(), 1u) << e.text;
             EXPECT_EQ(gDialogs.errors[0].text, e.error);
@@ -232,7 +220,7 @@ TEST_F(SliderWindow, SpansGoThroughTheModelFile) {
     EXPECT_FALSE(IniFile(plain.toStdString()).ValueExists("Parameters", "Min1"));
 
     Slider(0)->setValue(750);
-    form.ParameterPanel1->Sliders()->item(3, 0)->setText("-10");
+    Sliders()->item(3, 0)->setText("-10");
     form.SaveModelSettings(moved);
     const IniFile ini(moved.toStdString());
     EXPECT_EQ(ini.ReadString("Parameters", "Min1", "?"), "0");
