@@ -15,14 +15,15 @@
 #include "GraphViews.h"
 #include "Legend.h"
 #include "ModelFile.h"
-#include "ParameterSliders.h"
+#include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
 #include "PictureFile.h"
+#include "PlaneController.h"
 #include "PlotGraph.h"
 #include "Series.h"
 #include "TFormStorage.h"
 
-#include <QAbstractItemDelegate>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -31,7 +32,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -54,10 +54,6 @@
 
 namespace {
 
-constexpr int kGridColumns = 3; // Name, Value, Description; the row handles are the header
-constexpr int kNameColumn = 0;
-constexpr int kValueColumn = 1;
-constexpr int kDescriptionColumn = 2;
 // The largest density the edits take: eight digits before the point, one after.
 constexpr double kDensityMax = 99999999.9;
 // The window's designed sizes: the graph takes what the fixed panel leaves.
@@ -65,7 +61,6 @@ constexpr QSize kWindowSize(625, 503);
 constexpr int kPanelHeight = 281;
 constexpr int kPagesHeight = 240;
 constexpr int kNumberEditWidth = 110;
-constexpr int kRowHandleWidth = 24;
 constexpr char kShownTextProperty[] = "shownText";
 
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
@@ -285,7 +280,8 @@ QWidget* TForm1::BuildPanel() {
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->setFixedHeight(kPagesHeight);
     PageControl1->addTab(BuildSpeciesTab(), QStringLiteral("Species"));
-    PageControl1->addTab(BuildParametersTab(), QStringLiteral("Parameters"));
+    ParameterPanel1 = new TParameterPanel;
+    PageControl1->addTab(ParameterPanel1, QStringLiteral("Parameters"));
     column->addWidget(PageControl1);
     return Panel1;
 }
@@ -333,32 +329,6 @@ QWidget* TForm1::BuildSpeciesTab() {
     return page;
 }
 
-QWidget* TForm1::BuildParametersTab() {
-    auto* page = new QWidget;
-    auto* column = new QVBoxLayout(page);
-    column->setContentsMargins(0, 0, 0, 0);
-    StringGrid1 = new QTableWidget(kParameterRows, kGridColumns, page);
-    StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
-    // The row handles are the table's fixed first column: empty, and dragged
-    // to reorder the rows.
-    QHeaderView* handles = StringGrid1->verticalHeader();
-    handles->setSectionsMovable(true);
-    handles->setFixedWidth(kRowHandleWidth);
-    handles->setDefaultSectionSize(22);
-    StringGrid1->setVerticalHeaderLabels(QStringList(kParameterRows, QString()));
-    QHeaderView* header = StringGrid1->horizontalHeader();
-    header->setSectionResizeMode(QHeaderView::Interactive);
-    header->setStretchLastSection(false);
-    StringGrid1->setColumnWidth(kNameColumn, 83);
-    StringGrid1->setColumnWidth(kValueColumn, 80);
-    StringGrid1->setColumnWidth(kDescriptionColumn, 374);
-    StringGrid1->setTabKeyNavigation(true);
-
-    ParameterSliders1 = new TParameterSliders(StringGrid1, kNameColumn, kValueColumn, page);
-    column->addWidget(ParameterSplitter(page));
-    return page;
-}
-
 void TForm1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("File"));
     Load1 = file->addAction(QStringLiteral("Load"));
@@ -402,13 +372,7 @@ void TForm1::BuildComponents() {
     Timer2 = new QTimer(this);
     Timer2->setObjectName(QStringLiteral("Timer2"));
     Timer2->setInterval(50);
-    parametersMoved_ = new QTimer(this);
-    parametersMoved_->setSingleShot(true);
-    parametersMoved_->setInterval(0);
-    // Not restarted by each move, so a steady drag still redraws every tick.
-    planeMoved_ = new QTimer(this);
-    planeMoved_->setSingleShot(true);
-    planeMoved_->setInterval(kPlaneTick);
+    PlaneController1 = new TPlaneController(*PlotGraph2, this);
 
     FixLabelAutoSize1 = new TFixLabelAutoSize(this);
     FormStorage1 = new TFormStorage(this);
@@ -447,8 +411,12 @@ void TForm1::WireHandlers() {
     PlotGraph1->OnDblClick = [this](QObject*) { ButtonStartPauseClick(); };
     PlotGraph2->SetPopupMenu(PopupMenu1);
     PlotGraph2->OnPlaneClick = [this](double n1, double n2) { PlotGraph2Click(n1, n2); };
-    PlotGraph2->OnFigureNeeded = [this](const TPhasePlaneGraph::TFigureRequest& request) {
-        return Plane.Figure(request);
+    // A plane that never had a model takes the one on screen, quietly, since
+    // nobody asked for it and a drag goes on; during a run that would let in
+    // texts the run does not have.
+    PlaneController1->OnModelWanted = [this]() -> std::optional<TModel> {
+        if (Running()) return std::nullopt;
+        return PlaneModel();
     };
     connect(Field1, &QAction::triggered, this, &TForm1::Field1Click);
     connect(Refresh1, &QAction::triggered, this, &TForm1::Refresh1Click);
@@ -467,24 +435,14 @@ void TForm1::WireHandlers() {
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
     connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
-    ParameterSliders1->OnMove = [this](int row, double value) {
-        MarkModelChanged();
-        ParameterSliderMove(row, value);
+    ParameterPanel1->OnMove = [this](const std::string& name, double value) {
+        ParameterSliderMove(name, value);
     };
-    ParameterSliders1->OnRangeEdit = [this](int) { MarkModelChanged(); };
     // What the user does to the model, not what the program writes into it.
+    ParameterPanel1->OnChange = [this] { MarkModelChanged(); };
     connect(Rate1, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
     connect(Rate2, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
     connect(MethodBox, &QComboBox::activated, this, &TForm1::MarkModelChanged);
-    connect(StringGrid1, &QTableWidget::itemChanged, this, [this] {
-        if (!writingRows_) MarkModelChanged();
-    });
-    connect(StringGrid1->verticalHeader(), &QHeaderView::sectionMoved, this,
-            &TForm1::MarkModelChanged);
-    connect(parametersMoved_, &QTimer::timeout, this, [this] {
-        if (OnModelParametersMoved) OnModelParametersMoved();
-    });
-    connect(planeMoved_, &QTimer::timeout, this, &TForm1::PlaneMovedTimer);
     connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
     connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
@@ -502,9 +460,10 @@ void TForm1::WireHandlers() {
 // gets the focus back (before is none) is not the user entering a field.
 void TForm1::FocusChanged(QWidget* before, QWidget* now) {
     if (before == nullptr || now == nullptr) return;
-    for (QWidget* field : {static_cast<QWidget*>(N1Edit), static_cast<QWidget*>(N2Edit),
-                           static_cast<QWidget*>(Rate1), static_cast<QWidget*>(Rate2),
-                           static_cast<QWidget*>(StringGrid1), static_cast<QWidget*>(MethodBox)}) {
+    for (QWidget* field :
+         {static_cast<QWidget*>(N1Edit), static_cast<QWidget*>(N2Edit),
+          static_cast<QWidget*>(Rate1), static_cast<QWidget*>(Rate2),
+          static_cast<QWidget*>(ParameterPanel1->Table()), static_cast<QWidget*>(MethodBox)}) {
         const auto inside = [field](QWidget* w) { return w == field || field->isAncestorOf(w); };
         if (inside(now) && !inside(before)) {
             Pause();
@@ -586,21 +545,26 @@ void TForm1::ButtonStartPauseClick() {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
     } else {
-        CommitParameterEdit();
+        ParameterPanel1->CommitEdit();
         TypedNumber(dtEdit, Sim.dt);
         TypedNumber(N1Edit, Sim.N1);
         TypedNumber(N2Edit, Sim.N2);
-        std::vector<ParameterRow> rows = ParameterRows();
+        TModel model;
+        model.rows = ParameterPanel1->Rows();
+        model.rate1 = Rate1->text().toStdString();
+        model.rate2 = Rate2->text().toStdString();
         try {
-            Sim.Bind(rows, Rate1->text().toStdString(), Rate2->text().toStdString());
+            Sim.Bind(model.rows, model.rate1, model.rate2);
         } catch (...) {
-            SetParameterRows(rows); // the rows bound before the fault show their values
-            StartPlane(nullptr);
+            // The rows bound before the fault show their values.
+            ParameterPanel1->SetRows(model.rows);
+            PlaneController1->Clear();
             throw;
         }
-        SetParameterRows(rows);
-        StartPlane(&rows);
-        boundRows_ = ShownRows();
+        ParameterPanel1->SetRows(model.rows);
+        model.N1 = Sim.N1;
+        model.N2 = Sim.N2;
+        PlaneController1->RunStarts(model);
         if (!startRow_) startRow_ = TCurveRow{Sim.t, Sim.N1, Sim.N2};
         SetRunCaptions(kPauseCaption);
         eulerHintShown_ = false;
@@ -641,7 +605,7 @@ void TForm1::ButtonClearClick() {
     y.SetMin(std::min(Sim.N1, Sim.N2));
     y.SetMax(std::max(Sim.N1, Sim.N2));
     y.SetAutoSizing(true);
-    ResetPlane();
+    PlaneController1->Reset(Sim.N1, Sim.N2);
     // A Reset during a run goes on from the densities reached; otherwise the
     // next Start says where the curves begin.
     startRow_.reset();
@@ -701,58 +665,6 @@ void TForm1::Solver1Click() {
         MarkModelChanged();
 }
 
-// --- the parameter table ----------------------------------------------------
-
-// A cell still being edited holds what the user sees; Alt+S and the menus
-// leave the focus in it, so nothing else would take it into the table.
-void TForm1::CommitParameterEdit() {
-    QWidget* editor = StringGrid1->indexWidget(StringGrid1->currentIndex());
-    if (!editor) return;
-    QAbstractItemDelegate* delegate =
-        StringGrid1->itemDelegateForIndex(StringGrid1->currentIndex());
-    emit delegate->commitData(editor);
-    emit delegate->closeEditor(editor, QAbstractItemDelegate::NoHint);
-}
-
-std::vector<ParameterRow> TForm1::ParameterRows() const {
-    const auto cell = [this](int row, int col) {
-        const QTableWidgetItem* item = StringGrid1->item(row, col);
-        return item ? item->text().toStdString() : std::string();
-    };
-    std::vector<ParameterRow> rows;
-    const QHeaderView* handles = StringGrid1->verticalHeader();
-    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
-        const int row = handles->logicalIndex(shown);
-        rows.push_back({cell(row, kNameColumn), cell(row, kValueColumn),
-                        cell(row, kDescriptionColumn), ParameterSliders1->Range(row)});
-    }
-    return rows;
-}
-
-void TForm1::SetParameterRows(const std::vector<ParameterRow>& rows) {
-    const auto put = [this](int row, int col, const std::string& text) {
-        const QString value = Q(text);
-        if (QTableWidgetItem* item = StringGrid1->item(row, col)) {
-            if (item->text() != value) item->setText(value);
-        } else if (!value.isEmpty()) {
-            StringGrid1->setItem(row, col, new QTableWidgetItem(value));
-        }
-    };
-    const bool writing = std::exchange(writingRows_, true);
-    const QHeaderView* handles = StringGrid1->verticalHeader();
-    for (int shown = 0; shown < StringGrid1->rowCount(); ++shown) {
-        const int row = handles->logicalIndex(shown);
-        const ParameterRow empty;
-        const ParameterRow& r = shown < static_cast<int>(rows.size()) ? rows[shown] : empty;
-        put(row, kNameColumn, r.name);
-        put(row, kValueColumn, r.value);
-        put(row, kDescriptionColumn, r.description);
-        // After the value: a span is kept only while the value lies in it.
-        ParameterSliders1->SetRange(row, r.range);
-    }
-    writingRows_ = writing;
-}
-
 // --- the model file -----------------------------------------------------------
 
 void TForm1::SpeedButton1Click() {
@@ -803,25 +715,17 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     ShowNumber(N1Edit, Sim.N1);
     ShowNumber(N2Edit, Sim.N2);
     ShowNumberText(dtEdit, Q(FloatToText(Sim.dt)));
-    SetParameterRows(model.rows);
+    ParameterPanel1->SetRows(model.rows);
     SetGraphTitleFromFile(fileName);
     origin_ = model.origin;
     modelChanged_ = false;
     // The plane shows the model just loaded, not the one it had before.
-    Plane.Clear();
-    try {
-        BindPlane();
-    } catch (const std::exception&) {
-        // A model that does not compile yet shows an empty plane; Start or
-        // Refresh reports why.
-    }
-    planeDirty_ = false;
-    PlotGraph2->InvalidateFigure();
+    PlaneController1->Load(PlaneModel());
 }
 
 TModel TForm1::ScreenModel() {
     // A density or a cell typed but not yet left is what the user sees.
-    CommitParameterEdit();
+    ParameterPanel1->CommitEdit();
     TypedNumber(dtEdit, Sim.dt);
     TypedNumber(N1Edit, Sim.N1);
     TypedNumber(N2Edit, Sim.N2);
@@ -831,7 +735,7 @@ TModel TForm1::ScreenModel() {
     model.N2 = Sim.N2;
     model.rate1 = Rate1->text().toStdString();
     model.rate2 = Rate2->text().toStdString();
-    model.rows = ParameterRows();
+    model.rows = ParameterPanel1->Rows();
     model.solver = Sim.Settings;
     model.origin = origin_;
     return model;
@@ -887,8 +791,6 @@ void TForm1::SetGraphTitleFromFile(const QString& fileName) {
 
 void TForm1::FormCreate(const QString& modelFile) {
     setWindowTitle(Title());
-    StringGrid1->setHorizontalHeaderLabels(
-        {QStringLiteral("Name"), QStringLiteral("Value"), QStringLiteral("Description")});
     ShowNumber(N1Edit, Sim.N1);
     ShowNumber(N2Edit, Sim.N2);
     ShowNumberText(dtEdit, Q(FloatToText(Sim.dt)));

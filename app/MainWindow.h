@@ -2,14 +2,12 @@
 
 #include "CurvesCsv.h"
 #include "ExampleLibrary.h"
-#include "PlaneAnalysis.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
 #include <QMainWindow>
 #include <QString>
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,7 +22,6 @@ class QMenu;
 class QPushButton;
 class QSlider;
 class QTabWidget;
-class QTableWidget;
 class QTimer;
 class TAnimTimer;
 class TDropColorButton;
@@ -32,15 +29,17 @@ class TFixLabelAutoSize;
 class TFloatEdit;
 class TFormStorage;
 class TGraphViews;
+class TParameterPanel;
 class TPhasePlaneGraph;
-class TParameterSliders;
+class TPlaneController;
 class TPlotGraph;
 struct TModel;
 
 // The program's one window: the live graph above a panel with the time step,
 // the speed, Start/Pause and the two tabs holding the model. The handlers keep
 // the names of the controls and events they answer and stay thin; the state
-// and the step live in `Sim`.
+// and the step live in `Sim`, the parameter table and its sliders in
+// `ParameterPanel1`, the phase plane's model in `PlaneController1`.
 class TForm1 : public QMainWindow {
     Q_OBJECT
 
@@ -57,8 +56,6 @@ public:
     static unsigned IntervalOfPosition(int position);
 
     TSimulation Sim;
-    // The model on screen as the phase plane shows it.
-    TPlaneAnalysis Plane;
     // The shipped models File > Examples lists; Save never writes among them.
     TExampleLibrary Examples = TExampleLibrary::OfThisProgram();
 
@@ -82,8 +79,8 @@ public:
     QCheckBox* CheckBox2 = nullptr;
     QCheckBox* CheckBox3 = nullptr;
     QCheckBox* CheckBox4 = nullptr;
-    QTableWidget* StringGrid1 = nullptr;
-    TParameterSliders* ParameterSliders1 = nullptr;
+    TParameterPanel* ParameterPanel1 = nullptr;
+    TPlaneController* PlaneController1 = nullptr;
     QMenu* PopupMenu1 = nullptr;
     QAction* Load1 = nullptr;
     QMenu* Examples1 = nullptr;
@@ -136,22 +133,11 @@ public:
     // The status-bar text of a run whose Euler steps are too large.
     static const QString kEulerHint;
 
-    // A parameter's slider moved (`row` is the table's row, `value` what its
-    // Value cell now reads): the bound model takes it from the next step,
-    // without a pause or a compile, and OnModelParametersMoved is due. The
-    // phase plane's model takes it too and the plane follows at its next
-    // tick (kPlaneTick): moves within a tick make one figure, of the last.
-    void ParameterSliderMove(int row, double value);
-
-    // The seam for views of the model that must follow the sliders (the
-    // phase plane's nullclines, direction field and equilibria). Raised on
-    // the window thread once the event loop is idle after one or more slider
-    // moves: by then the Value cells hold the latest values and, while the
-    // model is bound (running or paused since a Start), so do the parameter
-    // cells of Sim's two parsers. Moves that come faster than the handler
-    // are not queued: one call covers them all, with the last position, so a
-    // slow redraw only drops intermediate positions. Empty: nobody listens.
-    std::function<void()> OnModelParametersMoved;
+    // A parameter's slider moved (`value` is what its Value cell now reads):
+    // the bound model takes it from the next step, without a pause or a
+    // compile. The phase plane's model takes it too and the plane follows at
+    // its next tick: moves within a tick make one figure, of the last.
+    void ParameterSliderMove(const std::string& name, double value);
 
     // Run > Sweep...: pauses, asks for the parameter, span, count and steps,
     // runs the model as it stands on screen for every value on all cores
@@ -210,16 +196,6 @@ public:
     // that does not compile leaves the plane empty and reports its error.
     void Refresh1Click();
     void Equilibria1Click();
-    // The plane's tick after slider moves: draws the figure again when a move
-    // reached the plane's model (a hidden plane catches up when shown). A
-    // plane with no model yet takes the one on screen, unless a run is on.
-    void PlaneMovedTimer();
-    // The shortest time between two figures worked out for slider moves.
-    static constexpr int kPlaneTick = 16; // ms
-
-    // The parameter table as rows in displayed order, and back.
-    std::vector<ParameterRow> ParameterRows() const;
-    void SetParameterRows(const std::vector<ParameterRow>& rows);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -238,14 +214,8 @@ private:
     // Holds or releases the curves the run appends to: both species' series
     // and the phase plane's trajectory.
     void SetHolds(bool hold);
-    // The start of a run: the plane takes the model just bound (or is left
-    // empty when `rows` is null: the model did not compile), and a run that
-    // does not go on from where the trajectory ends starts a piece of its own.
-    void StartPlane(const std::vector<ParameterRow>* rows);
-    void ResetPlane();
     QWidget* BuildPanel();
     QWidget* BuildSpeciesTab();
-    QWidget* BuildParametersTab();
     void BuildMenus();
     void BuildComponents();
     void WireHandlers();
@@ -261,26 +231,14 @@ private:
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
     bool TypedNumber(TFloatEdit* edit, double& value);
-    // The table beside its sliders, behind a divider.
-    QWidget* ParameterSplitter(QWidget* page);
-    // The table's rows in displayed order: which row went into which
-    // parameter of a model bound now.
-    std::vector<int> ShownRows() const;
-    // Compiles the model on screen for the plane; throws as Refresh reports.
-    void BindPlane();
-    // Takes the text of an open parameter cell editor into its cell.
-    void CommitParameterEdit();
+    // The model on screen as the phase plane compiles it: the table, both
+    // rates and the densities the edits show.
+    TModel PlaneModel() const;
 
-    std::vector<int> boundRows_;        // the table's rows in the order of the last Start
-    std::vector<int> planeRows_;        // ... and of the plane's last model
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
-    QTimer* parametersMoved_ = nullptr; // coalesces slider moves into one notification
-    QTimer* planeMoved_ = nullptr;      // ... and into one figure per tick
-    bool planeDirty_ = false;           // a move since the plane's last figure
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
     std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
     std::string origin_;                // the text of the model file last loaded
     bool modelChanged_ = false;
-    bool writingRows_ = false;    // the program, not the user, is filling the table
     bool eulerHintShown_ = false; // the hint comes once per Start or Continue
 };

@@ -1,14 +1,17 @@
-// The window's phase plane: its graph, the View menu, the plane's model and
-// the click that starts a run from a point of the plane.
+// The window's phase plane: its graph, the View menu, the model on screen
+// that the plane's controller compiles, and the click that starts a run from
+// a point of the plane.
 #include "MainWindow.h"
 
 #include "Appearance.h"
-#include "Axis.h"
 #include "EquilibriaDialog.h"
 #include "FloatEdit.h"
 #include "GraphViews.h"
 #include "Legend.h"
+#include "ModelFile.h"
+#include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
+#include "PlaneController.h"
 #include "Series.h"
 
 #include <QAction>
@@ -48,47 +51,6 @@ void TForm1::SetHolds(bool hold) {
     PlotGraph2->Trajectory().SetHold(hold);
 }
 
-void TForm1::StartPlane(const std::vector<ParameterRow>* rows) {
-    Plane.Clear();
-    if (rows) {
-        try {
-            Plane.Bind(*rows, Rate1->text().toStdString(), Rate2->text().toStdString(), Sim.N1,
-                       Sim.N2);
-        } catch (const std::exception&) {
-            // The run bound the same model; the plane stays empty rather than
-            // stopping a run that works.
-        }
-    }
-    planeRows_ = ShownRows();
-    planeDirty_ = false;
-    PlotGraph2->InvalidateFigure();
-    if (!rows) return;
-    TSeries* piece = &PlotGraph2->Trajectory();
-    const auto& points = piece->Points();
-    if (!points.empty() && points.back().X == Sim.N1 && points.back().Y == Sim.N2) return;
-    if (!points.empty()) piece = &PlotGraph2->StartTrajectory();
-    piece->AddPoint(Sim.N1, Sim.N2);
-}
-
-void TForm1::ResetPlane() {
-    PlotGraph2->ClearTrajectories();
-    // Before a run the plane shows where the equilibria are looked for: the
-    // default box, grown where nullclines leave it toward a crossing.
-    TPlaneRect box = DefaultBox(Sim.N1, Sim.N2);
-    if (Plane.IsBound()) {
-        const TEquilibria found = Plane.Equilibria();
-        if (found.error.empty() && found.box.IsValid()) box = found.box;
-    }
-    TAxis& x = PlotGraph2->XAxis();
-    x.SetMin(box.n1Min);
-    x.SetMax(box.n1Max);
-    x.SetAutoSizing(true);
-    TAxis& y = PlotGraph2->YAxis();
-    y.SetMin(box.n2Min);
-    y.SetMax(box.n2Max);
-    y.SetAutoSizing(true);
-}
-
 void TForm1::PlotGraph2Click(double n1, double n2) {
     if (Running()) return;
     for (auto [edit, value] : {std::pair{N1Edit, n1}, std::pair{N2Edit, n2}}) {
@@ -102,45 +64,24 @@ void TForm1::Field1Click() {
     PlotGraph2->SetShowField(Field1->isChecked());
 }
 
-void TForm1::BindPlane() {
-    Plane.Bind(ParameterRows(), Rate1->text().toStdString(), Rate2->text().toStdString(),
-               N1Edit->Value(), N2Edit->Value());
-    planeRows_ = ShownRows();
+TModel TForm1::PlaneModel() const {
+    TModel model;
+    model.rows = ParameterPanel1->Rows();
+    model.rate1 = Rate1->text().toStdString();
+    model.rate2 = Rate2->text().toStdString();
+    model.N1 = N1Edit->Value();
+    model.N2 = N2Edit->Value();
+    return model;
 }
 
 void TForm1::Refresh1Click() {
-    CommitParameterEdit();
-    planeDirty_ = false;
-    try {
-        BindPlane();
-    } catch (...) {
-        PlotGraph2->InvalidateFigure();
-        throw;
-    }
-    PlotGraph2->InvalidateFigure();
-}
-
-void TForm1::PlaneMovedTimer() {
-    if (!planeDirty_) return;
-    planeDirty_ = false;
-    // The plane shows the model of the last Start or Refresh. One that never
-    // had a model takes the model on screen, quietly, since nobody asked for
-    // it and a drag goes on; during a run that would let in texts the run
-    // does not have.
-    if (!Plane.IsBound()) {
-        if (Running()) return;
-        try {
-            BindPlane();
-        } catch (const std::exception&) {
-            return;
-        }
-    }
-    PlotGraph2->InvalidateFigure();
+    ParameterPanel1->CommitEdit();
+    PlaneController1->Refresh(PlaneModel());
 }
 
 void TForm1::Equilibria1Click() {
     // The list is of the model on screen, as the plane shows it.
     Refresh1Click();
-    TEquilibriaDialog dialog(Plane.Equilibria(), this);
+    TEquilibriaDialog dialog(PlaneController1->Analysis().Equilibria(), this);
     dialog.exec();
 }

@@ -72,8 +72,10 @@ void TPlaneAnalysis::Bind(std::vector<ParameterRow> rows, const std::string& rat
     box_ = DefaultBox(N1, N2);
 }
 
-bool TPlaneAnalysis::MoveParameter(std::size_t row, const std::string& name, double value) {
-    if (!IsBound() || !model_.SetRow(row, name, value)) return false;
+bool TPlaneAnalysis::MoveParameter(const std::string& name, double value) {
+    const int index = model_.ParameterIndex(name);
+    if (!IsBound() || index < 0) return false;
+    model_.SetParameter(std::size_t(index), value);
     inBox_.reset();
     visible_.reset();
     return true;

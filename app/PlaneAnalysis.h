@@ -32,12 +32,11 @@ public:
     void Clear();
     bool IsBound() const { return model_.IsCompiled(); }
 
-    // A parameter moved: `value` goes into the compiled model's cells of row
-    // `row` (its index among the rows of the last Bind) when that row was
-    // bound under `name` and is in force, as TSimulation::MoveParameter
-    // decides. Nothing is compiled; the next figure and equilibria are of the
-    // new value. False, and nothing changes, when there are no such cells.
-    bool MoveParameter(std::size_t row, const std::string& name, double value);
+    // A parameter moved: `value` goes into the compiled model's cells of the
+    // parameter `name` (letter case aside). Nothing is compiled; the next
+    // figure and equilibria are of the new value. False, and nothing
+    // changes, when the model has no such parameter.
+    bool MoveParameter(const std::string& name, double value);
 
     // How many figures of a bound model have been worked out: the costly
     // step, counted so that callers can tell how often they asked for it.

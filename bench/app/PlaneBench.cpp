@@ -12,10 +12,12 @@
 #include "CommandArgs.h"
 #include "GraphViews.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "ParameterSliders.h"
 #include "PhasePlane.h"
 #include "PhasePlaneGraph.h"
 #include "PlaneAnalysis.h"
+#include "PlaneController.h"
 #include "Simulation.h"
 #include "TFormStorage.h"
 
@@ -92,7 +94,7 @@ void SliderMove(benchmark::State& state, bool compile) {
         if (compile) {
             m.rows[0].value = std::to_string(a);
             plane.Bind(m.rows, m.rate1, m.rate2, m.N1, m.N2);
-        } else if (!plane.MoveParameter(0, "a", a)) {
+        } else if (!plane.MoveParameter("a", a)) {
             state.SkipWithError("the row is not bound");
             break;
         }
@@ -108,14 +110,15 @@ void SliderMoveWindow(benchmark::State& state) {
     form.Views1->SetView(TGraphViews::vw_Both);
     form.Refresh1Click();
     QApplication::processEvents();
-    QSlider* slider = form.ParameterSliders1->Slider(0);
+    QSlider* slider = form.ParameterPanel1->Sliders()->Slider(0);
+    TPlaneController& plane = *form.PlaneController1;
     long long i = 0;
-    const long long before = form.Plane.FiguresWorkedOut();
+    const long long before = plane.Analysis().FiguresWorkedOut();
     for (auto _ : state) {
         slider->setValue(int(Alternate(i++) * TParameterSliders::kPositions));
-        form.PlaneMovedTimer();
+        plane.Tick();
     }
-    if (form.Plane.FiguresWorkedOut() - before != i)
+    if (plane.Analysis().FiguresWorkedOut() - before != i)
         state.SkipWithError("a move did not redraw the plane");
     const QRect plot = form.PlotGraph2->PlotRect();
     state.counters["plot_width"] = plot.width();

@@ -1,7 +1,8 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "Appearance.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "PlotGraph.h"
 
 #include <QAction>
@@ -52,11 +53,7 @@ QAction* ExampleItem(const TForm1& form, const QString& title) {
     return nullptr;
 }
 
-class ExamplesMenu : public ::testing::Test {
-protected:
-    void SetUp() override { gDialogs.Clear(); }
-    TForm1 form;
-};
+class ExamplesMenu : public TWindowDriver {};
 
 TEST_F(ExamplesMenu, ListsTheShippedModelsByTitleBesideTheBuild) {
     EXPECT_EQ(QDir(form.Examples.Folder()).canonicalPath(),
@@ -94,7 +91,7 @@ TEST_F(ExamplesMenu, ChoosingOneLoadsItAsLoadDoesAndPausesARun) {
     EXPECT_EQ(form.Rate1->text(), "-beta*N1*N2");
     EXPECT_EQ(form.Sim.N1, 0.9999);
     EXPECT_EQ(form.Sim.dt, 0.25);
-    EXPECT_EQ(form.ParameterRows()[1].name, "gamma");
+    EXPECT_EQ(form.ParameterPanel1->Rows()[1].name, "gamma");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "sir");
 }
 

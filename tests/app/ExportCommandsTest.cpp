@@ -1,5 +1,5 @@
 // Graph > Save picture..., File > Export data... and what Copy places.
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "FloatEdit.h"
 #include "MainWindow.h"
@@ -25,21 +25,17 @@
 
 namespace {
 
-class ExportCommands : public ::testing::Test {
+class ExportCommands : public TWindowDriver {
 protected:
     void SetUp() override {
-        gDialogs.Clear();
         form.resize(625, 503);
         form.show();
-        form.Rate1->setText("0.3*N1-0.01*N1*N2");
-        form.Rate2->setText("-0.2*N2+0.004*N1*N2");
-        form.dtEdit->setText("0.1");
-        form.dtEditExit();
+        SetRates("0.3*N1-0.01*N1*N2", "-0.2*N2+0.004*N1*N2");
+        SetStep("0.1");
         form.ButtonStartPauseClick();
         for (int i = 0; i < 30; ++i)
             form.Timer1Timer();
     }
-    TForm1 form;
     QTemporaryDir dir;
 };
 

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "Appearance.h"
@@ -41,13 +41,8 @@
 
 namespace {
 
-class MainWindow : public ::testing::Test {
+class MainWindow : public TWindowDriver {
 protected:
-    void SetUp() override {
-        gDialogs.Clear();
-        gDialogs.answerYes = true;
-    }
-    TSeries& S(int n) { return form.PlotGraph1->GetSeries(n); }
     void ExpectState(const QString& caption, bool running) {
         EXPECT_EQ(form.ButtonStartPause->text(), caption);
         EXPECT_EQ(form.Start1->text(), caption);
@@ -55,15 +50,6 @@ protected:
         EXPECT_EQ(form.Timer2->isActive(), running);
         EXPECT_EQ(form.Running1->isChecked(), running);
     }
-    void SetRates(const char* r1, const char* r2) {
-        form.Rate1->setText(r1);
-        form.Rate2->setText(r2);
-    }
-    void SetRow(int row, const char* name, const char* value) {
-        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
-        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
-    }
-    TForm1 form;
 };
 
 TEST_F(MainWindow, StartsStoppedWithTheDefaultModel) {
@@ -75,10 +61,10 @@ TEST_F(MainWindow, StartsStoppedWithTheDefaultModel) {
     EXPECT_EQ(form.N2Edit->text(), "1");
     EXPECT_EQ(form.dtEdit->text(), "1");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "");
-    for (int r = 0; r < form.StringGrid1->rowCount(); ++r)
+    for (int r = 0; r < Table()->rowCount(); ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(form.StringGrid1->item(r, c), nullptr) << r << "," << c;
-    EXPECT_EQ(form.StringGrid1->horizontalHeaderItem(1)->text(), "Value");
+            EXPECT_EQ(Table()->item(r, c), nullptr) << r << "," << c;
+    EXPECT_EQ(Table()->horizontalHeaderItem(1)->text(), "Value");
     EXPECT_EQ(form.Timer1->Interval(), 31u);
     EXPECT_EQ(form.Sim.t, 0);
     EXPECT_EQ(form.Sim.dt, 1);
@@ -249,14 +235,13 @@ TEST_F(MainWindow, AnOpenCellEditorIsCommittedBeforeStartAndSave) {
     SetRates("k", "0");
     for (const auto& c : commands) {
         SetRow(0, "k", "1");
-        form.StringGrid1->setCurrentCell(0, 1);
-        form.StringGrid1->editItem(form.StringGrid1->item(0, 1));
-        auto* editor = qobject_cast<QLineEdit*>(
-            form.StringGrid1->indexWidget(form.StringGrid1->currentIndex()));
+        Table()->setCurrentCell(0, 1);
+        Table()->editItem(Table()->item(0, 1));
+        auto* editor = qobject_cast<QLineEdit*>(Table()->indexWidget(Table()->currentIndex()));
         ASSERT_NE(editor, nullptr) << c.command;
         editor->setText("2");
         c.run();
-        EXPECT_EQ(form.StringGrid1->item(0, 1)->text(), "2") << c.command;
+        EXPECT_EQ(Table()->item(0, 1)->text(), "2") << c.command;
         if (form.Running()) {
             EXPECT_EQ(form.Sim.MathParser1.Value(), 2) << c.command;
             form.ButtonStartPauseClick();
@@ -388,8 +373,7 @@ TEST_F(MainWindow, EnteringAModelFieldPausesButTheTimeStepDoesNot) {
     form.show();
     QApplication::setActiveWindow(&form);
     form.ButtonStartPause->setFocus();
-    for (QWidget* field :
-         std::initializer_list<QWidget*>{form.N1Edit, form.Rate2, form.StringGrid1}) {
+    for (QWidget* field : std::initializer_list<QWidget*>{form.N1Edit, form.Rate2, Table()}) {
         form.ButtonStartPauseClick();
         form.dtEdit->setFocus();
         ASSERT_TRUE(form.Running());

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "Appearance.h"
@@ -9,6 +9,7 @@
 #include "FloatEdit.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -45,33 +46,21 @@ void WriteAll(const QString& path, const std::string& text) {
     std::ofstream(path.toStdString(), std::ios::binary) << text;
 }
 
-QString Cell(const TForm1& form, int row, int col) {
-    const QTableWidgetItem* item = form.StringGrid1->item(row, col);
-    return item ? item->text() : QString();
-}
-
-class ModelCommands : public ::testing::Test {
+class ModelCommands : public TWindowDriver {
 protected:
-    void SetUp() override { gDialogs.Clear(); }
-    void SetRow(int row, const char* name, const char* value, const char* text = "") {
-        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
-        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
-        form.StringGrid1->setItem(row, 2, new QTableWidgetItem(text));
-    }
     QString Path(const char* name) const { return dir.filePath(name); }
     // A row as a loaded file would fill it, not typed by the user.
     void SetRowQuietly(int row, const char* name, const char* value) {
-        std::vector<ParameterRow> rows = form.ParameterRows();
+        std::vector<ParameterRow> rows = form.ParameterPanel1->Rows();
         rows[std::size_t(row)].name = name;
         rows[std::size_t(row)].value = value;
-        form.SetParameterRows(rows);
+        form.ParameterPanel1->SetRows(rows);
     }
     // Start through a real click, so that an error takes the program's path
     // to the error display.
     void ClickStart() { QTest::mouseClick(form.ButtonStartPause, Qt::LeftButton); }
 
     QTemporaryDir dir;
-    TForm1 form;
 };
 
 TEST_F(ModelCommands, StartBindsTheRowsInDisplayedOrderAndRewritesTheirValues) {
@@ -85,21 +74,21 @@ TEST_F(ModelCommands, StartBindsTheRowsInDisplayedOrderAndRewritesTheirValues) {
     EXPECT_EQ(gDialogs.errors[0].text, "Rows 1 and 3 of the parameter table name one parameter "
                                        "('k' and 'K': letter case does not count).");
     EXPECT_FALSE(form.Running());
-    form.StringGrid1->verticalHeader()->moveSection(2, 0);
-    EXPECT_EQ(form.ParameterRows()[0].name, "K");
+    Table()->verticalHeader()->moveSection(2, 0);
+    EXPECT_EQ(form.ParameterPanel1->Rows()[0].name, "K");
     ClickStart();
     ASSERT_EQ(gDialogs.errors.size(), 2u);
     EXPECT_EQ(gDialogs.errors[1].text, "Rows 1 and 2 of the parameter table name one parameter "
                                        "('K' and 'k': letter case does not count).");
-    EXPECT_EQ(Cell(form, 0, 1), "2.50"); // nothing was bound
+    EXPECT_EQ(CellOf(form, 0, 1), "2.50"); // nothing was bound
 
-    form.StringGrid1->item(2, 0)->setText("m");
+    Table()->item(2, 0)->setText("m");
     form.Rate1->setText(" k * m * N1 ");
     ClickStart();
     ASSERT_EQ(gDialogs.errors.size(), 2u);
-    EXPECT_EQ(Cell(form, 0, 1), "2.5");
-    EXPECT_EQ(Cell(form, 1, 1), "not a number");
-    EXPECT_EQ(Cell(form, 2, 1), "10");
+    EXPECT_EQ(CellOf(form, 0, 1), "2.5");
+    EXPECT_EQ(CellOf(form, 1, 1), "not a number");
+    EXPECT_EQ(CellOf(form, 2, 1), "10");
     EXPECT_EQ(form.Sim.MathParser1.Value(), 25);
     form.ButtonStartPauseClick();
 }
@@ -113,7 +102,7 @@ TEST_F(ModelCommands, ABadValueCellStopsTheStartWithItsMessage) {
     EXPECT_EQ(gDialogs.errors[0].caption, "Tarnivell Simulation");
     EXPECT_FALSE(form.Running());
     EXPECT_EQ(form.ButtonStartPause->text(), "&Start");
-    EXPECT_EQ(Cell(form, 0, 1), "0.5"); // the row before it was bound
+    EXPECT_EQ(CellOf(form, 0, 1), "0.5"); // the row before it was bound
 }
 
 TEST_F(ModelCommands, ABadNameOrARateThatDoesNotCompileStopsTheStart) {
@@ -174,7 +163,7 @@ TEST_F(ModelCommands, SaveThenLoadRestoresTheModelToFifteenDigits) {
     EXPECT_EQ(other.Rate2->text(), "'quoted'");
     for (int r = 0; r < 20; ++r)
         for (int c = 0; c < 3; ++c)
-            EXPECT_EQ(Cell(other, r, c), Cell(form, r, c)) << r;
+            EXPECT_EQ(CellOf(other, r, c), CellOf(form, r, c)) << r;
     EXPECT_EQ(other.PlotGraph1->Appearance().GraphTitle(), "model.old");
     // Loading neither clears the curves nor starts a run.
     EXPECT_FALSE(other.Running());
@@ -234,7 +223,7 @@ TEST_F(ModelCommands, AFileWithOnlyTheStepKeepsTheDensitiesAndEmptiesTheRest) {
     EXPECT_EQ(form.Sim.dt, 0.01);
     EXPECT_EQ(form.Sim.N1, 4);
     EXPECT_EQ(form.Rate1->text(), "0");
-    EXPECT_EQ(Cell(form, 3, 0), "");
+    EXPECT_EQ(CellOf(form, 3, 0), "");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "prey");
 }
 
@@ -270,8 +259,8 @@ TEST_F(ModelCommands, AChangedModelIsOfferedForSavingBeforeItIsGivenUp) {
     const std::vector<std::function<void()>> changes = {
         [&] { QTest::keyClicks(form.Rate1, "*2"); },
         [&] { form.N1Edit->setText("7"), form.N1Edit->setModified(true), form.N1EditExit(); },
-        [&] { form.StringGrid1->setItem(0, 0, new QTableWidgetItem("a")); },
-        [&] { form.StringGrid1->verticalHeader()->moveSection(2, 0); },
+        [&] { Table()->setItem(0, 0, new QTableWidgetItem("a")); },
+        [&] { Table()->verticalHeader()->moveSection(2, 0); },
         [&] { form.MethodBox->setCurrentIndex(2), emit form.MethodBox->activated(2); },
     };
     for (std::size_t i = 0; i < changes.size(); ++i) {
@@ -323,21 +312,21 @@ TEST_F(ModelCommands, CancellingADialogOnlyPauses) {
 }
 
 TEST(StartUp, LoadsTheModelNamedOnTheCommandLine) {
-    gDialogs.Clear();
+    const TFreshStart fresh;
     TForm1 form(QStringLiteral(TARNIVELL_EXAMPLES "/predator-prey.ini"));
     EXPECT_TRUE(gDialogs.errors.empty());
     EXPECT_EQ(form.Sim.dt, 0.01);
     EXPECT_EQ(form.Sim.N1, 40);
     EXPECT_EQ(form.N2Edit->text(), "9");
     EXPECT_EQ(form.Rate1->text(), "a*N1 - b*N1*N2");
-    EXPECT_EQ(Cell(form, 3, 0), "d");
+    EXPECT_EQ(CellOf(form, 3, 0), "d");
     EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "predator-prey");
     EXPECT_EQ(form.PlotGraph1->YAxis().Min(), 9);
     EXPECT_EQ(form.PlotGraph1->YAxis().Max(), 40);
 }
 
 TEST(StartUp, AMissingOrBadModelFileStillOpensTheWindow) {
-    gDialogs.Clear();
+    const TFreshStart fresh;
     TForm1 missing(QStringLiteral("no/such/folder/model.v2.ini"));
     EXPECT_EQ(missing.PlotGraph1->Appearance().GraphTitle(), "model.v2");
     EXPECT_EQ(missing.Sim.N1, 1);
@@ -378,7 +367,7 @@ TEST(StartUp, AMissingOrBadModelFileStillOpensTheWindow) {
 }
 
 TEST(StartUp, ColoursAndCheckBoxesComeBackFromTheProgramsSettingsFile) {
-    gDialogs.Clear();
+    const TFreshStart fresh;
     const QString file = QDir::current().filePath("Tarnivell.ini");
     QFile::remove(file);
     {
@@ -410,7 +399,7 @@ namespace {
 // A settings file that is a FIFO would block the window before it appears:
 // it is refused with a message and left as it is.
 TEST(StartUp, ASettingsFileThatIsNoRegularFileIsRefused) {
-    gDialogs.Clear();
+    const TFreshStart fresh;
     const QString file = QDir::current().filePath("Tarnivell.ini");
     QFile::remove(file);
     ASSERT_EQ(::mkfifo(file.toLocal8Bit().constData(), 0600), 0);

@@ -1,7 +1,7 @@
 // The window's phase plane: the View menu and its memory, the trajectory a
 // run draws, a click that starts a run, the model the plane shows and the
 // Equilibria table.
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "Axis.h"
@@ -32,9 +32,8 @@
 
 namespace {
 
-class PhasePlaneWindow : public ::testing::Test {
+class PhasePlaneWindow : public TWindowDriver {
 protected:
-    void SetUp() override { gDialogs.Clear(); }
     // Shows the plane alone, laid out and drawn.
     void ShowPlane() {
         form.show();
@@ -58,7 +57,6 @@ protected:
             points.emplace_back(p.X, p.Y);
         return points;
     }
-    TForm1 form;
 };
 
 TEST_F(PhasePlaneWindow, TheViewMenuShowsEachViewAndTheSettingsFileKeepsIt) {

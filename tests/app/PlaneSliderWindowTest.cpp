@@ -1,11 +1,11 @@
 // The phase plane following the parameter sliders: where its equilibria go,
 // how often it is worked out during a drag, and a hidden plane.
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "GraphViews.h"
 #include "MainWindow.h"
-#include "ParameterSliders.h"
 #include "PhasePlaneGraph.h"
+#include "PlaneController.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,21 +25,19 @@ namespace {
 // and every slider spans 0 to twice its value in 1000 positions.
 const QString kPredatorPrey = TARNIVELL_EXAMPLES "/predator-prey.ini";
 
-class PlaneSliderWindow : public ::testing::Test {
+class PlaneSliderWindow : public TWindowDriver {
 protected:
     void SetUp() override {
-        gDialogs.Clear();
         form.LoadModelSettings(kPredatorPrey);
         form.show();
         form.Views1->SetView(TGraphViews::vw_Both);
         QApplication::processEvents();
     }
-    QSlider* Slider(int row) { return form.ParameterSliders1->Slider(row); }
-    long long Figures() const { return form.Plane.FiguresWorkedOut(); }
+    long long Figures() const { return form.PlaneController1->Analysis().FiguresWorkedOut(); }
     // Waits for the plane's next figure, then a few ticks more for any other.
     void WaitForFigure(long long before) {
         EXPECT_TRUE(QTest::qWaitFor([&] { return Figures() > before; }, 2000));
-        QTest::qWait(4 * TForm1::kPlaneTick);
+        QTest::qWait(4 * TPlaneController::kTick);
     }
     // The distance from (n1, n2) to the nearest equilibrium marker on show.
     double MissBy(double n1, double n2) {
@@ -48,7 +46,6 @@ protected:
             best = std::min(best, std::hypot(m.at.x() - n1, m.at.y() - n2));
         return best;
     }
-    TForm1 form;
 };
 
 enum class TBefore { Nothing, Refresh, Paused, Running };
@@ -126,7 +123,7 @@ TEST_F(PlaneSliderWindow, MovesMakeAFigurePerTickEndingOnTheLastValue) {
         Slider(2)->setValue(position);
         QApplication::processEvents();
     }
-    const long long ticks = clock.elapsed() / TForm1::kPlaneTick;
+    const long long ticks = clock.elapsed() / TPlaneController::kTick;
     WaitForFigure(before);
     const long long figures = Figures() - before;
     EXPECT_LE(figures, ticks + 2);
@@ -134,11 +131,10 @@ TEST_F(PlaneSliderWindow, MovesMakeAFigurePerTickEndingOnTheLastValue) {
     EXPECT_LT(MissBy(30, 35), 1e-6);
     // A slider of a row the plane's model does not have asks for nothing.
     before = Figures();
-    form.StringGrid1->setItem(5, 0, new QTableWidgetItem("e"));
-    form.StringGrid1->setItem(5, 1, new QTableWidgetItem("1"));
+    SetRow(5, "e", "1");
     ASSERT_NE(Slider(5), nullptr);
     Slider(5)->setValue(100);
-    QTest::qWait(4 * TForm1::kPlaneTick);
+    QTest::qWait(4 * TPlaneController::kTick);
     EXPECT_EQ(Figures(), before);
 }
 
@@ -151,7 +147,7 @@ TEST_F(PlaneSliderWindow, AHiddenPlaneCatchesUpWhenShown) {
     const long long before = Figures();
     for (int position : {100, 300, 800}) {
         Slider(0)->setValue(position);
-        QTest::qWait(3 * TForm1::kPlaneTick);
+        QTest::qWait(3 * TPlaneController::kTick);
     }
     EXPECT_EQ(Figures(), before);
     form.Views1->SetView(TGraphViews::vw_Both);

@@ -9,6 +9,7 @@
 #include "MainWindow.h"
 #include "ModelFile.h"
 #include "ModelSweep.h"
+#include "ParameterPanel.h"
 #include "ParameterSliders.h"
 #include "SweepWindow.h"
 
@@ -48,7 +49,7 @@ int main(int argc, char** argv) {
         for (int step = 0; step < 3000; ++step)
             form.Timer1Timer();
         // One slider moved off its row's value, as a user would leave it.
-        if (QSlider* slider = form.ParameterSliders1->Slider(0))
+        if (QSlider* slider = form.ParameterPanel1->Sliders()->Slider(0))
             slider->setValue(TParameterSliders::kPositions * 3 / 5);
         form.ButtonStartPauseClick();
         if (!Save(&form, QString::fromLocal8Bit(argv[5]))) return 1;

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "DropColorButton.h"
@@ -7,6 +7,7 @@
 #include "FloatText.h"
 #include "IniFile.h"
 #include "MainWindow.h"
+#include "ParameterPanel.h"
 #include "ParameterSliders.h"
 #include "PlotGraph.h"
 #include "Series.h"
@@ -35,19 +36,10 @@
 
 namespace {
 
-class SliderWindow : public ::testing::Test {
+class SliderWindow : public TWindowDriver {
 protected:
-    void SetUp() override { gDialogs.Clear(); }
-    void SetRow(int row, const char* name, const char* value) {
-        form.StringGrid1->setItem(row, 0, new QTableWidgetItem(name));
-        form.StringGrid1->setItem(row, 1, new QTableWidgetItem(value));
-    }
-    QString Cell(int row, int col = 1) {
-        const QTableWidgetItem* item = form.StringGrid1->item(row, col);
-        return item ? item->text() : QString();
-    }
-    QString End(int row, int col) { return form.ParameterSliders1->item(row, col)->text(); }
-    QSlider* Slider(int row) { return form.ParameterSliders1->Slider(row); }
+    TParameterSliders* Sliders() { return form.ParameterPanel1->Sliders(); }
+    QString End(int row, int col) { return Sliders()->item(row, col)->text(); }
     void ExpectRunning(bool running) {
         const QString caption = running ? "&Pause" : "&Continue";
         EXPECT_EQ(form.ButtonStartPause->text(), caption);
@@ -55,7 +47,6 @@ protected:
         EXPECT_EQ(form.Timer1->Enabled(), running);
         EXPECT_EQ(form.Running1->isChecked(), running);
     }
-    TForm1 form;
 };
 
 // The move reaches the next step's rate and nothing else: no pause, no
@@ -101,9 +92,9 @@ TEST_F(SliderWindow, ADraggedRowKeepsItsSliderBesideIt) {
     SetRow(0, "a", "1");
     SetRow(1, "b", "2");
     form.ButtonStartPauseClick();
-    form.StringGrid1->verticalHeader()->moveSection(0, 1);
-    EXPECT_EQ(form.ParameterSliders1->verticalHeader()->visualIndex(0), 1);
-    EXPECT_EQ(form.ParameterSliders1->verticalHeader()->visualIndex(1), 0);
+    Table()->verticalHeader()->moveSection(0, 1);
+    EXPECT_EQ(Sliders()->verticalHeader()->visualIndex(0), 1);
+    EXPECT_EQ(Sliders()->verticalHeader()->visualIndex(1), 0);
     Slider(0)->setValue(1000);
     Slider(1)->setValue(0);
     EXPECT_EQ(form.Sim.MathParser1.VariableValue("a"), 2);
@@ -135,7 +126,7 @@ TEST_F(SliderWindow, KeysStepTheSliderWithoutPausing) {
         EXPECT_EQ(form.Sim.MathParser1.Value(), TextToFloat(s.value)) << s.key;
     }
     ExpectRunning(true);
-    form.StringGrid1->setFocus();
+    Table()->setFocus();
     ExpectRunning(false);
     form.close();
 }
@@ -162,9 +153,9 @@ TEST_F(SliderWindow, OnlyANameThatCompilesWithANumberHasASlider) {
         EXPECT_EQ(End(i, 2), rows[i].max) << rows[i].name;
     }
     // Mending the row brings the slider; spoiling it takes it away.
-    form.StringGrid1->item(4, 0)->setText("x2");
+    Table()->item(4, 0)->setText("x2");
     EXPECT_NE(Slider(4), nullptr);
-    form.StringGrid1->item(0, 1)->setText("one");
+    Table()->item(0, 1)->setText("one");
     EXPECT_EQ(Slider(0), nullptr);
     EXPECT_EQ(End(0, 0), "");
 }
@@ -177,13 +168,13 @@ TEST_F(SliderWindow, ASpanStaysUntilAValueIsTypedOutsideIt) {
     EXPECT_EQ(Cell(0), "2");
     EXPECT_EQ(End(0, 2), "2"); // not 4, the default of 2
     EXPECT_EQ(Slider(0)->value(), 1000);
-    form.StringGrid1->item(0, 1)->setText("0.5");
+    Table()->item(0, 1)->setText("0.5");
     EXPECT_EQ(End(0, 2), "2");
     EXPECT_EQ(Slider(0)->value(), 250);
-    form.StringGrid1->item(0, 1)->setText("3");
+    Table()->item(0, 1)->setText("3");
     EXPECT_EQ(End(0, 0), "0");
     EXPECT_EQ(End(0, 2), "6");
-    EXPECT_FALSE(form.ParameterSliders1->Range(0).has_value());
+    EXPECT_FALSE(Sliders()->Range(0).has_value());
 }
 
 TEST_F(SliderWindow, MinAndMaxAreEditedInPlaceAndBadEndsRefused) {
@@ -204,7 +195,7 @@ TEST_F(SliderWindow, MinAndMaxAreEditedInPlaceAndBadEndsRefused) {
     };
     for (const auto& e : edits) {
         gDialogs.Clear();
-        form.ParameterSliders1->item(0, e.col)->setText(e.text);
+        Sliders()->item(0, e.col)->setText(e.text);
         if (*e.error) {
             ASSERT_EQ(gDialogs.errors.size(), 1u) << e.text;
             EXPECT_EQ(gDialogs.errors[0].text, e.error);
@@ -229,7 +220,7 @@ TEST_F(SliderWindow, SpansGoThroughTheModelFile) {
     EXPECT_FALSE(IniFile(plain.toStdString()).ValueExists("Parameters", "Min1"));
 
     Slider(0)->setValue(750);
-    form.ParameterSliders1->item(3, 0)->setText("-10");
+    Sliders()->item(3, 0)->setText("-10");
     form.SaveModelSettings(moved);
     const IniFile ini(moved.toStdString());
     EXPECT_EQ(ini.ReadString("Parameters", "Min1", "?"), "0");
@@ -238,24 +229,31 @@ TEST_F(SliderWindow, SpansGoThroughTheModelFile) {
     EXPECT_EQ(ini.ReadString("Parameters", "Max4", "?"), "0");
 
     TForm1 other(moved);
-    EXPECT_EQ(other.ParameterSliders1->Range(0), (TParameterRange{0, 2}));
-    EXPECT_EQ(other.ParameterSliders1->Slider(0)->value(), 750);
-    EXPECT_EQ(other.ParameterSliders1->Range(3), (TParameterRange{-10, 0}));
+    EXPECT_EQ(other.ParameterPanel1->Sliders()->Range(0), (TParameterRange{0, 2}));
+    EXPECT_EQ(other.ParameterPanel1->Sliders()->Slider(0)->value(), 750);
+    EXPECT_EQ(other.ParameterPanel1->Sliders()->Range(3), (TParameterRange{-10, 0}));
     other.LoadModelSettings(plain);
-    EXPECT_FALSE(other.ParameterSliders1->Range(0).has_value());
-    EXPECT_EQ(other.ParameterSliders1->item(0, 2)->text(), "2");
+    EXPECT_FALSE(other.ParameterPanel1->Sliders()->Range(0).has_value());
+    EXPECT_EQ(other.ParameterPanel1->Sliders()->item(0, 2)->text(), "2");
 }
 
-// Moves that come before the event loop turns make one notification, which
-// finds the last value in the table and in the bound parsers.
-TEST_F(SliderWindow, MovesAreAnnouncedOnceWithTheLatestValue) {
+// The panel announces each move at once, by the name its row holds and the
+// value its cell now reads, and the window has handed it to the bound run by
+// then: a step that follows without the event loop turning has the value.
+TEST_F(SliderWindow, EachMoveIsAnnouncedAtOnceByNameAndValue) {
     form.Rate1->setText("a");
     SetRow(0, "a", "1");
     int calls = 0;
+    std::string name;
+    double value = 0;
     double seen = 0;
     QString cell;
-    form.OnModelParametersMoved = [&] {
+    const auto window = form.ParameterPanel1->OnMove;
+    form.ParameterPanel1->OnMove = [&](const std::string& moved, double to) {
+        window(moved, to);
         ++calls;
+        name = moved;
+        value = to;
         seen = form.Sim.MathParser1.VariableValue("a");
         cell = Cell(0);
     };
@@ -263,16 +261,15 @@ TEST_F(SliderWindow, MovesAreAnnouncedOnceWithTheLatestValue) {
     form.ButtonStartPauseClick(); // paused: bound, not running
     for (int position : {100, 200, 300})
         Slider(0)->setValue(position);
-    EXPECT_EQ(calls, 0);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(calls, 3);
+    EXPECT_EQ(name, "a");
+    EXPECT_EQ(value, 0.6);
     EXPECT_EQ(seen, 0.6);
     EXPECT_EQ(cell, "0.6");
     QCoreApplication::processEvents();
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(calls, 3);
     Slider(0)->setValue(400);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(calls, 2);
+    EXPECT_EQ(calls, 4);
     EXPECT_EQ(seen, 0.8);
 }
 

@@ -1,4 +1,4 @@
-#include "WindowTestMain.h"
+#include "WindowDriver.h"
 
 #include "AnimTimer.h"
 #include "FloatEdit.h"
@@ -26,18 +26,13 @@
 
 namespace {
 
-class SolverWindow : public ::testing::Test {
+class SolverWindow : public TWindowDriver {
 protected:
-    void SetUp() override { gDialogs.Clear(); }
-    TSeries& S(int n) { return form.PlotGraph1->GetSeries(n); }
     void SetModel(const char* rate1, const char* rate2, const char* dt) {
-        form.Rate1->setText(rate1);
-        form.Rate2->setText(rate2);
-        form.dtEdit->setText(dt);
-        form.dtEditExit();
+        SetRates(rate1, rate2);
+        SetStep(dt);
     }
     QString Message() { return form.statusBar()->currentMessage(); }
-    TForm1 form;
 };
 
 TEST_F(SolverWindow, TheDropDownListsTheMethodsAndTakesEffectOnTheNextStart) {

@@ -1,0 +1,74 @@
+#pragma once
+
+#include "ModelFile.h"
+#include "PlaneAnalysis.h"
+
+#include <QObject>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QTimer;
+class TPhasePlaneGraph;
+
+// The window's phase plane apart from its drawing: the model the plane shows
+// (its own compile of the model on screen, so that it can be refreshed
+// without touching the run), the moves of parameters since its last figure
+// and the tick that turns a drag into at most one figure per kTick. The
+// plane works out a figure when it is drawn (TPhasePlaneGraph asks for it),
+// so a hidden plane costs nothing and catches up when shown.
+//
+// A model is given as TModel; of it the plane takes the rows, both rates and
+// the densities, which set the box its equilibria are first searched in.
+class TPlaneController : public QObject {
+    Q_OBJECT
+
+public:
+    // The shortest time between two figures worked out for moves.
+    static constexpr int kTick = 16; // ms
+
+    TPlaneController(TPhasePlaneGraph& graph, QObject* parent = nullptr);
+
+    TPlaneAnalysis& Analysis() { return analysis_; }
+
+    // Compiles `model` for the plane and draws it again. A model that does
+    // not compile leaves the plane empty and throws its error.
+    void Refresh(const TModel& model);
+    // The same for a model just loaded, quietly: one that does not compile
+    // yet shows an empty plane, and Start or Refresh report why.
+    void Load(const TModel& model);
+    // A run starts or goes on with `model` as it just bound it: the plane
+    // shows it (empty should its own compile fail, rather than stop a run
+    // that works), and a run that does not go on from where the trajectory
+    // ends starts a piece of trajectory of its own at the model's densities.
+    void RunStarts(const TModel& model);
+    // Nothing to show: the model did not compile.
+    void Clear();
+    // Reset: no trajectory, and the axes on the box where the equilibria of
+    // the plane's model are looked for (the default box of (n1, n2), grown
+    // where nullclines leave it toward a crossing).
+    void Reset(double n1, double n2);
+
+    // A parameter moved: the plane's model takes the value when it has a
+    // parameter of that name, and the plane is drawn again at the next tick;
+    // moves within a tick make one figure, of the last value. A plane with
+    // no model yet catches up at the tick (OnModelWanted).
+    void MoveParameter(const std::string& name, double value);
+    // The tick after moves. Public for benchmarks that move without an
+    // event loop.
+    void Tick();
+
+    // A tick found moves but the plane has no model: the model on screen to
+    // take, or none to leave the plane as it is (as during a run, which
+    // must not let in texts the run does not have). Not assigned: none.
+    std::function<std::optional<TModel>()> OnModelWanted;
+
+private:
+    void Bind(const TModel& model);
+
+    TPhasePlaneGraph& graph_;
+    TPlaneAnalysis analysis_;
+    QTimer* tick_;
+    bool dirty_ = false; // a move since the last figure
+};
