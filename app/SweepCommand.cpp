@@ -14,15 +14,8 @@ namespace {
 
 const std::string kUsage = std::string("usage: tarnivell ") + kSweepUsage;
 
-struct TSweepRequest {
-    std::string name;
-    double from = 0;
-    double to = 0;
-    int count = 1;
-};
-
-// NAME=FROM:TO:COUNT
-TSweepRequest ReadSweepRequest(const std::string& text) {
+// NAME=FROM:TO:COUNT into `request`.
+void ReadSweep(const std::string& text, TSweepRequest& request) {
     const Exception bad(
         FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
     const size_t eq = text.find('=');
@@ -33,16 +26,15 @@ TSweepRequest ReadSweepRequest(const std::string& text) {
         parts.push_back(text.substr(begin, colon - begin));
     parts.push_back(text.substr(begin));
     if (parts.size() != 3) throw bad;
-    TSweepRequest request;
     request.name = text.substr(0, eq);
-    request.from = TextToFloat(parts[0]);
-    request.to = TextToFloat(parts[1]);
+    request.options.from = TextToFloat(parts[0]);
+    request.options.to = TextToFloat(parts[1]);
+    // Refused as typed: a count past the range of an int has no other form.
     const long long count = ReadCount("--sweep", parts[2], 1);
     if (count > kMaxSweepValues)
         throw Exception(FormatMessage("'%s' values are more than a sweep takes (at most %s)",
                                       {parts[2], std::to_string(kMaxSweepValues)}));
-    request.count = static_cast<int>(count);
-    return request;
+    request.options.count = static_cast<int>(count);
 }
 
 // Numbers with "." whatever the user's separator: a "," would split fields.
@@ -60,14 +52,13 @@ void WriteRow(std::ostream& out, const TSweepRow& row) {
 int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunHeadless(out, err, [&] {
         std::string modelFile, sweep;
-        TSweepOptions options;
-        options.steps = 1000;
+        TSweepRequest request; // 1000 steps, the first half discarded, unless given
         TSolverOptions solver;
         for (size_t i = 0; i < args.size(); ++i) {
             if (solver.Take(args, i)) continue;
             const std::string& arg = args[i];
             if ((arg == "--steps" || arg == "--discard") && i + 1 < args.size()) {
-                (arg == "--steps" ? options.steps : options.discard) =
+                (arg == "--steps" ? request.options.steps : request.options.discard) =
                     ReadCount(arg, args[++i], arg == "--steps" ? 1 : 0);
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
@@ -78,10 +69,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
             }
         }
         if (sweep.empty()) throw Exception(kUsage);
-        const TSweepRequest request = ReadSweepRequest(sweep);
-        options.from = request.from;
-        options.to = request.to;
-        options.count = request.count;
+        ReadSweep(sweep, request);
 
         TModel model = LoadRequiredModel(modelFile);
         solver.ApplyTo(model.solver);
@@ -104,7 +92,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
                 << '\n';
         };
         const TSweepResult result =
-            RunSweep(options, ModelSweepFactory(model, request.name, request.from), &control);
+            RunSweep(request.options, ModelSweepFactory(model, request), &control);
         if (!result.error.empty()) throw Exception(result.error);
         writeHeader();
         out.flush();
