@@ -1,6 +1,7 @@
 #include "SweepCommand.h"
 
 #include "CommandArgs.h"
+#include "CsvRow.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -37,14 +38,12 @@ void ReadSweep(const std::string& text, TSweepRequest& request) {
     request.options.count = static_cast<int>(count);
 }
 
-// Numbers with "." whatever the user's separator: a "," would split fields.
-void WriteRow(std::ostream& out, const TSweepRow& row) {
-    out << FloatToText(row.value, 15, '.');
-    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last}) {
-        out << ',';
-        if (row.state == TSweepRowState::Done) out << FloatToText(v, 15, '.');
-    }
-    out << '\n';
+// A run that faulted keeps its value and leaves its figures empty.
+std::string Row(const TSweepRow& row) {
+    std::vector<std::string> cells{CsvNumber(row.value)};
+    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last})
+        cells.push_back(row.state == TSweepRowState::Done ? CsvNumber(v) : std::string());
+    return CsvRow(cells);
 }
 
 } // namespace
@@ -79,12 +78,14 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         long long faults = 0;
         bool header = false;
         const auto writeHeader = [&] {
-            if (!header) out << request.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
+            if (!header)
+                out << CsvRow(
+                    {request.name, "N1min", "N1max", "N2min", "N2max", "N1last", "N2last"});
             header = true;
         };
         control.OnRow = [&](const TSweepRow& row) {
             writeHeader();
-            WriteRow(out, row);
+            out << Row(row);
             if (row.state == TSweepRowState::Done) return;
             ++faults;
             err << ErrorDisplayText(request.name + "=" + FloatToText(row.value) + ": " +
