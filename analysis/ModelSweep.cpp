@@ -39,14 +39,16 @@ private:
 
 } // namespace
 
-TSweepFactory ModelSweepFactory(const TModel& model, const std::string& name, double probe) {
-    if (name.empty() ||
-        std::none_of(model.rows.begin(), model.rows.end(),
+TSweepFactory ModelSweepFactory(const TModel& model, const TSweepRequest& request) {
+    if (const std::string error = SweepRequestError(request); !error.empty())
+        throw Exception(error);
+    const std::string& name = request.name;
+    if (std::none_of(model.rows.begin(), model.rows.end(),
                      [&](const ParameterRow& r) { return SameParameterName(r.name, name); }))
         throw Exception(FormatMessage("No parameter is named '%s'", {name}));
     TModel run = model;
     for (ParameterRow& row : run.rows)
-        if (SameParameterName(row.name, name)) row.value = FloatToText(probe);
+        if (SameParameterName(row.name, name)) row.value = FloatToText(request.options.from);
     auto compiled = std::make_shared<TCompiledModel>();
     {
         TSimulation sim;

@@ -65,16 +65,25 @@ TSweepRow RunOne(TSweepSimulation& sim, double value, long long steps, long long
     return row;
 }
 
-std::string CheckOptions(const TSweepOptions& o, long long discard) {
+long long Discarded(const TSweepOptions& o) {
+    return o.discard < 0 ? o.steps / 2 : o.discard;
+}
+
+std::string CheckOptions(const TSweepOptions& o) {
     if (!std::isfinite(o.from) || !std::isfinite(o.to)) return "The sweep range is not finite";
     if (o.count < 1) return "The sweep needs at least one value";
     if (o.count > kMaxSweepValues) return "A sweep takes at most 10000000 values";
     if (o.steps < 1) return "The sweep needs at least one step";
-    if (discard >= o.steps) return "Every step would be discarded";
+    if (Discarded(o) >= o.steps) return "Every step would be discarded";
     return "";
 }
 
 } // namespace
+
+std::string SweepRequestError(const TSweepRequest& request) {
+    if (request.name.empty()) return "The sweep names no parameter";
+    return CheckOptions(request.options);
+}
 
 double SweepValue(double from, double to, int count, int i) {
     return count == 1 ? from : std::lerp(from, to, double(i) / (count - 1));
@@ -92,8 +101,8 @@ std::vector<double> SweepValues(double from, double to, int count) {
 TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory,
                       TSweepControl* control) {
     TSweepResult result;
-    const long long discard = options.discard < 0 ? options.steps / 2 : options.discard;
-    result.error = CheckOptions(options, discard);
+    const long long discard = Discarded(options);
+    result.error = CheckOptions(options);
     if (!result.error.empty()) return result;
 
     TSweepControl ownControl;

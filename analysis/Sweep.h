@@ -44,6 +44,18 @@ struct TSweepOptions {
     int threads = 0;        // workers; 0: one per core
 };
 
+// A sweep as the user asks for it, by Run > Sweep... or --sweep: the swept
+// parameter by name and the options of its runs.
+struct TSweepRequest {
+    std::string name;
+    TSweepOptions options;
+};
+
+// What is wrong with the request, "" when nothing: no parameter named, or
+// options that RunSweep refuses (with the message it gives them). Whether the
+// model has such a parameter is the model's to say.
+std::string SweepRequestError(const TSweepRequest& request);
+
 enum class TSweepRowState { NotRun, Done, Faulted };
 
 // One run's figures over the steps after the discarded ones.

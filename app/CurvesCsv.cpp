@@ -1,7 +1,7 @@
 #include "CurvesCsv.h"
 
 #include "AtomicFile.h"
-#include "FloatText.h"
+#include "CsvRow.h"
 
 #include <algorithm>
 #include <cmath>
@@ -10,13 +10,13 @@
 namespace {
 
 std::string Cell(double value) {
-    return std::isnan(value) ? std::string() : FloatToText(value, 15, '.');
+    return std::isnan(value) ? std::string() : CsvNumber(value);
 }
 
 } // namespace
 
 std::string CurvesCsvRow(const TCurveRow& row) {
-    return FloatToText(row.t, 15, '.') + ',' + Cell(row.N1) + ',' + Cell(row.N2) + '\n';
+    return CsvRow({CsvNumber(row.t), Cell(row.N1), Cell(row.N2)});
 }
 
 std::vector<TCurveRow> MergeCurves(const TCurve& n1, const TCurve& n2) {

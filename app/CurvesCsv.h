@@ -4,10 +4,8 @@
 #include <utility>
 #include <vector>
 
-// The curves of a run as comma-separated values: the header "t,N1,N2", then
-// one row per time. Numbers carry 15 significant digits with "." as the
-// decimal separator whatever the user's separator, so that any program reads
-// them back.
+// The curves of a run as comma-separated values (rows and numbers as CsvRow
+// and CsvNumber write them): the header "t,N1,N2", then one row per time.
 
 // One row: a time and both densities. A density that is NaN has no point at
 // that time and its cell stays empty.

@@ -1,6 +1,7 @@
 #include "EquilibriaCommand.h"
 
 #include "CommandArgs.h"
+#include "CsvRow.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -39,12 +40,6 @@ std::string BoxText(const TPlaneRect& box) {
            ":" + FloatToText(box.n2Max);
 }
 
-void WriteRow(std::ostream& out, const std::vector<std::string>& fields) {
-    for (std::size_t i = 0; i < fields.size(); ++i)
-        out << (i ? "," : "") << fields[i];
-    out << '\n';
-}
-
 } // namespace
 
 int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -71,9 +66,9 @@ int RunEquilibria(const std::vector<std::string>& args, std::ostream& out, std::
             box ? FindEquilibria(plane, start) : FindEquilibriaGrowing(plane, start);
         if (!found.error.empty()) throw Exception(found.error);
 
-        WriteRow(out, kEquilibriumColumns);
+        out << CsvRow(kEquilibriumColumns);
         for (const TEquilibrium& e : found.points)
-            WriteRow(out, EquilibriumFields(e));
+            out << CsvRow(EquilibriumFields(e, CsvNumber));
         out.flush();
         for (const TEquilibriumCurve& c : found.curves)
             err << CurveNote(c) << ".\n";

@@ -42,7 +42,8 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
     table_->verticalHeader()->setVisible(false);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     for (std::size_t row = 0; row < found.points.size(); ++row) {
-        const std::vector<std::string> fields = EquilibriumFields(found.points[row]);
+        const std::vector<std::string> fields =
+            EquilibriumFields(found.points[row], [](double v) { return FloatToText(v); });
         for (std::size_t col = 0; col < fields.size(); ++col)
             table_->setItem(int(row), int(col),
                             new QTableWidgetItem(QString::fromStdString(fields[col])));

@@ -30,13 +30,9 @@ void TForm1::Sweep1Click() {
     if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
     if (!AskSweep(this, choices, sweepRequest_)) return;
 
-    TSweepOptions options;
-    options.from = sweepRequest_.from;
-    options.to = sweepRequest_.to;
-    options.count = sweepRequest_.count;
-    options.steps = sweepRequest_.steps;
-    const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_.name, options.from);
-    const std::optional<TSweepResult> result = RunSweepWithProgress(this, options, factory);
+    const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_);
+    const std::optional<TSweepResult> result =
+        RunSweepWithProgress(this, sweepRequest_.options, factory);
     if (!result) return;
     auto* window = new TSweepWindow(sweepRequest_.name, *result, ColorButton1->Color(),
                                     ColorButton2->Color(), this);

@@ -1,6 +1,5 @@
 #include "PlaneAnalysis.h"
 
-#include "FloatText.h"
 #include "PhasePlane.h"
 
 #include <algorithm>
@@ -53,15 +52,15 @@ QString TipOf(const TEquilibrium& e) {
 const std::vector<std::string> kEquilibriumColumns = {"N1",  "N2",  "re1", "im1",
                                                       "re2", "im2", "kind"};
 
-std::vector<std::string> EquilibriumFields(const TEquilibrium& e) {
-    const auto text = [](double v) { return FloatToText(v + 0.0); };
+std::vector<std::string> EquilibriumFields(const TEquilibrium& e,
+                                           std::string (*number)(double value)) {
     const TStability& s = e.stability;
-    return {text(e.n1),
-            text(e.n2),
-            text(s.lambda1.real()),
-            text(s.lambda1.imag()),
-            text(s.lambda2.real()),
-            text(s.lambda2.imag()),
+    return {number(e.n1),
+            number(e.n2),
+            number(s.lambda1.real()),
+            number(s.lambda1.imag()),
+            number(s.lambda2.real()),
+            number(s.lambda2.imag()),
             KindName(s.kind)};
 }
 

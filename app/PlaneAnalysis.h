@@ -11,10 +11,12 @@
 #include <vector>
 
 // The columns of an equilibrium as the command line and the Equilibria table
-// give them: N1, N2, the real and imaginary parts of both eigenvalues in the
-// general number text, and the kind.
+// give them: N1, N2, the real and imaginary parts of both eigenvalues, each
+// written by `number` (the table shows the user's separator, a file has "."),
+// and the kind.
 extern const std::vector<std::string> kEquilibriumColumns;
-std::vector<std::string> EquilibriumFields(const TEquilibrium& e);
+std::vector<std::string> EquilibriumFields(const TEquilibrium& e,
+                                           std::string (*number)(double value));
 
 // The model on screen as the phase plane shows it: the model compiled from
 // the window's texts on its own, so that the plane can be worked out

@@ -1,6 +1,7 @@
 #include "SweepCommand.h"
 
 #include "CommandArgs.h"
+#include "CsvRow.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -14,15 +15,8 @@ namespace {
 
 const std::string kUsage = std::string("usage: tarnivell ") + kSweepUsage;
 
-struct TSweepRequest {
-    std::string name;
-    double from = 0;
-    double to = 0;
-    int count = 1;
-};
-
-// NAME=FROM:TO:COUNT
-TSweepRequest ReadSweepRequest(const std::string& text) {
+// NAME=FROM:TO:COUNT into `request`.
+void ReadSweep(const std::string& text, TSweepRequest& request) {
     const Exception bad(
         FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
     const size_t eq = text.find('=');
@@ -33,26 +27,23 @@ TSweepRequest ReadSweepRequest(const std::string& text) {
         parts.push_back(text.substr(begin, colon - begin));
     parts.push_back(text.substr(begin));
     if (parts.size() != 3) throw bad;
-    TSweepRequest request;
     request.name = text.substr(0, eq);
-    request.from = TextToFloat(parts[0]);
-    request.to = TextToFloat(parts[1]);
+    request.options.from = TextToFloat(parts[0]);
+    request.options.to = TextToFloat(parts[1]);
+    // Refused as typed: a count past the range of an int has no other form.
     const long long count = ReadCount("--sweep", parts[2], 1);
     if (count > kMaxSweepValues)
         throw Exception(FormatMessage("'%s' values are more than a sweep takes (at most %s)",
                                       {parts[2], std::to_string(kMaxSweepValues)}));
-    request.count = static_cast<int>(count);
-    return request;
+    request.options.count = static_cast<int>(count);
 }
 
-// Numbers with "." whatever the user's separator: a "," would split fields.
-void WriteRow(std::ostream& out, const TSweepRow& row) {
-    out << FloatToText(row.value, 15, '.');
-    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last}) {
-        out << ',';
-        if (row.state == TSweepRowState::Done) out << FloatToText(v, 15, '.');
-    }
-    out << '\n';
+// A run that faulted keeps its value and leaves its figures empty.
+std::string Row(const TSweepRow& row) {
+    std::vector<std::string> cells{CsvNumber(row.value)};
+    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last})
+        cells.push_back(row.state == TSweepRowState::Done ? CsvNumber(v) : std::string());
+    return CsvRow(cells);
 }
 
 } // namespace
@@ -60,14 +51,13 @@ void WriteRow(std::ostream& out, const TSweepRow& row) {
 int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunHeadless(out, err, [&] {
         std::string modelFile, sweep;
-        TSweepOptions options;
-        options.steps = 1000;
+        TSweepRequest request; // 1000 steps, the first half discarded, unless given
         TSolverOptions solver;
         for (size_t i = 0; i < args.size(); ++i) {
             if (solver.Take(args, i)) continue;
             const std::string& arg = args[i];
             if ((arg == "--steps" || arg == "--discard") && i + 1 < args.size()) {
-                (arg == "--steps" ? options.steps : options.discard) =
+                (arg == "--steps" ? request.options.steps : request.options.discard) =
                     ReadCount(arg, args[++i], arg == "--steps" ? 1 : 0);
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
@@ -78,10 +68,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
             }
         }
         if (sweep.empty()) throw Exception(kUsage);
-        const TSweepRequest request = ReadSweepRequest(sweep);
-        options.from = request.from;
-        options.to = request.to;
-        options.count = request.count;
+        ReadSweep(sweep, request);
 
         TModel model = LoadRequiredModel(modelFile);
         solver.ApplyTo(model.solver);
@@ -91,12 +78,14 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         long long faults = 0;
         bool header = false;
         const auto writeHeader = [&] {
-            if (!header) out << request.name << ",N1min,N1max,N2min,N2max,N1last,N2last\n";
+            if (!header)
+                out << CsvRow(
+                    {request.name, "N1min", "N1max", "N2min", "N2max", "N1last", "N2last"});
             header = true;
         };
         control.OnRow = [&](const TSweepRow& row) {
             writeHeader();
-            WriteRow(out, row);
+            out << Row(row);
             if (row.state == TSweepRowState::Done) return;
             ++faults;
             err << ErrorDisplayText(request.name + "=" + FloatToText(row.value) + ": " +
@@ -104,7 +93,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
                 << '\n';
         };
         const TSweepResult result =
-            RunSweep(options, ModelSweepFactory(model, request.name, request.from), &control);
+            RunSweep(request.options, ModelSweepFactory(model, request), &control);
         if (!result.error.empty()) throw Exception(result.error);
         writeHeader();
         out.flush();

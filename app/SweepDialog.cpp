@@ -33,6 +33,11 @@ QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, int most, long
 // has pixels across only cost memory.
 constexpr int kMaxDiagramValues = 100000;
 
+// Before a first sweep: enough values and steps for an orbit diagram to show
+// cycles as cycles.
+constexpr int kFirstValues = 100;
+constexpr long long kFirstSteps = 10000;
+
 } // namespace
 
 bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepRequest& request) {
@@ -43,13 +48,16 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
     parameter->setObjectName(QStringLiteral("ParameterBox"));
     for (const TSweepChoice& choice : choices)
         parameter->addItem(QString::fromStdString(choice.name));
-    auto* from = new QLineEdit(Q(request.from), &dialog);
-    auto* to = new QLineEdit(Q(request.to), &dialog);
+    const TSweepOptions& asked = request.options;
+    const bool first = request.name.empty();
+    auto* from = new QLineEdit(Q(asked.from), &dialog);
+    auto* to = new QLineEdit(Q(asked.to), &dialog);
     from->setObjectName(QStringLiteral("FromEdit"));
     to->setObjectName(QStringLiteral("ToEdit"));
-    QSpinBox* count = MakeCount(&dialog, "CountBox", 1, kMaxDiagramValues, request.count);
-    QSpinBox* steps =
-        MakeCount(&dialog, "StepsBox", 1, std::numeric_limits<int>::max(), request.steps);
+    QSpinBox* count =
+        MakeCount(&dialog, "CountBox", 1, kMaxDiagramValues, first ? kFirstValues : asked.count);
+    QSpinBox* steps = MakeCount(&dialog, "StepsBox", 1, std::numeric_limits<int>::max(),
+                                first ? kFirstSteps : asked.steps);
     form->addRow(QStringLiteral("Parameter:"), parameter);
     form->addRow(QStringLiteral("From:"), from);
     form->addRow(QStringLiteral("To:"), to);
@@ -82,11 +90,11 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
     TSweepRequest taken = request;
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         try {
-            taken.from = TextToFloat(from->text().toStdString());
-            taken.to = TextToFloat(to->text().toStdString());
+            taken.options.from = TextToFloat(from->text().toStdString());
+            taken.options.to = TextToFloat(to->text().toStdString());
             taken.name = parameter->currentText().toStdString();
-            taken.count = count->value();
-            taken.steps = steps->value();
+            taken.options.count = count->value();
+            taken.options.steps = steps->value();
             dialog.accept();
         } catch (const std::exception& error) {
             ShowErrorDisplay(error);

@@ -63,13 +63,15 @@ bool RunProgram(const std::vector<std::string>& args) {
 void SweepInProcess(benchmark::State& state) {
     TModel model;
     LoadModelFile(kModel, model);
-    TSweepOptions options;
+    TSweepRequest request;
+    request.name = "a";
+    TSweepOptions& options = request.options;
     options.from = kFrom;
     options.to = kTo;
     options.count = kValues;
     options.steps = kSteps;
     options.threads = static_cast<int>(state.range(0));
-    const TSweepFactory factory = ModelSweepFactory(model, "a", kFrom);
+    const TSweepFactory factory = ModelSweepFactory(model, request);
     for (auto _ : state) {
         const TSweepResult result = RunSweep(options, factory);
         if (!result.error.empty() || result.rows.back().state != TSweepRowState::Done)

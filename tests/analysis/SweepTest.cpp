@@ -295,4 +295,32 @@ TEST(Sweep, RefusedOptionsRunNothing) {
     EXPECT_EQ(refused(o, nullptr), "No simulation to sweep");
 }
 
+// Run > Sweep... and --sweep refuse a request with what this says, before a
+// model is compiled.
+TEST(Sweep, ARequestSaysWhatIsWrongWithIt) {
+    const double inf = std::numeric_limits<double>::infinity();
+    const struct {
+        TSweepRequest request;
+        const char* error;
+    } cases[] = {
+        {{"a", {}}, ""},
+        {{"", {}}, "The sweep names no parameter"},
+        {{"a", {.count = 0}}, "The sweep needs at least one value"},
+        {{"a", {.count = kMaxSweepValues}}, ""},
+        {{"a", {.count = kMaxSweepValues + 1}}, "A sweep takes at most 10000000 values"},
+        {{"a", {.steps = 0}}, "The sweep needs at least one step"},
+        {{"a", {.steps = 1}}, ""}, // half of one step discards none
+        {{"a", {.steps = 10, .discard = 9}}, ""},
+        {{"a", {.steps = 10, .discard = 10}}, "Every step would be discarded"},
+        {{"a", {.from = -inf}}, "The sweep range is not finite"},
+        {{"a", {.to = std::nan("")}}, "The sweep range is not finite"},
+    };
+    for (const auto& c : cases) {
+        const TSweepOptions& o = c.request.options;
+        EXPECT_EQ(SweepRequestError(c.request), c.error)
+            << "'" << c.request.name << "' " << o.from << ":" << o.to << ":" << o.count << ", "
+            << o.steps << " steps, " << o.discard << " discarded";
+    }
+}
+
 } // namespace

@@ -56,13 +56,13 @@ int main(int argc, char** argv) {
 
         TModel model;
         LoadModelFile(argv[1], model);
-        TSweepOptions options;
-        options.from = std::stod(argv[3]);
-        options.to = std::stod(argv[4]);
-        options.count = 120;
-        options.steps = 20000;
-        const TSweepResult result =
-            RunSweep(options, ModelSweepFactory(model, argv[2], options.from));
+        TSweepRequest request;
+        request.name = argv[2];
+        request.options.from = std::stod(argv[3]);
+        request.options.to = std::stod(argv[4]);
+        request.options.count = 120;
+        request.options.steps = 20000;
+        const TSweepResult result = RunSweep(request.options, ModelSweepFactory(model, request));
         TSweepWindow sweep(argv[2], result, form.ColorButton1->Color(), form.ColorButton2->Color());
         sweep.resize(640, 480);
         return Save(&sweep, QString::fromLocal8Bit(argv[6])) ? 0 : 1;
