@@ -1,5 +1,6 @@
 #include "DualEvaluator.h"
 #include "FpFaults.h"
+#include "JetEvaluator.h"
 #include "ParserErrors.h"
 #include "ParserTestUtil.h"
 
@@ -155,12 +156,14 @@ TEST(DualEvaluator, FollowsTheCellsAndReadsTheNextRandomNumbers) {
     EXPECT_EQ(g.d2, 12.0);
 }
 
+// The gradient's and the third-order jet's faults alike.
 TEST(DualEvaluator, FaultsAreThoseOfValue) {
     for (const char* text : {"1/X", "LN(X)*0", "SQRT(X-1)", "EXP(1000*Y)-EXP(1000*Y)", "7DIVX",
                              "X^A+1/X", "PH(1E308*Y)"}) {
         Bound b(text, 0, 1);
         TDualEvaluator dual(b.parser, b.x, b.y);
-        std::string expected, got;
+        TJetEvaluator jet(b.parser, b.x, b.y);
+        std::string expected, got, gotJet;
         try {
             b.parser.Value();
         } catch (const Exception& e) {
@@ -171,11 +174,18 @@ TEST(DualEvaluator, FaultsAreThoseOfValue) {
         } catch (const Exception& e) {
             got = e.Message();
         }
+        try {
+            jet.Evaluate();
+        } catch (const Exception& e) {
+            gotJet = e.Message();
+        }
         EXPECT_NE(expected, "") << text;
         EXPECT_EQ(got, expected) << text;
+        EXPECT_EQ(gotJet, expected) << text;
         *b.x = 2; // usable after a fault
         *b.y = 0;
         EXPECT_EQ(dual.Evaluate().value, b.parser.Value()) << text;
+        EXPECT_EQ(jet.Evaluate().value, b.parser.Value()) << text;
     }
     TMathParser empty;
     EXPECT_EQ(TDualEvaluator(empty, nullptr, nullptr).Evaluate().value, 0.0);
