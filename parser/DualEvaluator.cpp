@@ -1,8 +1,8 @@
 #include "DualEvaluator.h"
 
+#include "FpFaults.h"
 #include "ParserErrors.h"
 #include "RandomSequence.h"
-#include "TermOperations.h"
 
 #include <cmath>
 #include <numbers>
@@ -210,6 +210,7 @@ TDualEvaluator::TDualEvaluator(const TCustomParser& parser, const double* cell1,
         step.result = resultSlot_ = slot(result);
         steps_.push_back(step);
     }
+    program_ = TTermProgram(terms_);
 }
 
 TValueGradient TDualEvaluator::Evaluate() {
@@ -218,7 +219,7 @@ TValueGradient TDualEvaluator::Evaluate() {
     std::uint32_t seed = RandomSeed();
     for (double* cell : drawn_)
         *cell = AdvanceRandom(seed);
-    const double value = termops::Run(terms_);
+    const double value = program_.Run();
 
     // A placeholder makes no step, so steps and terms pair up when there are steps.
     const TTerm* term = terms_.data();

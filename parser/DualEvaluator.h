@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CustomParser.h"
+#include "TermProgram.h"
 
 #include <cstdint>
 #include <memory>
@@ -63,6 +64,7 @@ private:
     };
 
     std::vector<TTerm> terms_; // the parser's terms, results in cells_
+    TTermProgram program_;     // runs terms_
     std::vector<Step> steps_;
     std::unique_ptr<double[]> cells_;
     std::vector<double*> drawn_; // numbers read by the RND terms, in order

@@ -4,8 +4,7 @@
 // functions go through <cfenv>, which also saves and reloads the whole x87
 // environment; that costs more than a short rate law itself. The evaluator
 // only does double arithmetic in SSE registers, so on x86-64 it reads the
-// SSE status register directly, clears it only when a stale fault is left
-// over, and tests it once per evaluation.
+// SSE status register directly, once per evaluation (TTermProgram).
 
 #include "Exception.h"
 
@@ -30,6 +29,11 @@ inline unsigned Pending() noexcept {
 inline void Clear(unsigned bits) noexcept {
     _mm_setcsr(_mm_getcsr() & ~bits);
 }
+// Sets the flags of a fault found by a check, as if the hardware had found
+// it, in code that must not raise because the flags are tested later.
+inline void Set(unsigned bits) noexcept {
+    _mm_setcsr(_mm_getcsr() | bits);
+}
 #else
 constexpr unsigned kInvalid = FE_INVALID;
 constexpr unsigned kZeroDivide = FE_DIVBYZERO;
@@ -39,6 +43,9 @@ inline unsigned Pending() noexcept {
 }
 inline void Clear(unsigned bits) noexcept {
     std::feclearexcept(static_cast<int>(bits));
+}
+inline void Set(unsigned bits) noexcept {
+    std::feraiseexcept(static_cast<int>(bits));
 }
 #endif
 
@@ -50,7 +57,7 @@ inline void Begin() noexcept {
 // Clears the given faults and throws the first of them, in the platform's
 // order: invalid operation, division by zero, overflow. That order is only
 // right for faults of one operation; an evaluator that ran several finds the
-// first faulting one itself (TCustomParser::GetValue).
+// first faulting one itself (TTermProgram).
 [[noreturn]] void Throw(unsigned bits);
 
 // Raises what the code since Begin left pending.
