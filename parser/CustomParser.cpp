@@ -2,7 +2,6 @@
 
 #include "ParserErrors.h"
 #include "TermListBuilder.h"
-#include "TermOperations.h"
 
 #include <algorithm>
 
@@ -71,7 +70,7 @@ void TCustomParser::Compile() {
 }
 
 double TCustomParser::GetValue() {
-    return compiled_.terms.empty() ? 0 : termops::Run(compiled_.terms);
+    return compiled_.program.Run();
 }
 
 double* TCustomParser::LetterCell(const std::string& upperName) {

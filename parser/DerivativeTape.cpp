@@ -107,6 +107,7 @@ TDerivativeTape::TDerivativeTape(const TCustomParser& parser, const double* cell
         step.result = resultSlot_ = slot(result);
         steps_.push_back(step);
     }
+    program_ = TTermProgram(terms_);
 }
 
 double TDerivativeTape::Run() {
@@ -114,5 +115,5 @@ double TDerivativeTape::Run() {
     std::uint32_t seed = RandomSeed();
     for (double* cell : drawn_)
         *cell = AdvanceRandom(seed);
-    return termops::Run(terms_);
+    return program_.Run();
 }

@@ -3,6 +3,7 @@
 #include "CustomParser.h"
 #include "DerivativeRule.h"
 #include "FpFaults.h"
+#include "TermProgram.h"
 
 #include <memory>
 #include <vector>
@@ -61,6 +62,7 @@ private:
     double Run();
 
     std::vector<TTerm> terms_; // the parser's terms, results in cells_
+    TTermProgram program_;     // runs terms_
     std::vector<Step> steps_;
     std::unique_ptr<double[]> cells_;
     std::vector<double*> drawn_; // numbers read by the RND terms, in order

@@ -4,8 +4,7 @@
 // functions go through <cfenv>, which also saves and reloads the whole x87
 // environment; that costs more than a short rate law itself. The evaluator
 // only does double arithmetic in SSE registers, so on x86-64 it reads the
-// SSE status register directly, clears it only when a stale fault is left
-// over, and tests it once per evaluation.
+// SSE status register directly, once per evaluation (TTermProgram).
 
 #include "Exception.h"
 
@@ -30,6 +29,11 @@ inline unsigned Pending() noexcept {
 inline void Clear(unsigned bits) noexcept {
     _mm_setcsr(_mm_getcsr() & ~bits);
 }
+// Sets the flags of a fault found by a check, as if the hardware had found
+// it, in code that must not raise because the flags are tested later.
+inline void Set(unsigned bits) noexcept {
+    _mm_setcsr(_mm_getcsr() | bits);
+}
 #else
 constexpr unsigned kInvalid = FE_INVALID;
 constexpr unsigned kZeroDivide = FE_DIVBYZERO;
@@ -39,6 +43,9 @@ inline unsigned Pending() noexcept {
 }
 inline void Clear(unsigned bits) noexcept {
     std::feclearexcept(static_cast<int>(bits));
+}
+inline void Set(unsigned bits) noexcept {
+    std::feraiseexcept(static_cast<int>(bits));
 }
 #endif
 
@@ -50,7 +57,7 @@ inline void Begin() noexcept {
 // Clears the given faults and throws the first of them, in the platform's
 // order: invalid operation, division by zero, overflow. That order is only
 // right for faults of one operation; an evaluator that ran several finds the
-// first faulting one itself (TCustomParser::GetValue).
+// first faulting one itself (TTermProgram).
 [[noreturn]] void Throw(unsigned bits);
 
 // Raises what the code since Begin left pending.
@@ -62,15 +69,21 @@ inline void End() {
 [[noreturn]] void Raise(unsigned bits);
 [[noreturn]] void RaiseDivByZero();
 
-// Stores a result computed in extended precision as a double. The x87 unit
-// keeps flags of its own, which Pending does not read, so a result that does
-// not fit a double is checked here: overflow, unless an operand was already
-// infinite (an infinity goes on as it came).
+// Whether a result computed in extended precision overflowed when it was
+// stored as the double d. The x87 unit keeps flags of its own, which Pending
+// does not read, so such a result is checked: it overflows when it rounds to
+// infinity, unless an operand was already infinite (an infinity goes on as it
+// came). Testing the double rather than the extended value keeps a slow x87
+// comparison out of every evaluation's way.
+inline bool Overflowed(double d, double a, double b = 0) {
+    return std::isinf(d) && std::isfinite(a) && std::isfinite(b);
+}
+
+// Stores a result computed in extended precision as a double.
 inline double Narrowed(long double r, double a, double b = 0) {
-    // From half a unit above the largest double on, r rounds to infinity.
-    constexpr long double kRoundsToInfinity = 0x1.fffffffffffff8p1023L;
-    if (std::fabs(r) >= kRoundsToInfinity && std::isfinite(a) && std::isfinite(b)) Raise(kOverflow);
-    return static_cast<double>(r);
+    const double d = static_cast<double>(r);
+    if (Overflowed(d, a, b)) Raise(kOverflow);
+    return d;
 }
 
 } // namespace fpfaults

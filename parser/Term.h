@@ -48,7 +48,7 @@ constexpr bool IsTwoOperand(TTermKind kind) {
 // other in evaluation order, so the successor is the next element.
 struct TTerm {
     const double* a = nullptr;
-    const double* b = nullptr; // unused by one-operand kinds
+    const double* b = nullptr; // a square's is its a; unused by other one-operand kinds
     double* result = nullptr;
     TMathProcedure operation = nullptr;
     TTermKind kind = TTermKind::Variable;

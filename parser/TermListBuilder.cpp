@@ -110,6 +110,7 @@ TCompiledForm TTermListBuilder::Build(TTextRange whole) {
         t.kind = TTermKind::Variable;
         t.operation = termops::ForKind(TTermKind::Variable);
         compiled.terms.push_back(t);
+        compiled.program = TTermProgram(compiled.terms);
         return compiled;
     }
     compiled.terms.reserve(order.size());
@@ -119,9 +120,12 @@ TCompiledForm TTermListBuilder::Build(TTextRange whole) {
         t.a = resolve(p.a);
         t.b = resolve(p.b);
         t.result = resolve(CellRef{nullptr, p.result});
+        // A square reads its operand twice, so that it can run as a product.
+        if (p.kind == TTermKind::Square) t.b = t.a;
         t.kind = p.kind;
         t.operation = p.function ? p.function : termops::ForKind(p.kind);
         compiled.terms.push_back(t);
     }
+    compiled.program = TTermProgram(compiled.terms);
     return compiled;
 }

@@ -2,7 +2,6 @@
 
 #include "FpErrors.h"
 #include "FpFaults.h"
-#include "RandomSequence.h"
 
 #include <cmath>
 #include <cstdint>
@@ -102,76 +101,6 @@ double Power(double a, double b) {
     }
     return fpfaults::Narrowed(
         std::exp(static_cast<long double>(b) * std::log(static_cast<long double>(a))), a, b);
-}
-
-namespace {
-
-// Runs the terms again from the random seed the evaluation started with,
-// testing the flags after each, and raises the first fault; returns if none
-// arises.
-void RaiseFirstFault(const std::vector<TTerm>& terms, std::uint32_t seed) {
-    if (RandomSeed() != seed) SetRandomSeed(seed);
-    for (const TTerm& t : terms) {
-        fpfaults::Begin();
-        t.operation(t);
-        fpfaults::End();
-    }
-}
-
-} // namespace
-
-// The arithmetic does not trap, so the fault-free path tests the flags once,
-// after the last term. An evaluation that faulted is run again term by term,
-// so that the fault reported is the first one in evaluation order. The rerun
-// starts from the same random seed, so it draws the same numbers.
-double Run(const std::vector<TTerm>& terms) {
-    const std::uint32_t seed = RandomSeed();
-    fpfaults::Begin();
-    try {
-        for (const TTerm& t : terms) {
-            switch (t.kind) {
-            case TTermKind::Variable:
-            case TTermKind::Number:
-                break;
-            case TTermKind::Negate:
-                *t.result = -*t.a;
-                break;
-            case TTermKind::Sum:
-                *t.result = *t.a + *t.b;
-                break;
-            case TTermKind::Difference:
-                *t.result = *t.a - *t.b;
-                break;
-            case TTermKind::Product:
-                *t.result = *t.a * *t.b;
-                break;
-            case TTermKind::Quotient:
-                *t.result = *t.a / *t.b;
-                break;
-            case TTermKind::Square:
-                *t.result = *t.a * *t.a;
-                break;
-            case TTermKind::Cube:
-                *t.result = Cube(*t.a);
-                break;
-            case TTermKind::FourthPower:
-                *t.result = FourthPower(*t.a);
-                break;
-            default:
-                t.operation(t);
-                break;
-            }
-        }
-    } catch (const Exception&) {
-        // A check in an operation raised; an earlier term may have faulted.
-        RaiseFirstFault(terms, seed);
-        throw;
-    }
-    if (const unsigned bits = fpfaults::Pending()) {
-        RaiseFirstFault(terms, seed);
-        fpfaults::Throw(bits);
-    }
-    return *terms.back().result;
 }
 
 TMathProcedure ForKind(TTermKind kind) {

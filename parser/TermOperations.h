@@ -3,18 +3,9 @@
 #include "FpFaults.h"
 #include "Term.h"
 
-#include <vector>
-
-// The evaluation of a term list and the operations of the term kinds 0 to 13.
-// Run does the simple ones inline; these are the same operations as
-// callables, kept in every term so that a term can also be run on its own.
+// The operations of the term kinds 0 to 13, kept in every term so that a term
+// can be run on its own (TTermProgram runs the arithmetic ones inline).
 namespace termops {
-
-// Runs the terms in order and returns the last one's result. Faults raise
-// the platform's exceptions, the first one in evaluation order, as if the
-// arithmetic trapped; the random sequence is then left where a trapping
-// evaluation would have stopped.
-double Run(const std::vector<TTerm>& terms);
 
 // The callable of a kind, or null for kinds 14 and 15 (their operation comes
 // from the function tables).
@@ -27,14 +18,20 @@ double Remainder(double a, double b);
 double IntPower(double a, double exponent);
 // The cube and the fourth power (kinds 12, 13) in extended precision, so that
 // X^3 and X^A with A = 3 give the same double.
-inline double Cube(double x) {
+inline long double CubeExtended(double x) {
     const long double a = x;
-    return fpfaults::Narrowed(a * a * a, x);
+    return a * a * a;
 }
-inline double FourthPower(double x) {
+inline long double FourthPowerExtended(double x) {
     const long double a = x;
     const long double s = a * a;
-    return fpfaults::Narrowed(s * s, x);
+    return s * s;
+}
+inline double Cube(double x) {
+    return fpfaults::Narrowed(CubeExtended(x), x);
+}
+inline double FourthPower(double x) {
+    return fpfaults::Narrowed(FourthPowerExtended(x), x);
 }
 // The general power (kind 10).
 double Power(double a, double b);

@@ -86,6 +86,10 @@ TEST(Evaluation, FirstFaultInEvaluationOrderIsReported) {
         {"SQRT(-1)+X^A", {{"X", 10}, {"A", 5000.5}}, kInvalid},
         // Deeper terms run first.
         {"1/X+(0/X)*2", {{"X", 0}}, kInvalid},
+        // A cube or fourth power that overflows between other arithmetic.
+        {"1/Y*2+X^3", {{"X", 1e103}, {"Y", 0}}, kZeroDivide},
+        {"X^4/2-1/Y", {{"X", -1e78}, {"Y", 0}}, kOverflow},
+        {"-X^3+SQRT(-1)", {{"X", 1e103}}, kOverflow},
     };
     for (const Case& c : cases)
         EXPECT_EQ(Outcome(c), c.outcome) << c.text;

@@ -1,10 +1,12 @@
 #include "FpErrors.h"
+#include "FpFaults.h"
 #include "ParserErrors.h"
 #include "ParserTestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <numbers>
 
 TEST(Functions, EdgeRules) {
@@ -72,6 +74,25 @@ TEST(Functions, StaleFlagsFromElsewhereDoNotFault) {
     volatile double r = 1 / zero; // leaves the division-by-zero flag raised
     (void)r;
     EXPECT_EQ(p.Value(), 1.0);
+
+    // Nor do they change the value or what it draws, or stay raised, with
+    // or without calls, where the flags are read only after the last term.
+    p.SetX(0.5);
+    p.SetY(3);
+    for (const char* text : {"X*Y-2", "X", "-X^3/Y", "SIN(X)+Y", "RND(5)+X", "7DIVY"}) {
+        p.SetExpression(text);
+        SetRandomSeed(0);
+        const double clean = p.Value();
+        const std::uint32_t seedAfter = RandomSeed();
+        SetRandomSeed(0);
+        volatile double huge = 1e308;
+        r = 1 / zero;
+        r = zero / zero;
+        r = huge * 10;
+        EXPECT_EQ(p.Value(), clean) << text;
+        EXPECT_EQ(RandomSeed(), seedAfter) << text;
+        EXPECT_EQ(fpfaults::Pending(), 0u) << text;
+    }
 }
 
 TEST(Functions, OneRandomSequenceForAllParsers) {
