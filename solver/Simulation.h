@@ -81,13 +81,15 @@ public:
     const TCompiledModel& Model() const { return model_; }
     TSolver& Solver() { return solver_; }
 
+private:
+    // Before the references to its parsers below, which need it made.
+    TCompiledModel model_;
+    TSolver solver_;
+
+public:
     // The compiled rate laws dN1/dt and dN2/dt.
     TMathParser& MathParser1 = model_.Parser(0);
     TMathParser& MathParser2 = model_.Parser(1);
-
-private:
-    TCompiledModel model_;
-    TSolver solver_;
 };
 
 // Starts `sim` on the model as a run from the file begins: t at 0, the file's
