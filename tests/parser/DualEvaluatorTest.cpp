@@ -12,19 +12,6 @@
 
 namespace {
 
-struct Bound {
-    TMathParser parser;
-    double* x;
-    double* y;
-    Bound(const std::string& text, double xv, double yv) {
-        x = parser.DefineVariable("X", xv);
-        y = parser.DefineVariable("Y", yv);
-        parser.DefineVariable("A", 2);
-        parser.DefineVariable("B", 5);
-        parser.SetExpression(text);
-    }
-};
-
 // Exact to rounding: a few units in the last place of the closed form.
 void ExpectDerivative(double got, double expected, const std::string& what) {
     if (std::isnan(expected))

@@ -12,19 +12,6 @@
 
 namespace {
 
-struct Bound {
-    TMathParser parser;
-    double* x;
-    double* y;
-    Bound(const std::string& text, double xv, double yv) {
-        x = parser.DefineVariable("X", xv);
-        y = parser.DefineVariable("Y", yv);
-        parser.DefineVariable("A", 2);
-        parser.DefineVariable("B", 5);
-        parser.SetExpression(text);
-    }
-};
-
 // value, d1, d2, d11, d12, d22, d111, d112, d122, d222
 using Ten = std::array<double, 10>;
 

@@ -36,3 +36,18 @@ inline std::string CompileError(const std::string& text) {
     }
     return "";
 }
+
+// A parser with X and Y at the values given, A=2 and B=5, compiling `text`;
+// the cells of X and Y are kept, for the derivative evaluators.
+struct Bound {
+    TMathParser parser;
+    double* x;
+    double* y;
+    Bound(const std::string& text, double xv, double yv) {
+        x = parser.DefineVariable("X", xv);
+        y = parser.DefineVariable("Y", yv);
+        parser.DefineVariable("A", 2);
+        parser.DefineVariable("B", 5);
+        parser.SetExpression(text);
+    }
+};
