@@ -1,0 +1,82 @@
+#pragma once
+
+#include "CompiledModel.h"
+#include "Equilibria.h"
+#include "PlaneRect.h"
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+// Limit cycles of a planar model: isolated periodic orbits, found from
+// trajectories run forward (towards stable cycles) and backward in time
+// (towards unstable ones), and pinned down as fixed points of the return map
+// on a short section across the flow. Everything is integrated by CVODE to
+// tight tolerances, whatever method the run uses.
+
+enum class TCycleKind {
+    Stable,     // multiplier below 1: nearby orbits wind onto it
+    Unstable,   // multiplier above 1: nearby orbits wind away
+    SemiStable, // multiplier 1 within its error: a fold of cycles
+};
+
+// "stable", "unstable", "semi-stable".
+const char* CycleKindName(TCycleKind kind);
+
+struct TLimitCycle {
+    double n1 = 0, n2 = 0; // a point of the cycle
+    double period = 0;
+    // The extremes of N1 and N2 over the cycle, located where the rates
+    // vanish along it (not sampled).
+    double n1Min = 0, n1Max = 0, n2Min = 0, n2Max = 0;
+    // The non-trivial Floquet multiplier, exp of the divergence (the trace of
+    // the exact Jacobian) integrated over one period.
+    double multiplier = 1;
+    TCycleKind kind = TCycleKind::Stable;
+    // The cycle as a closed line for drawing, first point repeated last,
+    // dense enough that straight lines between neighbours stay close to it.
+    std::vector<TCurvePoint> path;
+};
+
+struct TCycleOptions {
+    // The integration's relative tolerance; the absolute one is this times
+    // the box's extent times 1E-4.
+    double relTol = 1e-10;
+    // Seeds on a coarse grid over the box, this many per side.
+    int gridSeeds = 5;
+    // Further starting points (the run's current state).
+    std::vector<TCurvePoint> seeds;
+    // A trajectory that goes this far past the box (as a share of its
+    // extent, on every side) is given up as leaving it.
+    double margin = 1.0;
+    // Set from another thread, stops the search soon; the result then says
+    // `cancelled`.
+    const std::atomic<bool>* cancel = nullptr;
+};
+
+struct TLimitCycles {
+    // Ordered by period, then by N1max.
+    std::vector<TLimitCycle> cycles;
+    // Closed orbits were found that form a family around a centre (a
+    // conservative model): they are not limit cycles and none is listed.
+    bool centre = false;
+    // Orbits that looked periodic but could not be pinned down (the return
+    // map did not converge, the period ran past the limit): one sentence each,
+    // naming where.
+    std::vector<std::string> unresolved;
+    TPlaneRect box;
+    bool cancelled = false;
+    // Why no search could run (an invalid box, rates without derivatives);
+    // empty otherwise.
+    std::string error;
+};
+
+// The limit cycles that pass through the box (partly outside it included),
+// seeded from small rings around each equilibrium in `equilibria` whose
+// eigenvalues are complex or of one sign, the options' seeds and the grid.
+// The model's cells are left as they were.
+TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
+                             const TEquilibria& equilibria, const TCycleOptions& options = {});
+
+// The text the window shows in place of a list of cycles when `centre` is set.
+inline constexpr const char* kCentreNote = "closed orbits around a centre";
