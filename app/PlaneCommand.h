@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Equilibria.h"
+#include "PlaneRect.h"
+#include "Simulation.h"
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+// What the command-line modes of the phase plane (--equilibria, --cycles)
+// read and work out alike: the arguments MODEL.ini [--box
+// N1MIN:N1MAX:N2MIN:N2MAX], the model loaded and compiled as a run from the
+// file starts, and its equilibria. A box given is searched as it is; without
+// one the search starts from the default box of the model's densities and
+// grows it where nullclines leave it toward a crossing
+// (FindEquilibriaGrowing), so that every mode looks at the same box.
+class TPlaneCommand {
+public:
+    // `args` are those after the mode's option, `usage` its usage line after
+    // the program name. Arguments that do not fit throw "usage: tarnivell "
+    // and the usage; a bad box, a model that cannot be loaded or compiled, or
+    // an equilibrium search that cannot run throws its message.
+    TPlaneCommand(const std::vector<std::string>& args, const std::string& usage);
+
+    TCompiledModel& Model() { return sim_.Model(); }
+    // The equilibria found; `box` is the box searched (as grown).
+    const TEquilibria& Equilibria() const { return found_; }
+    const TPlaneRect& Box() const { return found_.box; }
+    // Without a box given: a sentence a line on `err` saying which box was
+    // searched, and whether the default box grew.
+    void NoteBox(std::ostream& err) const;
+
+private:
+    TSimulation sim_;
+    std::optional<TPlaneRect> given_;
+    TPlaneRect start_;
+    TEquilibria found_;
+};
