@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BatchRun.h"
 #include "Calculator.h"
+#include "CyclesCommand.h"
 #include "EquilibriaCommand.h"
 #include "RenderCommand.h"
 #include "SweepCommand.h"
@@ -55,6 +56,13 @@ const std::vector<TCommandMode>& CommandModes() {
          "0 to 10 times the larger of 1 and the model's densities on both axes) with the "
          "eigenvalues of its Jacobian and its kind, ordered by N1 then N2.",
          RunEquilibria},
+        {"--cycles", kCyclesUsage,
+         "Prints CSV N1,N2,period,N1min,N1max,N2min,N2max,multiplier,kind: each limit cycle "
+         "through the box (the box of --equilibria) with a point of it, its period, the extremes "
+         "of both densities along it, its Floquet multiplier and its kind (stable, unstable or "
+         "semi-stable), ordered by period. Closed orbits around a centre are not limit cycles: "
+         "standard error says so.",
+         RunCycles},
         {"--render", kRenderUsage,
          "Runs the model N steps (default 1000) without a display and writes the picture the "
          "window would show, W x H pixels (default 625x300), as PNG, SVG or PDF by FILE's "
