@@ -11,6 +11,7 @@
 #include <QMouseEvent>
 #include <QToolTip>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -23,6 +24,17 @@ constexpr int kClickSlack = 4;
 constexpr int kSizeSlack = 2;
 // How far beyond a marker's edge the mouse still points at it.
 constexpr int kHoverSlack = 3;
+// How far from a cycle's line the mouse still points at it.
+constexpr double kCycleSlack = 4;
+
+double DistanceToSegment(QPointF p, QPointF a, QPointF b) {
+    const QPointF ab = b - a;
+    const double length2 = QPointF::dotProduct(ab, ab);
+    const double share =
+        length2 > 0 ? std::clamp(QPointF::dotProduct(p - a, ab) / length2, 0.0, 1.0) : 0.0;
+    const QPointF d = p - (a + share * ab);
+    return std::hypot(d.x(), d.y());
+}
 
 bool SameRequest(const TPhasePlaneGraph::TFigureRequest& a,
                  const TPhasePlaneGraph::TFigureRequest& b) {
@@ -34,6 +46,7 @@ bool SameRequest(const TPhasePlaneGraph::TFigureRequest& a,
 } // namespace
 
 TPhasePlaneGraph::TPhasePlaneGraph(QWidget* parent) : TPlotGraph(parent) {
+    UpdateCycleColor();
     OverlayPainter = [this](TGraphCanvas& canvas, bool overSeries) {
         PaintFigure(canvas, overSeries);
     };
@@ -65,6 +78,23 @@ void TPhasePlaneGraph::SetNullclineColor(int which, TColor color) {
     TColor& c = look_.nullclineColors[which == 0 ? 0 : 1];
     if (c == color) return;
     c = color;
+    UpdateCycleColor();
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::UpdateCycleColor() {
+    look_.cycleColor =
+        CycleColor({look_.nullclineColors[0], look_.nullclineColors[1], trajectoryColor_});
+}
+
+void TPhasePlaneGraph::SetShowCycles(bool show) {
+    if (look_.showCycles == show) return;
+    look_.showCycles = show;
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetCycles(std::vector<TPlaneCycle> cycles) {
+    figure_.cycles = std::move(cycles);
     RepaintIfPlotting();
 }
 
@@ -109,6 +139,7 @@ void TPhasePlaneGraph::ClearTrajectories() {
 
 void TPhasePlaneGraph::SetTrajectoryColor(TColor color) {
     trajectoryColor_ = color;
+    UpdateCycleColor();
     for (const auto& s : SeriesList()) {
         s->SetLineColor(color);
         s->SetPointColor(color);
@@ -131,11 +162,30 @@ const TPlaneMarker* TPhasePlaneGraph::MarkerAt(QPoint position) const {
     return nearest;
 }
 
+const TPlaneCycle* TPhasePlaneGraph::CycleAt(QPoint position) const {
+    if (!MetricsOK() || !look_.showCycles || !PlotRect().contains(position)) return nullptr;
+    const TPlaneCycle* nearest = nullptr;
+    double best = kCycleSlack;
+    const TAxisTransform x = Transform(XAxis()), y = Transform(YAxis());
+    const auto pixel = [&](QPointF q) { return QPointF(x(q.x()), y(q.y())); };
+    for (const TPlaneCycle& c : figure_.cycles)
+        for (qsizetype i = 1; i < c.path.size(); ++i) {
+            const double d = DistanceToSegment(position, pixel(c.path[i - 1]), pixel(c.path[i]));
+            if (d <= best) {
+                best = d;
+                nearest = &c;
+            }
+        }
+    return nearest;
+}
+
 bool TPhasePlaneGraph::event(QEvent* event) {
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
-        if (const TPlaneMarker* m = MarkerAt(help->pos())) {
-            QToolTip::showText(help->globalPos(), m->tip, this);
+        const TPlaneMarker* m = MarkerAt(help->pos());
+        const TPlaneCycle* c = m ? nullptr : CycleAt(help->pos());
+        if (m || c) {
+            QToolTip::showText(help->globalPos(), m ? m->tip : c->tip, this);
             return true;
         }
     }

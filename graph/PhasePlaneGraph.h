@@ -12,8 +12,9 @@
 // same axes, painters and output as any graph, whose series are the
 // trajectories of runs, drawn in the order their points came, and whose
 // overlay shows the figure of the model (nullclines, direction field,
-// equilibria) over the visible range. A plain click in the plot asks for a
-// run from the point clicked; hovering over an equilibrium tells what it is.
+// equilibria, limit cycles) over the visible range. A plain click in the plot
+// asks for a run from the point clicked; hovering over an equilibrium or a
+// limit cycle tells what it is.
 class TPhasePlaneGraph : public TPlotGraph {
     Q_OBJECT
 
@@ -40,6 +41,10 @@ public:
     const TPlaneLook& Look() const { return look_; }
     void SetNullclineColor(int which, TColor color);
     void SetShowField(bool show);
+    void SetShowCycles(bool show);
+    // The limit cycles to show from now on, in place of the figure's: they
+    // are worked out apart from it and may come later.
+    void SetCycles(std::vector<TPlaneCycle> cycles);
 
     // The trajectory a run appends to: the last piece, made when there is
     // none. Each piece is a series of its own, so that a run started
@@ -58,6 +63,9 @@ public:
 
     // The equilibrium marker at a position of the widget, if one is there.
     const TPlaneMarker* MarkerAt(QPoint position) const;
+    // The limit cycle whose line passes within a few pixels of a position of
+    // the plot, if cycles are shown and one does.
+    const TPlaneCycle* CycleAt(QPoint position) const;
 
 protected:
     bool event(QEvent* event) override;
@@ -67,6 +75,7 @@ protected:
 private:
     void PaintFigure(TGraphCanvas& canvas, bool overSeries);
     TSeries& NewPiece(int number);
+    void UpdateCycleColor();
 
     TPlaneFigure figure_;
     TFigureRequest shown_;

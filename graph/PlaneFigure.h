@@ -23,6 +23,14 @@ struct TPlaneMarker {
     QString tip; // shown while the mouse rests on the marker
 };
 
+// A limit cycle: a closed line of the plane, solid when nearby orbits wind
+// onto it, dashed when they wind away (unstable or semi-stable).
+struct TPlaneCycle {
+    QPolygonF path; // (N1, N2), the first point repeated last
+    bool dashed = false;
+    QString tip; // shown while the mouse rests on the line
+};
+
 // One arrow of a direction field: centred on a point of the plane, with its
 // extent in pixels at draw scale 1, x to the right and y towards larger N2.
 struct TPlaneArrow {
@@ -38,6 +46,7 @@ struct TPlaneFigure {
     std::array<std::vector<QPolygonF>, 2> nullclines;
     std::vector<TPlaneArrow> arrows;
     std::vector<TPlaneMarker> markers;
+    std::vector<TPlaneCycle> cycles;
 };
 
 // Joins straight pieces into polylines wherever two share an end point

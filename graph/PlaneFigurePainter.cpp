@@ -7,17 +7,32 @@
 #include "GraphCanvas.h"
 #include "GraphMath.h"
 #include "PlotGraph.h"
+#include "QtColor.h"
 
 #include <QLineF>
 #include <QPolygon>
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 
 constexpr double kHeadAngle = 0.45; // radians either side of the shaft
 constexpr double kHeadLength = 4;   // pixels at scale 1, at most 40 % of the arrow
+
+// Magenta, orange, teal, brown, black: strong on white, and black, which the
+// markers have, last.
+constexpr TColor kCycleColors[] = {RGB(200, 0, 200), RGB(255, 140, 0), RGB(0, 150, 150),
+                                   RGB(140, 70, 0), clBlack};
+// Apart by this much in RGB, two lines are told apart at a glance: red from
+// orange is not, red from magenta is.
+constexpr double kColorsApart = 150;
+
+double ColorDistance(TColor a, TColor b) {
+    const QColor p = ToQColor(a), q = ToQColor(b);
+    return std::hypot(p.red() - q.red(), p.green() - q.green(), p.blue() - q.blue());
+}
 
 void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                 const TPlaneLook& look) {
@@ -53,6 +68,19 @@ void PaintNullclines(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigur
                 line << QPoint(x(q.x()), y(q.y()));
             c.Painter().drawPolyline(line);
         }
+    }
+}
+
+void PaintCycles(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                 const TPlaneLook& look) {
+    QPolygon line;
+    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
+    for (const TPlaneCycle& cycle : figure.cycles) {
+        c.SetPen(look.cycleColor, 2 * c.PenWidth(), cycle.dashed ? 1 : 0);
+        line.clear();
+        for (const QPointF& q : cycle.path)
+            line << QPoint(x(q.x()), y(q.y()));
+        c.Painter().drawPolyline(line);
     }
 }
 
@@ -112,9 +140,26 @@ void PaintMarkers(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& 
 
 } // namespace
 
+TColor CycleColor(const std::array<TColor, 3>& apart) {
+    TColor best = kCycleColors[0];
+    double bestNearest = -1;
+    for (TColor choice : kCycleColors) {
+        double nearest = std::numeric_limits<double>::infinity();
+        for (TColor other : apart)
+            nearest = std::min(nearest, ColorDistance(choice, other));
+        if (nearest >= kColorsApart) return choice;
+        if (nearest > bestNearest) {
+            bestNearest = nearest;
+            best = choice;
+        }
+    }
+    return best;
+}
+
 void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
                       const TPlaneLook& look, bool overSeries) {
     if (overSeries) {
+        if (look.showCycles) PaintCycles(graph, canvas, figure, look);
         PaintMarkers(graph, canvas, figure, look);
         return;
     }

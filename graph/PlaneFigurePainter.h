@@ -14,8 +14,17 @@ struct TPlaneLook {
     std::array<TColor, 2> nullclineColors{0x0000FF, 0x008000};
     TColor arrowColor = 0x808080;
     TColor markerColor = 0x000000;
+    // Apart from both species' colours and the trajectory's (CycleColor).
+    TColor cycleColor = 0xC800C8;
     bool showField = true;
+    bool showCycles = true;
 };
+
+// The colour of the limit cycles: the first of a few strong colours that is
+// far enough from each colour in `apart` (the species' and the trajectory's,
+// whatever the user picked) to be told from it at a glance; when none is,
+// the one farthest from the nearest of them.
+TColor CycleColor(const std::array<TColor, 3>& apart);
 
 // Half the size of an equilibrium marker in pixels at draw scale 1.
 inline constexpr int kPlaneMarkerRadius = 5;
@@ -25,6 +34,7 @@ inline constexpr int kPlaneMarkerRadius = 5;
 // field (when shown) and the dashed nullclines, over them the equilibrium
 // markers (filled disc stable, open circle unstable, cross saddle, ring with
 // a dot centre, open diamond degenerate) of the equilibria in the axes'
-// ranges, not cut at the plot's edge.
+// ranges, not cut at the plot's edge; between the series and the markers the
+// limit cycles (when shown), 2 pixels wide, solid or dashed.
 void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
                       const TPlaneLook& look, bool overSeries);

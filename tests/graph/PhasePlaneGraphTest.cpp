@@ -286,3 +286,84 @@ TEST_F(PlaneGraph, HoveringOverAMarkerFindsItsTip) {
 }
 
 } // namespace
+
+namespace {
+
+// A stable cycle on the circle of radius 3 around (5, 5), an unstable one on
+// the square from (1, 1) to (9, 9).
+std::vector<TPlaneCycle> SampleCycles() {
+    QPolygonF circle;
+    for (int i = 0; i <= 200; ++i) {
+        const double a = 2 * M_PI * i / 200;
+        circle << QPointF(5 + 3 * std::cos(a), 5 + 3 * std::sin(a));
+    }
+    return {
+        {circle, false, QStringLiteral("stable")},
+        {QPolygonF({{1, 1}, {9, 1}, {9, 9}, {1, 9}, {1, 1}}), true, QStringLiteral("unstable")}};
+}
+
+TEST_F(PlaneGraph, CyclesAreDrawnSolidOrDashedAndFoundUnderTheMouse) {
+    g->OnFigureNeeded = [](const TPhasePlaneGraph::TFigureRequest&) { return TPlaneFigure(); };
+    Picture();
+    g->SetCycles(SampleCycles());
+    const TColor colour = g->Look().cycleColor;
+    // The share of the pixels along the square's bottom edge (N2 = 1) in the
+    // cycles' colour, a pixel above or below counting.
+    const auto bottomCovered = [&](const QImage& image) {
+        const int from = g->XToPixel(1.5), to = g->XToPixel(8.5), y = g->YToPixel(1);
+        int hit = 0;
+        for (int x = from; x <= to; ++x)
+            for (int dy = -1; dy <= 1; ++dy)
+                if (image.pixel(x, y + dy) == ToQColor(colour).rgb()) {
+                    ++hit;
+                    break;
+                }
+        return double(hit) / (to - from + 1);
+    };
+    QImage image = Picture();
+    int gaps = 0; // along the solid circle
+    for (int i = 0; i < 360; i += 3)
+        gaps += ColourNear(image, 5 + 3 * std::cos(i * M_PI / 180),
+                           5 + 3 * std::sin(i * M_PI / 180), colour) == 0;
+    EXPECT_EQ(gaps, 0);
+    EXPECT_GT(bottomCovered(image), 0.3);
+    EXPECT_LT(bottomCovered(image), 0.9); // dashed
+
+    // The tip of the line under the mouse, a few pixels off it included.
+    const QPoint onCircle(g->XToPixel(8), g->YToPixel(5));
+    ASSERT_NE(g->CycleAt(onCircle + QPoint(3, 0)), nullptr);
+    EXPECT_EQ(g->CycleAt(onCircle + QPoint(3, 0))->tip, "stable");
+    EXPECT_EQ(g->CycleAt(QPoint(g->XToPixel(5), g->YToPixel(1)) + QPoint(0, -2))->tip, "unstable");
+    EXPECT_EQ(g->CycleAt(onCircle + QPoint(8, 0)), nullptr);
+    EXPECT_EQ(g->CycleAt(QPoint(g->XToPixel(5), g->YToPixel(5))), nullptr);
+
+    // Hidden: neither drawn nor found.
+    g->SetShowCycles(false);
+    image = Picture();
+    EXPECT_EQ(ColourNear(image, 8, 5, colour, 2), 0);
+    EXPECT_EQ(bottomCovered(image), 0);
+    EXPECT_EQ(g->CycleAt(onCircle), nullptr);
+}
+
+// Whatever colours the user picks for the species and the trajectory, the
+// cycles' colour is far from each of them.
+TEST(CycleColor, StaysApartFromTheSpeciesAndTheTrajectory) {
+    const auto distance = [](TColor a, TColor b) {
+        const QColor p = ToQColor(a), q = ToQColor(b);
+        return std::hypot(p.red() - q.red(), p.green() - q.green(), p.blue() - q.blue());
+    };
+    const std::array<TColor, 3> cases[] = {
+        {clRed, clGreen, clBlue}, // the program's own
+        {RGB(200, 0, 200), clGreen, clBlue},
+        {clRed, RGB(255, 140, 0), RGB(200, 0, 200)},
+        {RGB(0, 150, 150), RGB(255, 140, 0), RGB(200, 0, 200)},
+        {clWhite, clBlack, clYellow},
+    };
+    for (const auto& apart : cases) {
+        const TColor chosen = CycleColor(apart);
+        for (TColor other : apart)
+            EXPECT_GE(distance(chosen, other), 150) << std::hex << chosen << " " << other;
+    }
+}
+
+} // namespace
