@@ -35,6 +35,7 @@ constexpr double kSmallestCycle = 1e-6;
 // A trajectory this close (share of the box) to an equilibrium that attracts
 // it is taken to end there.
 constexpr double kNearEquilibrium = 1e-4;
+constexpr double kNearAttractor = 5e-3;
 // Cycles whose extremes agree to this share of the box are one; an orbit this
 // close to the line drawn of a cycle found (drawn to about this accuracy) is
 // on its way to it or from it.
@@ -120,7 +121,7 @@ public:
         reach_ = 2 * (1 + 2 * options.margin) * extent_;
         outer_ = {box.n1Min - options.margin * extent_, box.n1Max + options.margin * extent_,
                   box.n2Min - options.margin * extent_, box.n2Max + options.margin * extent_};
-        coarse_.relTol = std::max(1e-8, options.relTol);
+        coarse_.relTol = std::max(1e-7, options.relTol);
         coarse_.absTol = coarse_.relTol * 1e-20 * extent_;
         fine_.relTol = options.relTol;
         fine_.absTol = options.relTol * 1e-20 * extent_;
@@ -147,7 +148,7 @@ public:
 private:
     std::optional<TSection> SectionAt(double n1, double n2);
     TRevolution Revolve(const TSection& s, double u, int direction, const TFlow::TOptions& tol,
-                        bool measure);
+                        bool fine, bool measure);
     // A revolution that retries with the stiff method once the other ran out
     // of steps; from then on this trajectory keeps to it.
     TRevolution Return(const TSection& s, double u, int direction, bool fine, bool measure);
@@ -216,13 +217,17 @@ bool TCycleSearch::OnKnownCycle(double n1, double n2, double within) const {
 }
 
 TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
-                                  const TFlow::TOptions& tol, bool measure) {
+                                  const TFlow::TOptions& tol, bool fine, bool measure) {
     TRevolution r;
     const double start1 = s.n1(u), start2 = s.n2(u);
-    // The section through the start point itself, so that the event is 0
-    // there to the last bit and the library sees the orbit leave it.
-    std::vector<TEventFunction> events{[&s, start1, start2](double n1, double n2) {
-        return (n1 - start1) * s.f1 + (n2 - start2) * s.f2;
+    // The section through the start point, moved back along the flow by a
+    // few units of rounding: the orbit starts clearly on its positive side,
+    // where the library would otherwise take a start exactly on it, from
+    // which the first steps move less than the rounding of the densities,
+    // for a root it cannot leave. The return is early by as little.
+    const double behindBy = 1e-13 * (std::fabs(start1) + std::fabs(start2) + fine_.absTol);
+    std::vector<TEventFunction> events{[&s, start1, start2, behindBy](double n1, double n2) {
+        return (n1 - start1) * s.f1 + (n2 - start2) * s.f2 + behindBy;
     }};
     r.n1Min = r.n1Max = start1;
     r.n2Min = r.n2Max = start2;
@@ -302,7 +307,11 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
             r.why = "it left the box";
             return r;
         }
-        if (NearAttractor(p.n1, p.n2, direction, kNearEquilibrium * extent_)) {
+        // While searching, an orbit this near an equilibrium that attracts
+        // it ends there: a cycle between them would repel it, and is found
+        // from the other side. Pinning a cycle down, it must come round.
+        if (NearAttractor(p.n1, p.n2, direction,
+                          (fine ? kNearEquilibrium : kNearAttractor) * extent_)) {
             r.why = "it went to an equilibrium";
             return r;
         }
@@ -344,10 +353,10 @@ TRevolution TCycleSearch::Return(const TSection& s, double u, int direction, boo
         t.stiff = stiff_;
         return t;
     };
-    TRevolution r = Revolve(s, u, direction, tol(), measure);
+    TRevolution r = Revolve(s, u, direction, tol(), fine, measure);
     if (!r.returned && !stiff_ && (r.tooLong || r.why.find("CV_") == 0)) {
         stiff_ = true;
-        r = Revolve(s, u, direction, tol(), measure);
+        r = Revolve(s, u, direction, tol(), fine, measure);
     }
     return r;
 }
@@ -393,9 +402,18 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
     double da = ra.u - a;
     double b = a, db = da;
     for (int i = 0; std::fabs(db) > tolerance(b); ++i) {
-        if (i == kMaxSecant || Cancelled())
+        if (Cancelled()) return;
+        if (i == kMaxSecant) {
+            // Returns that wander by the integration's noise alone: an orbit
+            // of a centre's family.
+            const double size = std::max(ra.n1Max - ra.n1Min, ra.n2Max - ra.n2Min);
+            if (IsCentre(s, b, direction, size)) {
+                centre = true;
+                return;
+            }
             return failed("the return map did not converge within " + std::to_string(kMaxSecant) +
                           " revolutions");
+        }
         double c = b + db; // the orbit's own next return, where the secant is no help
         if (i > 0 && db != da) {
             const double secant = b - db * (b - a) / (db - da);
@@ -499,22 +517,24 @@ struct TSeed {
 std::vector<TSeed> Seeds(const TPlaneRect& box, const TEquilibria& equilibria,
                          const TCycleOptions& options) {
     std::vector<TSeed> seeds;
-    const double ring = 1e-3 * box.Extent();
+    // Off both axes: in population models they are invariant, and a start on
+    // one would only slide along it.
+    const double d1 = 0.6e-3 * box.Extent(), d2 = 0.8e-3 * box.Extent();
     for (const TEquilibrium& e : equilibria.points) {
         using enum TEquilibriumKind;
         switch (e.stability.kind) {
         case UnstableNode:
         case UnstableFocus:
-            seeds.push_back({e.n1 + ring, e.n2, 1});
+            seeds.push_back({e.n1 + d1, e.n2 + d2, 1});
             break;
         case StableNode:
         case StableFocus:
-            seeds.push_back({e.n1 + ring, e.n2, -1});
+            seeds.push_back({e.n1 + d1, e.n2 + d2, -1});
             break;
         case Centre:
         case Degenerate:
-            seeds.push_back({e.n1 + ring, e.n2, 1});
-            seeds.push_back({e.n1 + ring, e.n2, -1});
+            seeds.push_back({e.n1 + d1, e.n2 + d2, 1});
+            seeds.push_back({e.n1 + d1, e.n2 + d2, -1});
             break;
         case Saddle:
             break;

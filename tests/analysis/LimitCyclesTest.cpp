@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <numbers>
 #include <ostream>
@@ -159,5 +160,29 @@ TEST_P(Cycles, FoundWithPeriodExtentAndMultiplier) {
 }
 
 INSTANTIATE_TEST_SUITE_P(LimitCycles, Cycles, testing::ValuesIn(Cases()));
+
+} // namespace
+
+namespace {
+
+// A search asked to stop before it begins follows no orbit, says so, and
+// leaves the densities' cells as they were, as does a search that ran.
+TEST(LimitCycles, CancelledOrNotLeavesTheModelAsItWas) {
+    const TPlaneRect box{0, 10, 0, 10};
+    TCompiled m(kHopf1, kHopf2, box);
+    for (const bool cancel : {true, false}) {
+        m.model.Store(1.25, 2.5);
+        const std::atomic<bool> stop{cancel};
+        TCycleOptions options;
+        options.cancel = &stop;
+        const long long before = m.model.Evaluations();
+        const TLimitCycles found = FindLimitCycles(m.model, box, m.equilibria, options);
+        EXPECT_EQ(found.cancelled, cancel);
+        EXPECT_EQ(found.cycles.size(), cancel ? 0u : 2u);
+        EXPECT_EQ(m.model.Evaluations() == before, cancel);
+        EXPECT_EQ(m.model.StoredN1(), 1.25);
+        EXPECT_EQ(m.model.StoredN2(), 2.5);
+    }
+}
 
 } // namespace
