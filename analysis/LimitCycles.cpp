@@ -486,19 +486,21 @@ void TCycleSearch::FromSeed(double n1, double n2, int direction) {
         if (std::fabs(step) <= kCoarseShare * std::min(extent_, size))
             return PinDown(s, r.u, direction);
         u = r.u;
-        // Two ratios of successive moves that agree: the returns close in
-        // geometrically, and their limit is in sight.
         const double q = steps[1] != 0 ? step / steps[1] : 0;
         const double before = steps[0] != 0 ? steps[1] / steps[0] : 0;
         steps[0] = steps[1];
         steps[1] = step;
-        if (q > 0 && q < 1 && std::fabs(q - before) < 0.1 * (1 - q)) {
-            const double jump = u + step * q / (1 - q);
-            // Returns that close in on an equilibrium: the orbit spirals
-            // into it.
-            if (NearAttractor(s.n1(jump), s.n2(jump), direction, kSpiralInto * extent_)) return;
-            if (std::fabs(jump) <= reach_) {
-                u = jump;
+        if (q <= 0 || before <= 0) continue;
+        if (q < 1) {
+            const double limit = u + step * q / (1 - q);
+            // Returns that close in on an equilibrium that attracts the
+            // orbit: it spirals into it (a cycle it closed in on instead
+            // would be where the returns head for).
+            if (NearAttractor(s.n1(limit), s.n2(limit), direction, kSpiralInto * extent_)) return;
+            // Two ratios of successive moves that agree: the returns close in
+            // geometrically, and their limit is in sight.
+            if (std::fabs(q - before) < 0.1 * (1 - q) && std::fabs(limit) <= reach_) {
+                u = limit;
                 steps[0] = steps[1] = 0;
             }
         }
