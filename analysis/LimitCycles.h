@@ -43,7 +43,7 @@ struct TCycleOptions {
     // the box's extent times 1E-4.
     double relTol = 1e-10;
     // Seeds on a coarse grid over the box, this many per side.
-    int gridSeeds = 5;
+    int gridSeeds = 4;
     // Further starting points (the run's current state).
     std::vector<TCurvePoint> seeds;
     // A trajectory that goes this far past the box (as a share of its
