@@ -33,6 +33,8 @@ public:
     // Nothing to show.
     void Clear();
     bool IsBound() const { return model_.IsCompiled(); }
+    // The compiled model with its present values, for another thread.
+    std::unique_ptr<TCompiledModel> CloneModel() const { return model_.Clone(); }
 
     // A parameter moved: `value` goes into the compiled model's cells of the
     // parameter `name` (letter case aside). Nothing is compiled; the next

@@ -1,10 +1,54 @@
 #include "PlaneController.h"
 
 #include "Axis.h"
+#include "LimitCycleText.h"
 #include "PhasePlaneGraph.h"
 #include "Series.h"
 
 #include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+std::vector<TPlaneCycle> DrawnCycles(const TLimitCycles& found) {
+    std::vector<TPlaneCycle> drawn;
+    for (const TLimitCycle& c : found.cycles) {
+        TPlaneCycle& d = drawn.emplace_back();
+        d.path.reserve(qsizetype(c.path.size()));
+        for (const TCurvePoint& p : c.path)
+            d.path << QPointF(p.n1, p.n2);
+        d.dashed = c.kind != TCycleKind::Stable;
+        d.tip = CycleTip(c);
+    }
+    return drawn;
+}
+
+bool SameBox(const TPlaneRect& a, const TPlaneRect& b) {
+    return a.n1Min == b.n1Min && a.n1Max == b.n1Max && a.n2Min == b.n2Min && a.n2Max == b.n2Max;
+}
+
+// The distance from p to a path, with N1 and N2 in units of the width and
+// height of a box.
+double DistanceToPath(const std::vector<TCurvePoint>& path, TCurvePoint p, const TPlaneRect& box) {
+    const auto scaled = [&](TCurvePoint q) {
+        return std::pair{(q.n1 - box.n1Min) / box.Width(), (q.n2 - box.n2Min) / box.Height()};
+    };
+    const auto [px, py] = scaled(p);
+    double best = INFINITY;
+    for (std::size_t i = 1; i < path.size(); ++i) {
+        const auto [ax, ay] = scaled(path[i - 1]);
+        const auto [bx, by] = scaled(path[i]);
+        const double dx = bx - ax, dy = by - ay, length2 = dx * dx + dy * dy;
+        const double share =
+            length2 > 0 ? std::clamp(((px - ax) * dx + (py - ay) * dy) / length2, 0.0, 1.0) : 0;
+        best = std::min(best, std::hypot(px - ax - share * dx, py - ay - share * dy));
+    }
+    return best;
+}
+
+} // namespace
 
 TPlaneController::TPlaneController(TPhasePlaneGraph& graph, QObject* parent)
     : QObject(parent), graph_(graph), tick_(new QTimer(this)) {
@@ -13,12 +57,80 @@ TPlaneController::TPlaneController(TPhasePlaneGraph& graph, QObject* parent)
     tick_->setInterval(kTick);
     connect(tick_, &QTimer::timeout, this, &TPlaneController::Tick);
     graph_.OnFigureNeeded = [this](const TPhasePlaneGraph::TFigureRequest& request) {
-        return analysis_.Figure(request);
+        TPlaneFigure figure = analysis_.Figure(request);
+        AskCycles({request.n1Min, request.n1Max, request.n2Min, request.n2Max});
+        figure.cycles = DrawnCycles(cycles_);
+        return figure;
+    };
+    search_.OnResult = [this](long long number, TLimitCycles found) {
+        CyclesCame(number, std::move(found));
     };
 }
 
+void TPlaneController::ModelChanged() {
+    ++generation_;
+    sameModel_ = latest_ = false;
+    search_.Cancel();
+}
+
 void TPlaneController::Bind(const TModel& model) {
-    analysis_.Bind(model.rows, model.rate1, model.rate2, model.N1, model.N2);
+    ModelChanged();
+    n1_ = model.N1;
+    n2_ = model.N2;
+    try {
+        analysis_.Bind(model.rows, model.rate1, model.rate2, model.N1, model.N2);
+    } catch (...) {
+        // Nothing to show: the cycles of the model before go too.
+        cycles_ = {};
+        graph_.SetCycles({});
+        throw;
+    }
+}
+
+void TPlaneController::AskCycles(const TPlaneRect& box) {
+    if (!analysis_.IsBound() || !box.IsValid()) {
+        cycles_ = {};
+        latest_ = false;
+        asked_.reset();
+        return;
+    }
+    if (asked_ && asked_->generation == generation_ && SameBox(asked_->box, box)) return;
+    latest_ = false;
+    TCycleWorker::TRequest request;
+    request.model = analysis_.CloneModel();
+    request.box = box;
+    request.equilibria = analysis_.Equilibria();
+    // Where the run is now: the cycle it winds onto is the one to find first.
+    TCurvePoint state{n1_, n2_};
+    if (!graph_.SeriesList().empty() && !graph_.SeriesList().back()->Points().empty()) {
+        const TDataPoint& last = graph_.SeriesList().back()->Points().back();
+        state = {last.X, last.Y};
+    }
+    request.options.seeds = {state};
+    asked_ = TAsked{generation_, box, search_.Ask(std::move(request))};
+}
+
+void TPlaneController::SearchCycles() {
+    AskCycles(
+        {graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(), graph_.YAxis().Max()});
+}
+
+void TPlaneController::CyclesCame(long long number, TLimitCycles found) {
+    if (found.cancelled || !asked_ || asked_->number != number || asked_->generation != generation_)
+        return;
+    cycles_ = std::move(found);
+    sameModel_ = latest_ = true;
+    graph_.SetCycles(DrawnCycles(cycles_));
+    emit CyclesFound();
+}
+
+std::optional<double> TPlaneController::SettledPeriod(double n1, double n2) const {
+    if (!sameModel_ || !cycles_.box.IsValid()) return std::nullopt;
+    for (const TLimitCycle& c : cycles_.cycles)
+        if (c.kind == TCycleKind::Stable &&
+            DistanceToPath(c.path, {n1, n2}, cycles_.box) <= kSettled)
+            return c.period;
+    return std::nullopt;
 }
 
 void TPlaneController::Refresh(const TModel& model) {
@@ -55,7 +167,10 @@ void TPlaneController::RunStarts(const TModel& model) {
 }
 
 void TPlaneController::Clear() {
+    ModelChanged();
     analysis_.Clear();
+    cycles_ = {};
+    graph_.SetCycles({});
     dirty_ = false;
     graph_.InvalidateFigure();
 }
@@ -78,7 +193,12 @@ void TPlaneController::Reset(double n1, double n2) {
 }
 
 void TPlaneController::MoveParameter(const std::string& name, double value) {
-    if (!analysis_.IsBound() || analysis_.MoveParameter(name, value)) dirty_ = true;
+    if (!analysis_.IsBound()) {
+        dirty_ = true;
+    } else if (analysis_.MoveParameter(name, value)) {
+        ModelChanged();
+        dirty_ = true;
+    }
     if (dirty_ && !tick_->isActive()) tick_->start();
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "CycleWorker.h"
+#include "LimitCycles.h"
 #include "ModelFile.h"
 #include "PlaneAnalysis.h"
 
@@ -19,6 +21,12 @@ class TPhasePlaneGraph;
 // plane works out a figure when it is drawn (TPhasePlaneGraph asks for it),
 // so a hidden plane costs nothing and catches up when shown.
 //
+// The limit cycles of the range shown are searched for with the figure but
+// on a worker (TCycleWorker), since a search takes far longer than a figure:
+// the plane keeps showing the last cycles found until the new ones come, and
+// cycles found for a model, parameter values or range that have changed
+// since are dropped, never drawn over those of the newer ones.
+//
 // A model is given as TModel; of it the plane takes the rows, both rates and
 // the densities, which set the box its equilibria are first searched in.
 class TPlaneController : public QObject {
@@ -27,10 +35,14 @@ class TPlaneController : public QObject {
 public:
     // The shortest time between two figures worked out for moves.
     static constexpr int kTick = 16; // ms
+    // A run has settled onto a stable cycle when its state lies this close to
+    // the cycle's line, as a share of the width and height of the box searched.
+    static constexpr double kSettled = 1e-3;
 
     TPlaneController(TPhasePlaneGraph& graph, QObject* parent = nullptr);
 
     TPlaneAnalysis& Analysis() { return analysis_; }
+    TCycleWorker& CycleWorker() { return search_; }
 
     // Compiles `model` for the plane and draws it again. A model that does
     // not compile leaves the plane empty and throws its error.
@@ -64,11 +76,44 @@ public:
     // must not let in texts the run does not have). Not assigned: none.
     std::function<std::optional<TModel>()> OnModelWanted;
 
+    // Asks for the cycles of the plane's model in the range the axes show
+    // now, unless they are known or being searched for already: for a list
+    // of them while the plane is hidden and draws no figure.
+    void SearchCycles();
+    // The cycles of the plane's model as it is now, in the range last
+    // searched; none while they are being searched for or when no model is
+    // bound.
+    const TLimitCycles* Cycles() const { return latest_ ? &cycles_ : nullptr; }
+    // The period of the stable cycle the state (n1, n2) lies on (within
+    // kSettled), among the cycles of the model as it is now.
+    std::optional<double> SettledPeriod(double n1, double n2) const;
+
+signals:
+    // Cycles of the model as it is now have come (Cycles()).
+    void CyclesFound();
+
 private:
     void Bind(const TModel& model);
+    // The model changed: cycles found or searched for until now are stale.
+    void ModelChanged();
+    void AskCycles(const TPlaneRect& box);
+    void CyclesCame(long long number, TLimitCycles found);
 
     TPhasePlaneGraph& graph_;
     TPlaneAnalysis analysis_;
     QTimer* tick_;
-    bool dirty_ = false; // a move since the last figure
+    bool dirty_ = false;     // a move since the last figure
+    double n1_ = 1, n2_ = 1; // the densities of the model bound
+
+    long long generation_ = 0; // counts the changes of the model
+    struct TAsked {
+        long long generation;
+        TPlaneRect box;
+        long long number;
+    };
+    std::optional<TAsked> asked_; // the latest search
+    TLimitCycles cycles_;         // the last found, shown until the next come
+    bool sameModel_ = false;      // cycles_ are of the model as it is now
+    bool latest_ = false;         // cycles_ answer the latest search asked
+    TCycleWorker search_;         // last: joined before the rest goes
 };
