@@ -2,6 +2,7 @@
 
 #include "FloatText.h"
 #include "PlaneAnalysis.h"
+#include "TableText.h"
 
 #include <QClipboard>
 #include <QDialogButtonBox>
@@ -86,18 +87,7 @@ TEquilibriaDialog::TEquilibriaDialog(const TEquilibria& found, QWidget* parent) 
 }
 
 QString TEquilibriaDialog::TableText() const {
-    QStringList lines;
-    QStringList cells;
-    for (int col = 0; col < table_->columnCount(); ++col)
-        cells << table_->horizontalHeaderItem(col)->text();
-    lines << cells.join(QLatin1Char('\t'));
-    for (int row = 0; row < table_->rowCount(); ++row) {
-        cells.clear();
-        for (int col = 0; col < table_->columnCount(); ++col)
-            cells << table_->item(row, col)->text();
-        lines << cells.join(QLatin1Char('\t'));
-    }
-    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return TabSeparatedText(*table_);
 }
 
 void TEquilibriaDialog::CopyToClipboard() const {

@@ -421,6 +421,8 @@ void TForm1::WireHandlers() {
     connect(Field1, &QAction::triggered, this, &TForm1::Field1Click);
     connect(Refresh1, &QAction::triggered, this, &TForm1::Refresh1Click);
     connect(Equilibria1, &QAction::triggered, this, &TForm1::Equilibria1Click);
+    connect(Cycles1, &QAction::triggered, this, &TForm1::Cycles1Click);
+    connect(LimitCycles1, &QAction::triggered, this, &TForm1::LimitCycles1Click);
 
     connect(Load1, &QAction::triggered, this, &TForm1::SpeedButton1Click);
     for (const TExample& example : Examples.Examples()) {
@@ -622,6 +624,7 @@ void TForm1::Timer2Timer() {
     PausingOnFault([this] {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
+        ShowSettledCycle();
         if (Timer1->Interval() == 0) {
             // At top speed the curves are drawn once per refresh, not per step.
             for (bool hold : {false, true})

@@ -99,6 +99,8 @@ public:
     QAction* Field1 = nullptr;
     QAction* Refresh1 = nullptr;
     QAction* Equilibria1 = nullptr;
+    QAction* Cycles1 = nullptr;      // View > Limit cycles: shows or hides them
+    QAction* LimitCycles1 = nullptr; // View > Limit cycles...: lists them
     QAction* Running1 = nullptr;
     QAction* Clip1 = nullptr;
     QAction* Print1 = nullptr;
@@ -196,6 +198,10 @@ public:
     // that does not compile leaves the plane empty and reports its error.
     void Refresh1Click();
     void Equilibria1Click();
+    void Cycles1Click();
+    // Lists the limit cycles of the model on screen in the range the plane
+    // shows; the list fills in when a search still running ends.
+    void LimitCycles1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -231,6 +237,9 @@ private:
     void ShowNumber(TFloatEdit* edit, double value);
     void ShowNumberText(TFloatEdit* edit, const QString& text);
     bool TypedNumber(TFloatEdit* edit, double& value);
+    // The status bar says the period of the stable limit cycle a run has
+    // settled onto, and takes the note back when the run leaves it.
+    void ShowSettledCycle();
     // The model on screen as the phase plane compiles it: the table, both
     // rates and the densities the edits show.
     TModel PlaneModel() const;
@@ -241,4 +250,5 @@ private:
     std::string origin_;                // the text of the model file last loaded
     bool modelChanged_ = false;
     bool eulerHintShown_ = false; // the hint comes once per Start or Continue
+    QString cycleNote_;           // the settled cycle's note last shown
 };

@@ -1,6 +1,6 @@
 // The window's phase plane: its graph, the View menu, the model on screen
-// that the plane's controller compiles, and the click that starts a run from
-// a point of the plane.
+// that the plane's controller compiles, the click that starts a run from a
+// point of the plane, and the limit cycles.
 #include "MainWindow.h"
 
 #include "Appearance.h"
@@ -8,6 +8,8 @@
 #include "FloatEdit.h"
 #include "GraphViews.h"
 #include "Legend.h"
+#include "LimitCycleText.h"
+#include "LimitCyclesDialog.h"
 #include "ModelFile.h"
 #include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
@@ -18,6 +20,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include <algorithm>
 
@@ -41,8 +44,12 @@ void TForm1::BuildViewMenu() {
     Field1 = view->addAction(QStringLiteral("Direction field"));
     Field1->setCheckable(true);
     Field1->setChecked(PlotGraph2->Look().showField);
+    Cycles1 = view->addAction(QStringLiteral("Limit cycles"));
+    Cycles1->setCheckable(true);
+    Cycles1->setChecked(PlotGraph2->Look().showCycles);
     Refresh1 = view->addAction(QStringLiteral("Refresh"));
     Equilibria1 = view->addAction(QString::fromUtf8("Equilibria\u2026"));
+    LimitCycles1 = view->addAction(QString::fromUtf8("Limit cycles\u2026"));
 }
 
 void TForm1::SetHolds(bool hold) {
@@ -84,4 +91,29 @@ void TForm1::Equilibria1Click() {
     Refresh1Click();
     TEquilibriaDialog dialog(PlaneController1->Analysis().Equilibria(), this);
     dialog.exec();
+}
+
+void TForm1::Cycles1Click() {
+    PlotGraph2->SetShowCycles(Cycles1->isChecked());
+}
+
+void TForm1::LimitCycles1Click() {
+    // As the equilibria: of the model on screen, as the plane shows it.
+    Refresh1Click();
+    PlaneController1->SearchCycles();
+    TLimitCyclesDialog dialog(PlaneController1->Cycles(), this);
+    connect(PlaneController1, &TPlaneController::CyclesFound, &dialog,
+            [this, &dialog] { dialog.Show(PlaneController1->Cycles()); });
+    dialog.exec();
+}
+
+void TForm1::ShowSettledCycle() {
+    const std::optional<double> period = PlaneController1->SettledPeriod(Sim.N1, Sim.N2);
+    QStatusBar* bar = statusBar();
+    if (period) {
+        cycleNote_ = SettledNote(*period);
+        if (bar->currentMessage() != cycleNote_) bar->showMessage(cycleNote_);
+    } else if (!cycleNote_.isEmpty() && bar->currentMessage() == cycleNote_) {
+        bar->clearMessage();
+    }
 }

@@ -69,8 +69,10 @@ TEST_F(PhasePlaneWindow, TheViewMenuShowsEachViewAndTheSettingsFileKeepsIt) {
     QStringList captions;
     for (QAction* a : menu->actions())
         captions << a->text();
-    EXPECT_EQ(captions, QStringList({"Time plot", "Phase plane", "Both", "", "Direction field",
-                                     "Refresh", QString::fromUtf8("Equilibria\u2026")}));
+    EXPECT_EQ(captions,
+              QStringList({"Time plot", "Phase plane", "Both", "", "Direction field",
+                           "Limit cycles", "Refresh", QString::fromUtf8("Equilibria\u2026"),
+                           QString::fromUtf8("Limit cycles\u2026")}));
 
     struct Case {
         TGraphViews::TView view;
