@@ -2,7 +2,9 @@
 # `make screenshot`: opens the window on a model under a virtual display of its
 # own, waits until the window is shown, writes a picture of the whole screen
 # and stops both, so that the window can be looked at on a machine without one.
-# Usage: screenshot.sh BUILD MODEL OUT.png   (SCREEN=WxHxDEPTH, default 1280x800x24)
+# Usage: screenshot.sh BUILD MODEL OUT.png   (SCREEN=WxHxDEPTH, default 1280x800x24;
+# VIEW=time|phase|both, the graphs shown, default time; WAIT=seconds between the
+# window appearing and the picture, default 1, for what is worked out meanwhile)
 set -euo pipefail
 build=$1
 model=$2
@@ -13,10 +15,17 @@ bin=$(realpath "$build/app/tarnivell")
 model=$(realpath -m "$model")
 out=$(realpath -m "$out")
 title="Tarnivell Simulation"
+case "${VIEW:-time}" in
+time) view=vw_TimePlot ;;
+phase) view=vw_PhasePlane ;;
+both) view=vw_Both ;;
+*) fail "VIEW is time, phase or both, not '$VIEW'" ;;
+esac
 
 # The program keeps its settings in the current folder: a scratch one, so that
 # neither a developer's settings nor an earlier picture's change what is shown.
 work=$(mktemp -d)
+printf '[TForm1]\nViews1_View=%s\n' "$view" >"$work/Tarnivell.ini"
 xvfb=""
 program=""
 stop() {
@@ -55,6 +64,6 @@ for _ in $(seq 150); do
     sleep 0.2
 done
 shown || fail "no window titled '$title' within 30 s"
-sleep 1
+sleep "${WAIT:-1}"
 import -window root "$out"
 echo "$out: the window on $(basename "$model") (display $DISPLAY)"
