@@ -29,6 +29,7 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <sstream>
 
@@ -139,20 +140,19 @@ TEST_F(PlaneCyclesWindow, TheCycleIsDrawnWhenFoundAndTheStatusBarNamesItOnceARun
 
 // A stand-in finder that holds each search back until the test lets it go,
 // and then ignores its cancel, as a search too far on to notice it would.
-struct THeldSearches {
-    std::mutex mutex;
-    std::condition_variable changed;
-    int entered = 0;
-    int released = 0;
-
+// The worker shares the gate, so that a search let go as the test ends finds
+// it still there.
+class THeldSearches {
+public:
     explicit THeldSearches(TCycleWorker& worker) {
-        worker.SetFinder([this](TCompiledModel& model, const TPlaneRect& box,
-                                const TEquilibria& equilibria, const TCycleOptions& options) {
+        worker.SetFinder([gate = gate_](TCompiledModel& model, const TPlaneRect& box,
+                                        const TEquilibria& equilibria,
+                                        const TCycleOptions& options) {
             {
-                std::unique_lock lock(mutex);
-                const int me = ++entered;
-                changed.notify_all();
-                changed.wait(lock, [&] { return released >= me; });
+                std::unique_lock lock(gate->mutex);
+                const int me = ++gate->entered;
+                gate->changed.notify_all();
+                gate->changed.wait(lock, [&] { return gate->released >= me; });
             }
             TCycleOptions heedless = options;
             heedless.cancel = nullptr;
@@ -162,14 +162,23 @@ struct THeldSearches {
     // Every search goes, so that the window can join its worker.
     ~THeldSearches() { Release(1 << 30); }
     int Entered() {
-        std::lock_guard lock(mutex);
-        return entered;
+        std::lock_guard lock(gate_->mutex);
+        return gate_->entered;
     }
     void Release(int upTo) {
-        std::lock_guard lock(mutex);
-        released = upTo;
-        changed.notify_all();
+        std::lock_guard lock(gate_->mutex);
+        gate_->released = upTo;
+        gate_->changed.notify_all();
     }
+
+private:
+    struct TGate {
+        std::mutex mutex;
+        std::condition_variable changed;
+        int entered = 0;
+        int released = 0;
+    };
+    std::shared_ptr<TGate> gate_ = std::make_shared<TGate>();
 };
 
 TEST_F(PlaneCyclesWindow, ASliderMoveWhileASearchRunsNeverShowsItsStaleCycle) {
