@@ -101,6 +101,7 @@ bool SameCycle(const TLimitCycle& a, const TLimitCycle& b, double extent) {
 struct TRevolution {
     bool returned = false;
     bool tooLong = false;  // the step budget ran out: stiff, or very slow
+    bool failed = false;   // the integrator gave up
     bool known = false;    // it came close to a cycle already found
     bool passedBy = false; // it went round without coming back, to (end1, end2)
     double end1 = 0, end2 = 0;
@@ -256,6 +257,7 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
         }
         const TFlow::TStop stop = flow_.Next();
         if (stop == TFlow::TStop::Failed) {
+            r.failed = true;
             r.why = flow_.Why();
             return r;
         }
@@ -354,7 +356,7 @@ TRevolution TCycleSearch::Return(const TSection& s, double u, int direction, boo
         return t;
     };
     TRevolution r = Revolve(s, u, direction, tol(), fine, measure);
-    if (!r.returned && !stiff_ && (r.tooLong || r.why.find("CV_") == 0)) {
+    if (!r.returned && !stiff_ && (r.tooLong || r.failed)) {
         stiff_ = true;
         r = Revolve(s, u, direction, tol(), fine, measure);
     }
