@@ -23,9 +23,6 @@ const char* CycleKindName(TCycleKind kind) {
 
 namespace {
 
-// A multiplier this close to 1 is 1: the divergence integrated over a period
-// is known to far better than this at the tolerances the search keeps.
-constexpr double kUnitMultiplier = 1e-6;
 // Returns to the section that agree to this share of the box end the
 // trajectory's approach; the secant then pins the cycle down to kFineShare.
 constexpr double kCoarseShare = 1e-5;
@@ -46,8 +43,8 @@ constexpr double kSpiralInto = 1e-3;
 // With a centre found, an orbit that closes to this share of the box at its
 // first return is another of the family.
 constexpr double kCentreClosure = 1e-4;
-// A multiplier this close to 1 may be a centre's: the orbits beside the cycle
-// are looked at.
+// A multiplier this close to 1 may be a centre's or a fold's: the orbits
+// beside the cycle are looked at.
 constexpr double kNearUnit = 1e-3;
 // Bounds of the work on one trajectory and one revolution.
 constexpr int kMaxReturns = 60;
@@ -101,6 +98,7 @@ bool SameCycle(const TLimitCycle& a, const TLimitCycle& b, double extent) {
 struct TRevolution {
     bool returned = false;
     bool tooLong = false;  // the step budget ran out: stiff, or very slow
+    bool failed = false;   // the integrator gave up
     bool known = false;    // it came close to a cycle already found
     bool passedBy = false; // it went round without coming back, to (end1, end2)
     double end1 = 0, end2 = 0;
@@ -156,6 +154,10 @@ private:
     bool OnKnownCycle(double n1, double n2, double within) const;
     void PinDown(const TSection& s, double u, int direction);
     bool IsCentre(const TSection& s, double u, int direction, double size);
+    bool IsFold(const TSection& s, double u, int direction, double size);
+    // How far the orbit from u + h along the section moves along it in one
+    // revolution; NaN when it does not come round.
+    double Drift(const TSection& s, double u, int direction, double h);
 
     TCompiledModel& model_;
     TFlow flow_;
@@ -256,6 +258,7 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
         }
         const TFlow::TStop stop = flow_.Next();
         if (stop == TFlow::TStop::Failed) {
+            r.failed = true;
             r.why = flow_.Why();
             return r;
         }
@@ -354,30 +357,50 @@ TRevolution TCycleSearch::Return(const TSection& s, double u, int direction, boo
         return t;
     };
     TRevolution r = Revolve(s, u, direction, tol(), fine, measure);
-    if (!r.returned && !stiff_ && (r.tooLong || r.why.find("CV_") == 0)) {
+    if (!r.returned && !stiff_ && (r.tooLong || r.failed)) {
         stiff_ = true;
         r = Revolve(s, u, direction, tol(), fine, measure);
     }
     return r;
 }
 
+double TCycleSearch::Drift(const TSection& s, double u, int direction, double h) {
+    const TRevolution r = Return(s, u + h, direction, true, false);
+    return r.returned ? r.u - (u + h) : std::numeric_limits<double>::quiet_NaN();
+}
+
 bool TCycleSearch::IsCentre(const TSection& s, double u, int direction, double size) {
-    // Around a centre every orbit near the cycle is closed as well; beside a
-    // fold of cycles the orbits drift by the square of their distance. An
-    // orbit beside the cycle that leaves the region (a centre's family grows
-    // fast towards the axes) is tried closer.
+    // Around a centre every orbit near the cycle is closed as well, however
+    // far from it; beside a weak cycle (as near a Hopf point) the orbits drift
+    // by more the farther they start, beside a fold by the square of their
+    // distance. The closure is judged against the integration's noise at the
+    // orbit's densities. An orbit beside the cycle that does not come round
+    // (a centre's family grows fast towards the axes) is tried closer.
+    const double noise =
+        1e3 * fine_.relTol * (std::fabs(s.n1(u)) + std::fabs(s.n2(u)) + size) + 1e-12 * extent_;
     int closed = 0;
     for (const double side : {-1.0, 1.0}) {
-        for (double h = 1e-2 * size; h >= 1e-4 * size; h /= 10) {
-            const double v = u + side * h;
-            const TRevolution r = Return(s, v, direction, true, false);
-            if (!r.returned) continue;
-            if (std::fabs(r.u - v) > 1e-5 * h + 1e-8 * extent_) return false;
+        for (double h = 0.1 * size; h >= 1e-4 * size; h /= 10) {
+            // A drift near h itself: the start was moved across the
+            // equilibrium the cycle encloses, where the section is crossed the
+            // other way; closer, then.
+            const double d = Drift(s, u, direction, side * h);
+            if (std::isnan(d) || std::fabs(d) > 0.5 * h) continue;
+            if (std::fabs(d) > 1e-6 * h + noise) return false;
             ++closed;
             break;
         }
     }
     return closed > 0;
+}
+
+bool TCycleSearch::IsFold(const TSection& s, double u, int direction, double size) {
+    // Beside a simple cycle the orbits drift towards it on both sides or
+    // away on both: the drift changes sign across it. Beside a fold (two
+    // cycles closer together than the orbits looked at) it does not.
+    const double h = 1e-3 * size;
+    const double below = Drift(s, u, direction, -h), above = Drift(s, u, direction, h);
+    return below * above > 0;
 }
 
 void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
@@ -393,12 +416,15 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
             t = std::min(t, kFineShare * (std::fabs(s.n2(at)) + floor) / std::fabs(s.f1));
         return t;
     };
-    auto failed = [&](const std::string& why) { unresolved.push_back({s.n1(u), s.n2(u), why}); };
+    auto failed = [&](const TRevolution& r) {
+        // An orbit that joined a cycle found meanwhile is nothing new.
+        if (!r.known) unresolved.push_back({s.n1(u), s.n2(u), r.why});
+    };
     // The secant method on the distance an orbit moves along the section in
     // one revolution.
     double a = u;
     TRevolution ra = Return(s, a, direction, true, false);
-    if (!ra.returned) return failed(ra.why);
+    if (!ra.returned) return failed(ra);
     double da = ra.u - a;
     double b = a, db = da;
     for (int i = 0; std::fabs(db) > tolerance(b); ++i) {
@@ -411,8 +437,10 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
                 centre = true;
                 return;
             }
-            return failed("the return map did not converge within " + std::to_string(kMaxSecant) +
-                          " revolutions");
+            TRevolution wandering;
+            wandering.why = "the return map did not converge within " + std::to_string(kMaxSecant) +
+                            " revolutions";
+            return failed(wandering);
         }
         double c = b + db; // the orbit's own next return, where the secant is no help
         if (i > 0 && db != da) {
@@ -420,14 +448,14 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
             if (std::isfinite(secant) && std::fabs(secant) <= reach_) c = secant;
         }
         const TRevolution rc = Return(s, c, direction, true, false);
-        if (!rc.returned) return failed(rc.why);
+        if (!rc.returned) return failed(rc);
         a = b;
         da = db;
         b = c;
         db = rc.u - c;
     }
     TRevolution m = Return(s, b, direction, true, true);
-    if (!m.returned) return failed(m.why);
+    if (!m.returned) return failed(m);
     const double size = std::max(m.n1Max - m.n1Min, m.n2Max - m.n2Min);
     if (size < kSmallestCycle * extent_) return; // an equilibrium
     TLimitCycle cycle;
@@ -444,14 +472,14 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
     if (std::any_of(cycles.begin(), cycles.end(),
                     [&](const TLimitCycle& c) { return SameCycle(c, cycle, extent_); }))
         return;
-    if (std::fabs(cycle.multiplier - 1) <= kNearUnit && IsCentre(s, b, direction, size)) {
-        centre = true;
-        return;
+    cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
+    if (std::fabs(cycle.multiplier - 1) <= kNearUnit) {
+        if (IsCentre(s, b, direction, size)) {
+            centre = true;
+            return;
+        }
+        if (IsFold(s, b, direction, size)) cycle.kind = TCycleKind::SemiStable;
     }
-    if (std::fabs(cycle.multiplier - 1) <= kUnitMultiplier)
-        cycle.kind = TCycleKind::SemiStable;
-    else
-        cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
     cycles.push_back(std::move(cycle));
 }
 
