@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,27 @@ TEST_P(Located, EventAtTheClosedFormTime) {
 
     watched.Solver.Watch(nullptr);
     EXPECT_TRUE(watched.Solver.Crossings().empty());
+}
+
+// A watched function that is 0 over a stretch (here while 40 <= N1 <= 50)
+// is crossed once, where it leaves the negative side, and the run goes on
+// through the stretch (the adaptive methods' library refuses a function 0 at
+// and near a root it found).
+TEST_P(Located, AFunctionZeroOverAStretchIsCrossedOnce) {
+    const TMethodCase c = GetParam();
+    TTestModel m(kLogistic, "0", kN0, 0, c.dt, Method(c.method, 1E-10, 1E-12));
+    m.Solver.Watch(
+        [](double n1, double) { return std::max(0.0, n1 - 50) - std::max(0.0, 40 - n1); });
+    std::vector<TCrossing> all;
+    while (m.t < 2 * kHalfTime) {
+        m.Step();
+        all.insert(all.end(), m.Solver.Crossings().begin(), m.Solver.Crossings().end());
+        m.Solver.ClearCrossings();
+    }
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].direction, 1);
+    EXPECT_GE(all[0].n1, 40 - 1e-6);
+    EXPECT_LE(all[0].n1, 50);
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Located,
