@@ -67,6 +67,47 @@ TEST_P(Located, AFunctionZeroOverAStretchIsCrossedOnce) {
     EXPECT_LE(all[0].n1, 50);
 }
 
+// Euler's points of the rotation N1' = -N2, N2' = N1 from (1, 0) lie on the
+// spiral (1 + ih)^s, s counting steps; its crossing of N1 = 0 (rising) is at
+// s = (3π/2) / atan h, N2 = -(1 + h²)^(s/2). An event between two points is
+// located on that curve, not on the chord, which falls short of it by an
+// eighth of the step's turn squared (1E-3 here); on the cubic through the
+// points either side, or, right after a restart elsewhere, on the parabola
+// through it and the next.
+TEST(EulerEvents, AreLocatedOnTheCurveThroughThePointsNotTheChord) {
+    constexpr double h = 0.1;
+    const double s = 1.5 * M_PI / std::atan(h);
+    const struct {
+        int restartAt;
+        double tolerance;
+    } cases[] = {{-1, 1e-5}, {int(s), 1e-4}};
+    for (const auto [restartAt, tolerance] : cases) {
+        SCOPED_TRACE(restartAt);
+        TTestModel m("-N2", "N1", 1, 0, h);
+        m.Solver.Watch([](double n1, double) { return n1; });
+        std::vector<TCrossing> rising;
+        for (int k = 0; k < int(s) + 2; ++k) {
+            if (k == restartAt) { // the same point, reached another way
+                const double n1 = m.N1, n2 = m.N2, t = m.t;
+                m.N1 = 5;
+                m.Step();
+                m.t = t;
+                m.N1 = n1;
+                m.N2 = n2;
+                m.Model.Store(n1, n2);
+                m.Solver.ClearCrossings();
+            }
+            m.Step();
+            for (const TCrossing& x : m.Solver.Crossings())
+                if (x.direction > 0) rising.push_back(x);
+            m.Solver.ClearCrossings();
+        }
+        ASSERT_EQ(rising.size(), 1u);
+        EXPECT_NEAR(rising[0].t, s * h, tolerance);
+        EXPECT_NEAR(rising[0].n2, -std::pow(1 + h * h, s / 2), tolerance);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Methods, Located,
                          testing::Values(TMethodCase{sm_Euler, 1e-4, 2e-3},
                                          TMethodCase{sm_RK4, 0.05, 1e-6},
