@@ -22,6 +22,7 @@ public:
     void Follow(double value, TDensities state) override {
         a_ = value;
         n_ = state;
+        t_ = 0;
         section_ = {};
     }
     TDensities Step() override {
