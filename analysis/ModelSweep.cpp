@@ -21,15 +21,29 @@ public:
         sim_.Bind(compiled);
     }
 
-    void Start(double value) override {
-        sim_.Restart(0, n1_, n2_);
+    void Start(double value) override { Follow(value, {n1_, n2_}); }
+
+    void Follow(double value, TDensities state) override {
+        sim_.Solver().Watch({});
+        sim_.Restart(0, state.n1, state.n2);
         sim_.Model().SetParameter(parameter_, TextToFloat(FloatToText(value)));
     }
 
     TDensities Step() override {
+        sim_.Solver().ClearCrossings();
         sim_.Step();
         return {sim_.N1, sim_.N2};
     }
+
+    TDensities Rates() override {
+        TDensities rate;
+        sim_.Model().Rates(sim_.N1, sim_.N2, rate.n1, rate.n2);
+        return rate;
+    }
+
+    void Watch(TEventFunction section) override { sim_.Solver().Watch(std::move(section)); }
+
+    const std::vector<TCrossing>& Crossings() const override { return sim_.Solver().Crossings(); }
 
 private:
     double n1_, n2_;

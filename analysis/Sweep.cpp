@@ -1,6 +1,6 @@
 #include "Sweep.h"
 
-#include "Exception.h"
+#include "AttractorRun.h"
 
 #include <algorithm>
 #include <cmath>
@@ -14,17 +14,8 @@
 
 namespace {
 
-// Steps between two looks at the cancel request.
-constexpr long long kCancelPeriod = 4096;
 // How far ahead of the last row handed over a worker may start a value.
 constexpr int kRowsAhead = 4096;
-
-// Non-finite densities that a step function lets through are the faults the
-// platform would have raised.
-void CheckFinite(const TDensities& d) {
-    if (std::isnan(d.n1) || std::isnan(d.n2)) throw EInvalidOp();
-    if (std::isinf(d.n1) || std::isinf(d.n2)) throw EOverflow();
-}
 
 TSweepRow Blank(double value) {
     TSweepRow row;
@@ -32,27 +23,18 @@ TSweepRow Blank(double value) {
     return row;
 }
 
-TSweepRow RunOne(TSweepSimulation& sim, double value, long long steps, long long discard,
-                 const std::atomic<bool>& cancel) {
+// One run, from `from` when it follows another. A cancelled run comes back
+// NotRun.
+TSweepRow RunOne(TSweepSimulation& sim, double value, const TDensities* from,
+                 const TSweepOptions& options, long long discard, const std::atomic<bool>& cancel) {
     TSweepRow row = Blank(value);
     try {
-        sim.Start(value);
-        row.n1Min = row.n2Min = HUGE_VAL;
-        row.n1Max = row.n2Max = -HUGE_VAL;
-        for (long long k = 1; k <= steps; ++k) {
-            if (k % kCancelPeriod == 0 && cancel.load(std::memory_order_relaxed))
-                return Blank(value);
-            const TDensities d = sim.Step();
-            CheckFinite(d);
-            if (k <= discard) continue;
-            row.n1Min = std::min(row.n1Min, d.n1);
-            row.n1Max = std::max(row.n1Max, d.n1);
-            row.n2Min = std::min(row.n2Min, d.n2);
-            row.n2Max = std::max(row.n2Max, d.n2);
-            row.n1Last = d.n1;
-            row.n2Last = d.n2;
-        }
-        row.state = TSweepRowState::Done;
+        if (from)
+            sim.Follow(value, *from);
+        else
+            sim.Start(value);
+        TAttractorRun run(sim, options.steps, discard, options.settle, cancel);
+        if (!run.Run(row)) return Blank(value);
     } catch (const std::exception& e) {
         row = Blank(value);
         row.state = TSweepRowState::Faulted;
@@ -66,7 +48,7 @@ TSweepRow RunOne(TSweepSimulation& sim, double value, long long steps, long long
 }
 
 long long Discarded(const TSweepOptions& o) {
-    return o.discard < 0 ? o.steps / 2 : o.discard;
+    return o.discard >= 0 ? o.discard : o.settle ? 0 : o.steps / 2;
 }
 
 std::string CheckOptions(const TSweepOptions& o) {
@@ -111,8 +93,9 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
     const auto valueOf = [&options](int i) {
         return SweepValue(options.from, options.to, options.count, i);
     };
-    int workers = options.threads > 0 ? options.threads
-                                      : int(std::max(1u, std::thread::hardware_concurrency()));
+    int workers = options.follow        ? 1
+                  : options.threads > 0 ? options.threads
+                                        : int(std::max(1u, std::thread::hardware_concurrency()));
     workers = std::min(workers, options.count);
 
     std::vector<std::unique_ptr<TSweepSimulation>> sims;
@@ -150,6 +133,8 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
     std::atomic<int> next{0};
     std::mutex progress;
     const auto work = [&](TSweepSimulation& sim) {
+        // A following sweep has this one worker, which takes the values in order.
+        TSweepRow last;
         for (;;) {
             if (ctl.cancel.load()) return;
             const int i = next.fetch_add(1);
@@ -159,11 +144,15 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
                 room.wait(lock, [&] { return i < handedOver + kRowsAhead || ctl.cancel.load(); });
                 if (ctl.cancel.load()) return;
             }
-            TSweepRow row = RunOne(sim, valueOf(i), options.steps, discard, ctl.cancel);
+            const TDensities end{last.n1Last, last.n2Last};
+            const bool follows = options.follow && last.state == TSweepRowState::Done;
+            TSweepRow row =
+                RunOne(sim, valueOf(i), follows ? &end : nullptr, options, discard, ctl.cancel);
             if (row.state == TSweepRowState::NotRun) {
                 room.notify_all(); // workers waiting on this row look at the cancel again
                 return;
             }
+            if (options.follow) last = row;
             if (streaming)
                 handOver(i, std::move(row));
             else

@@ -70,12 +70,16 @@ const std::vector<TCommandMode>& CommandModes() {
          "--rtol R and --atol A as for --batch.",
          RunRender},
         {"--sweep", kSweepUsage,
-         "Runs the model for COUNT values of parameter NAME from FROM to TO (both included), "
-         "N steps each (default 1000), on every core, and prints CSV "
-         "NAME,N1min,N1max,N2min,N2max,N1last,N2last over the steps after the first M "
-         "(default N/2): an orbit diagram's data. --method, --rtol and --atol as for --batch. "
-         "A run that fails gives a row with empty fields, its message on standard error and "
-         "exit code 1.",
+         "Runs the model for COUNT values of parameter NAME from FROM to TO (both included; "
+         "FROM may be above TO), on every core, each until it settles on an equilibrium or a "
+         "cycle or has taken N steps (default 1000000), looking from step M on (--discard M, "
+         "default 0), and prints CSV NAME,N1min,N1max,N2min,N2max,N1last,N2last,period,converged: "
+         "an "
+         "orbit diagram's data, the extremes at the equilibrium or over the cycle's last "
+         "period (period empty for an equilibrium), converged yes or no. --follow starts each "
+         "run from the state the one before ended in, one after another. --method, --rtol "
+         "and --atol as for --batch. A run that fails gives a row with empty fields, its "
+         "message on standard error and exit code 1.",
          RunSweepCommand},
         {"--eval", kCalculatorUsage,
          "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",

@@ -141,8 +141,9 @@ public:
     // its next tick: moves within a tick make one figure, of the last.
     void ParameterSliderMove(const std::string& name, double value);
 
-    // Run > Sweep...: pauses, asks for the parameter, span, count and steps,
-    // runs the model as it stands on screen for every value on all cores
+    // Run > Sweep...: pauses, asks for the parameter, span, count, steps and
+    // whether each run follows the one before, runs the model as it stands on
+    // screen for every value (on all cores unless the runs follow each other)
     // with a progress box (Cancel stops it), then opens the orbit diagram in
     // a window of its own.
     void Sweep1Click();

@@ -38,11 +38,15 @@ void ReadSweep(const std::string& text, TSweepRequest& request) {
     request.options.count = static_cast<int>(count);
 }
 
-// A run that faulted keeps its value and leaves its figures empty.
+// A run that faulted keeps its value and leaves its figures empty; an
+// equilibrium (or a run without two returns) has no period.
 std::string Row(const TSweepRow& row) {
     std::vector<std::string> cells{CsvNumber(row.value)};
+    const bool done = row.state == TSweepRowState::Done;
     for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last})
-        cells.push_back(row.state == TSweepRowState::Done ? CsvNumber(v) : std::string());
+        cells.push_back(done ? CsvNumber(v) : std::string());
+    cells.push_back(done && row.period > 0 ? CsvNumber(row.period) : std::string());
+    cells.push_back(done ? (row.converged ? "yes" : "no") : "");
     return CsvRow(cells);
 }
 
@@ -51,7 +55,7 @@ std::string Row(const TSweepRow& row) {
 int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunHeadless(out, err, [&] {
         std::string modelFile, sweep;
-        TSweepRequest request; // 1000 steps, the first half discarded, unless given
+        TSweepRequest request; // at most kDefaultSweepSteps steps, none discarded, unless given
         TSolverOptions solver;
         for (size_t i = 0; i < args.size(); ++i) {
             if (solver.Take(args, i)) continue;
@@ -59,6 +63,8 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
             if ((arg == "--steps" || arg == "--discard") && i + 1 < args.size()) {
                 (arg == "--steps" ? request.options.steps : request.options.discard) =
                     ReadCount(arg, args[++i], arg == "--steps" ? 1 : 0);
+            } else if (arg == "--follow") {
+                request.options.follow = true;
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
             } else if (sweep.empty() && !arg.starts_with("--")) {
@@ -79,8 +85,8 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         bool header = false;
         const auto writeHeader = [&] {
             if (!header)
-                out << CsvRow(
-                    {request.name, "N1min", "N1max", "N2min", "N2max", "N1last", "N2last"});
+                out << CsvRow({request.name, "N1min", "N1max", "N2min", "N2max", "N1last", "N2last",
+                               "period", "converged"});
             header = true;
         };
         control.OnRow = [&](const TSweepRow& row) {

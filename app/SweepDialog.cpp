@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "FloatText.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -33,10 +34,8 @@ QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, int most, long
 // has pixels across only cost memory.
 constexpr int kMaxDiagramValues = 100000;
 
-// Before a first sweep: enough values and steps for an orbit diagram to show
-// cycles as cycles.
+// Before a first sweep: enough values for an orbit diagram.
 constexpr int kFirstValues = 100;
-constexpr long long kFirstSteps = 10000;
 
 } // namespace
 
@@ -56,15 +55,24 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
     to->setObjectName(QStringLiteral("ToEdit"));
     QSpinBox* count =
         MakeCount(&dialog, "CountBox", 1, kMaxDiagramValues, first ? kFirstValues : asked.count);
-    QSpinBox* steps = MakeCount(&dialog, "StepsBox", 1, std::numeric_limits<int>::max(),
-                                first ? kFirstSteps : asked.steps);
+    QSpinBox* steps =
+        MakeCount(&dialog, "StepsBox", 1, std::numeric_limits<int>::max(), asked.steps);
+    auto* follow = new QCheckBox(
+        QStringLiteral("Start each run where the one before ended (in order: hysteresis)"),
+        &dialog);
+    follow->setObjectName(QStringLiteral("FollowBox"));
+    follow->setChecked(asked.follow);
     form->addRow(QStringLiteral("Parameter:"), parameter);
     form->addRow(QStringLiteral("From:"), from);
     form->addRow(QStringLiteral("To:"), to);
     form->addRow(QStringLiteral("Values:"), count);
-    form->addRow(QStringLiteral("Steps per run:"), steps);
+    form->addRow(QStringLiteral("Most steps per run:"), steps);
+    form->addRow(follow);
     auto* note = new QLabel(
-        QStringLiteral("Minima and maxima are taken over the second half of each run's steps."),
+        QStringLiteral("Each run goes on until it settles on an equilibrium or a cycle, and its "
+                       "minima and maxima are the equilibrium's or those over the cycle's last "
+                       "period. Runs that have not settled within their steps are drawn as "
+                       "hollow grey symbols."),
         &dialog);
     note->setWordWrap(true);
     form->addRow(note);
@@ -95,6 +103,7 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
             taken.name = parameter->currentText().toStdString();
             taken.options.count = count->value();
             taken.options.steps = steps->value();
+            taken.options.follow = follow->isChecked();
             dialog.accept();
         } catch (const std::exception& error) {
             ShowErrorDisplay(error);

@@ -15,10 +15,10 @@ struct TSweepChoice {
 };
 
 // The "Sweep" dialog: the parameter from `choices` (choosing one puts its
-// span into From and To), From, To, the number of values and the steps per
-// run; `request` gives the starting choice (by name) and counts, or, naming
-// no parameter yet, 100 values of 10000 steps. OK takes the name, From, To
-// and the counts into the request only when From and To are numbers (else the
-// error is shown and the dialog stays); Cancel changes nothing. True when the
-// request was taken.
+// span into From and To), From, To, the number of values, the most steps per
+// run and whether each run follows the one before; `request` gives the
+// starting choice (by name), counts and follow, or, naming no parameter yet,
+// 100 values. OK takes the name, From, To, the counts and follow into the
+// request only when From and To are numbers (else the error is shown and the
+// dialog stays); Cancel changes nothing. True when the request was taken.
 bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepRequest& request);

@@ -15,8 +15,17 @@
 #include <QStatusBar>
 #include <QTimer>
 
+#include <algorithm>
 #include <exception>
 #include <thread>
+
+namespace {
+
+bool IsUnsettled(const TSweepRow& row) {
+    return row.state == TSweepRowState::Done && !row.converged;
+}
+
+} // namespace
 
 std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOptions& options,
                                                  const TSweepFactory& factory) {
@@ -99,38 +108,52 @@ TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, 
     legend.SetLayout(TLegend::lsDown);
     legend.setLeft(60);
     legend.setTop(30);
-    legend.setWidth(80);
+    legend.setWidth(100);
     legend.setHeight(76);
     legend.setBorderStyle(1);
     legend.setVisible(true);
 
-    // Minima filled, maxima open, in the colours of the main window's curves.
+    // Minima filled, maxima open, in the colours of the main window's curves;
+    // runs that did not settle as open grey symbols of their own, circles
+    // for N1 and squares for N2.
+    const bool unsettled = std::any_of(result.rows.begin(), result.rows.end(), IsUnsettled);
     const struct {
         const char* name;
         TColor color;
         bool filled;
-        double TSweepRow::*value;
-    } series[4] = {{"N1 min", n1Color, true, &TSweepRow::n1Min},
-                   {"N1 max", n1Color, false, &TSweepRow::n1Max},
-                   {"N2 min", n2Color, true, &TSweepRow::n2Min},
-                   {"N2 max", n2Color, false, &TSweepRow::n2Max}};
-    int faults = 0;
-    const TSweepRow* firstFault = nullptr;
-    for (int i = 0; i < 4; ++i) {
+        TPointShape shape;
+        double TSweepRow::*low;
+        double TSweepRow::*high; // drawn too, for the grey ones
+    } series[6] = {
+        {"N1 min", n1Color, true, sh_Circle, &TSweepRow::n1Min, nullptr},
+        {"N1 max", n1Color, false, sh_Circle, &TSweepRow::n1Max, nullptr},
+        {"N2 min", n2Color, true, sh_Square, &TSweepRow::n2Min, nullptr},
+        {"N2 max", n2Color, false, sh_Square, &TSweepRow::n2Max, nullptr},
+        {"N1 unsettled", clGray, false, sh_Circle, &TSweepRow::n1Min, &TSweepRow::n1Max},
+        {"N2 unsettled", clGray, false, sh_Square, &TSweepRow::n2Min, &TSweepRow::n2Max}};
+    for (int i = 0; i < (unsettled ? 6 : 4); ++i) {
+        const bool grey = i >= 4;
         TSeries& s = PlotGraph1->GetSeries(i + 1);
         s.SetPointLimit(0);
+        s.SetDuplicatesAllowed(grey); // a grey row's minimum and maximum share their x
         s.SetSeriesName(QLatin1String(series[i].name));
         s.SetShowLine(false);
         s.SetShowPoints(true);
         s.SetFillPoints(series[i].filled);
-        s.SetPointShape(i < 2 ? sh_Circle : sh_Square);
+        s.SetPointShape(series[i].shape);
         s.SetPointSize(4);
         s.SetLineColor(series[i].color);
         s.SetPointColor(series[i].color);
         s.SetShowInLegend(le_NameSymbol);
-        for (const TSweepRow& row : result.rows)
-            if (row.state == TSweepRowState::Done) s.AddPoint(row.value, row.*series[i].value);
+        for (const TSweepRow& row : result.rows) {
+            if (row.state != TSweepRowState::Done || IsUnsettled(row) != grey) continue;
+            s.AddPoint(row.value, row.*series[i].low);
+            if (grey) s.AddPoint(row.value, row.*series[i].high);
+        }
     }
+    if (unsettled) legend.setHeight(108);
+    int faults = 0;
+    const TSweepRow* firstFault = nullptr;
     for (const TSweepRow& row : result.rows) {
         if (row.state != TSweepRowState::Faulted) continue;
         if (!firstFault) firstFault = &row;
@@ -155,13 +178,18 @@ TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, 
     connect(Bitmap2, &QAction::triggered, this, &TSweepWindow::Bitmap1Click);
 
     statusBar()->setObjectName(QStringLiteral("SweepStatus"));
+    QStringList status;
+    if (const auto count = std::count_if(result.rows.begin(), result.rows.end(), IsUnsettled))
+        status << QStringLiteral("%1 of %2 runs did not settle within their steps (grey)")
+                      .arg(count)
+                      .arg(result.rows.size());
     if (firstFault)
-        statusBar()->showMessage(QStringLiteral("%1 of %2 runs failed; the first at %3 = %4: %5")
-                                     .arg(faults)
-                                     .arg(result.rows.size())
-                                     .arg(param,
-                                          QString::fromStdString(FloatToText(firstFault->value)),
-                                          QString::fromStdString(firstFault->message)));
+        status << QStringLiteral("%1 of %2 runs failed; the first at %3 = %4: %5")
+                      .arg(faults)
+                      .arg(result.rows.size())
+                      .arg(param, QString::fromStdString(FloatToText(firstFault->value)),
+                           QString::fromStdString(firstFault->message));
+    if (!status.isEmpty()) statusBar()->showMessage(status.join(QStringLiteral("; ")));
 }
 
 void TSweepWindow::Clip1Click() {

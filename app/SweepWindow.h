@@ -20,10 +20,13 @@ std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOp
                                                  const TSweepFactory& factory);
 
 // A sweep's orbit diagram in a window of its own: the minima and maxima of N1
-// and N2 over the kept steps against the swept parameter, as points only
-// (series 1 and 2 the minimum and maximum of N1, 3 and 4 those of N2). The
-// graph is copied, printed and saved as the main graph is. Runs that failed
-// have no points; the status bar counts them and names the first.
+// and N2 at each run's equilibrium or over its cycle's period against the
+// swept parameter, as points only (series 1 and 2 the minimum and maximum of
+// N1, 3 and 4 those of N2). Runs that did not settle within their steps are
+// hollow grey circles (series 5, N1's minimum and maximum) and squares
+// (series 6, N2's), and the status bar counts them. The graph is copied,
+// printed and saved as the main graph is. Runs that failed have no points;
+// the status bar counts them and names the first.
 class TSweepWindow : public QMainWindow {
     Q_OBJECT
 

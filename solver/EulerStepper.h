@@ -14,6 +14,7 @@ public:
     void Restart(TCompiledModel& model, const TSolverSettings& settings) override {
         TStepper::Restart(model, settings);
         tooLarge_ = false;
+        last_ = {};
     }
 
     // Set by a step that changed a density by more than half of its value, and
@@ -21,5 +22,16 @@ public:
     bool StepTooLarge() const { return tooLarge_; }
 
 private:
+    // Locates the event within the step from (t0, a0, b0) to (t, n1, n2).
+    void Locate(double t0, double a0, double b0, double t, double dt, double n1, double n2);
+
     bool tooLarge_ = false;
+    // The last step, whose start is the point before the next one's when that
+    // one goes on from its end with the same dt.
+    struct TLastStep {
+        bool valid = false;
+        double dt = 0;
+        double a0 = 0, b0 = 0;
+        double t = 0, n1 = 0, n2 = 0;
+    } last_;
 };

@@ -80,6 +80,7 @@ public:
     TCompiledModel& Model() { return model_; }
     const TCompiledModel& Model() const { return model_; }
     TSolver& Solver() { return solver_; }
+    const TSolver& Solver() const { return solver_; }
 
 private:
     // Before the references to its parsers below, which need it made.

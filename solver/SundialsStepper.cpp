@@ -70,11 +70,16 @@ int TSundialsStepper::Rhs(double, N_Vector y, N_Vector ydot, void* self) noexcep
     }
 }
 
+// A value of exactly 0 counts as positive: the library refuses a function
+// that is 0 at a root it found and just after it ("Root found at and very
+// near t"), which a run moving slowly across a section gives as well as a
+// function 0 over a stretch.
 int TSundialsStepper::Root(double, N_Vector y, double* g, void* self) noexcept {
     auto* stepper = static_cast<TSundialsStepper*>(self);
     const double* state = NV_DATA_S(y);
     try {
-        g[0] = (*stepper->event_)(state[0], state[1]);
+        const double value = (*stepper->event_)(state[0], state[1]);
+        g[0] = value == 0 ? DBL_MIN : value;
         return 0;
     } catch (...) {
         stepper->fault_ = std::current_exception();

@@ -4,6 +4,15 @@
 // processes a script would run instead. Real time is the measure (the
 // workers' CPU time is reported beside it); the machine may be shared with
 // other work, which shows as CPU time well below cores × real time.
+//
+// Then the orbit diagram of the paradox of enrichment over K as the README
+// draws it (120 values from 20 to 300, on one thread): each run taken on
+// until it settles, with the default most steps, beside fixed tails of
+// 1,000, 10,000 and 100,000 steps as the sweep ran before (the first the
+// old --sweep default, the second the window's). The time per value is the
+// measure. The fixed tails take transients for cycles well below the Hopf
+// point 1400/11 = 127.27 (a spread of N1 over 0.5 from K = 49, 109 and 126
+// on); the settled runs show cycles from the Hopf point on.
 
 #include "FloatText.h"
 #include "ModelFile.h"
@@ -17,6 +26,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -29,6 +39,7 @@ extern char** environ;
 namespace {
 
 const std::string kModel = TARNIVELL_EXAMPLES "/predator-prey.ini";
+const std::string kParadox = TARNIVELL_EXAMPLES "/paradox-of-enrichment.ini";
 const std::string kProgram = TARNIVELL_PROGRAM;
 constexpr int kValues = 200;
 constexpr long long kSteps = 20000;
@@ -137,6 +148,44 @@ BENCHMARK(SweepBatchLoop)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(2);
+
+// range(0): the steps of a fixed tail, 0 for runs taken on until they settle.
+void ParadoxSweep(benchmark::State& state) {
+    TModel model;
+    LoadModelFile(kParadox, model);
+    TSweepRequest request;
+    request.name = "K";
+    TSweepOptions& options = request.options;
+    options.from = 20;
+    options.to = 300;
+    options.count = 120;
+    options.threads = 1;
+    if (state.range(0) > 0) {
+        options.steps = state.range(0);
+        options.settle = false;
+    }
+    const TSweepFactory factory = ModelSweepFactory(model, request);
+    int settled = 0;
+    for (auto _ : state) {
+        const TSweepResult result = RunSweep(options, factory);
+        if (!result.error.empty()) state.SkipWithError("the sweep failed");
+        settled = int(std::count_if(result.rows.begin(), result.rows.end(),
+                                    [](const TSweepRow& row) { return row.converged; }));
+    }
+    // Seconds per value (printed with an SI prefix: 40m is 40 ms).
+    state.counters["per_value"] = benchmark::Counter(
+        options.count, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+    state.counters["settled"] = settled;
+}
+BENCHMARK(ParadoxSweep)
+    ->Name("sweep/paradox/steps")
+    ->ArgName("tail")
+    ->Arg(0)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 } // namespace
 

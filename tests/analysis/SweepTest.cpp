@@ -14,24 +14,52 @@
 
 namespace {
 
-// Euler steps of Lotka–Volterra with the prey growth `a` swept, in C++.
-class TLotkaVolterra : public TSweepSimulation {
+// Euler steps of a rate law in C++ from (40, 9), the events located on the
+// chord.
+class TEulerRun : public TSweepSimulation {
 public:
-    void Start(double value) override {
+    void Start(double value) override { Follow(value, {40, 9}); }
+    void Follow(double value, TDensities state) override {
         a_ = value;
-        n1_ = 40;
-        n2_ = 9;
+        n_ = state;
+        t_ = 0;
+        section_ = {};
     }
     TDensities Step() override {
-        const double r1 = a_ * n1_ - 0.02 * n1_ * n2_;
-        const double r2 = -0.5 * n2_ + 0.01 * n1_ * n2_;
-        n1_ += r1 * 0.01;
-        n2_ += r2 * 0.01;
-        return {n1_, n2_};
+        const TDensities r = Rates(), before = n_;
+        n_ = {n_.n1 + r.n1 * kStep, n_.n2 + r.n2 * kStep};
+        t_ += kStep;
+        crossings_.clear();
+        if (section_) {
+            const double g0 = section_(before.n1, before.n2), g1 = section_(n_.n1, n_.n2);
+            if ((g0 < 0) != (g1 < 0)) {
+                const double s = g0 / (g0 - g1);
+                crossings_.push_back({t_ - kStep * (1 - s), std::lerp(before.n1, n_.n1, s),
+                                      std::lerp(before.n2, n_.n2, s), g1 > g0 ? 1 : -1});
+            }
+        }
+        return n_;
     }
+    TDensities Rates() override { return Rate(a_, n_); }
+    void Watch(TEventFunction section) override { section_ = std::move(section); }
+    const std::vector<TCrossing>& Crossings() const override { return crossings_; }
+
+protected:
+    static constexpr double kStep = 0.01;
+    virtual TDensities Rate(double a, TDensities n) = 0;
 
 private:
-    double a_ = 0, n1_ = 0, n2_ = 0;
+    double a_ = 0, t_ = 0;
+    TDensities n_;
+    TEventFunction section_;
+    std::vector<TCrossing> crossings_;
+};
+
+// Lotka–Volterra with the prey growth `a` swept.
+class TLotkaVolterra : public TEulerRun {
+    TDensities Rate(double a, TDensities n) override {
+        return {a * n.n1 - 0.02 * n.n1 * n.n2, -0.5 * n.n2 + 0.01 * n.n1 * n.n2};
+    }
 };
 
 // The figures of one run, computed here the plain way.
@@ -46,6 +74,7 @@ TSweepRow Expected(double value, long long steps, long long discard) {
     TSweepRow row;
     row.value = value;
     row.state = TSweepRowState::Done;
+    row.converged = false;
     const auto n1 = [](const TDensities& p, const TDensities& q) { return p.n1 < q.n1; };
     const auto n2 = [](const TDensities& p, const TDensities& q) { return p.n2 < q.n2; };
     row.n1Min = std::min_element(kept.begin(), kept.end(), n1)->n1;
@@ -67,6 +96,8 @@ void ExpectSameRow(const TSweepRow& got, const TSweepRow& want) {
     EXPECT_EQ(got.n1Last, want.n1Last);
     EXPECT_EQ(got.n2Last, want.n2Last);
     EXPECT_EQ(got.message, want.message);
+    EXPECT_EQ(got.period, want.period);
+    EXPECT_EQ(got.converged, want.converged);
 }
 
 TSweepFactory Make() {
@@ -87,6 +118,7 @@ TEST(Sweep, RowsMatchSingleRunsOnAnyNumberOfThreads) {
         o.steps = c.steps;
         o.discard = c.discard;
         o.threads = c.threads;
+        o.settle = false;
         const TSweepResult result = RunSweep(o, Make());
         EXPECT_EQ(result.error, "");
         EXPECT_FALSE(result.cancelled);
@@ -123,38 +155,33 @@ TEST(Sweep, ValuesAreEvenWithBothEndsExact) {
 
 // The simulation as the program runs it: its own two parsers, rebound and
 // recompiled for each value, stepped through the density cells.
-class TParserSimulation : public TSweepSimulation {
+class TParserSimulation : public TEulerRun {
 public:
     TParserSimulation(std::string rate1, std::string rate2) : rate1_(rate1), rate2_(rate2) {}
 
-    void Start(double value) override {
-        n1_ = 40;
-        n2_ = 9;
+    void Follow(double value, TDensities state) override {
         p1_.RemoveVariables();
         p2_.RemoveVariables();
-        c11_ = p1_.DefineVariable("N1", n1_);
-        c12_ = p2_.DefineVariable("N1", n1_);
-        c21_ = p1_.DefineVariable("N2", n2_);
-        c22_ = p2_.DefineVariable("N2", n2_);
+        c11_ = p1_.DefineVariable("N1", state.n1);
+        c12_ = p2_.DefineVariable("N1", state.n1);
+        c21_ = p1_.DefineVariable("N2", state.n2);
+        c22_ = p2_.DefineVariable("N2", state.n2);
         p1_.DefineVariable("a", value);
         p2_.DefineVariable("a", value);
         p1_.SetExpression(rate1_);
         p2_.SetExpression(rate2_);
-    }
-    TDensities Step() override {
-        const double r1 = p1_.Value();
-        const double r2 = p2_.Value();
-        n1_ += r1 * 0.01;
-        n2_ += r2 * 0.01;
-        *c11_ = *c12_ = n1_;
-        *c21_ = *c22_ = n2_;
-        return {n1_, n2_};
+        TEulerRun::Follow(value, state);
     }
 
 private:
+    TDensities Rate(double, TDensities n) override {
+        *c11_ = *c12_ = n.n1;
+        *c21_ = *c22_ = n.n2;
+        return {p1_.Value(), p2_.Value()};
+    }
+
     std::string rate1_, rate2_;
     TMathParser p1_, p2_;
-    double n1_ = 0, n2_ = 0;
     double *c11_ = nullptr, *c12_ = nullptr, *c21_ = nullptr, *c22_ = nullptr;
 };
 
@@ -190,16 +217,12 @@ TEST(Sweep, AFaultingValueLeavesItsRowEmptyAndTheOthersGoOn) {
 }
 
 // Grows without a floating-point fault of its own: inf reaches the state.
-class TBlowUp : public TSweepSimulation {
+class TBlowUp : public TEulerRun {
 public:
-    void Start(double value) override { n_ = value; }
-    TDensities Step() override {
-        n_ *= 1e100;
-        return {n_, 1};
-    }
+    void Follow(double value, TDensities) override { TEulerRun::Follow(value, {value, 1}); }
 
 private:
-    double n_ = 0;
+    TDensities Rate(double, TDensities n) override { return {n.n1 * (1e100 - 1) / kStep, 0}; }
 };
 
 TEST(Sweep, DensitiesThatAreNotFiniteAreFaults) {

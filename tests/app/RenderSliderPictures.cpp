@@ -60,8 +60,7 @@ int main(int argc, char** argv) {
         request.name = argv[2];
         request.options.from = std::stod(argv[3]);
         request.options.to = std::stod(argv[4]);
-        request.options.count = 120;
-        request.options.steps = 20000;
+        request.options.count = 120; // the dialog's other defaults
         const TSweepResult result = RunSweep(request.options, ModelSweepFactory(model, request));
         TSweepWindow sweep(argv[2], result, form.ColorButton1->Color(), form.ColorButton2->Color());
         sweep.resize(640, 480);

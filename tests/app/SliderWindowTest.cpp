@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QSpinBox>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -365,6 +366,35 @@ TEST_F(SliderWindow, ASweepsLabelsStayInsideItsGraph) {
     for (int y = 0; y < picture.height(); ++y)
         inked += qGray(picture.pixel(picture.width() - 1, y)) < 128;
     EXPECT_EQ(inked, 0);
+}
+
+// A run that settled has its minima filled and maxima open in the curves'
+// colours; one that did not has both as open grey symbols of their own, and
+// the status bar says how many.
+TEST_F(SliderWindow, RunsThatDidNotSettleAreHollowGreySymbols) {
+    TSweepResult result;
+    result.rows = {{1, TSweepRowState::Done, 2, 3, 4, 5, 0, 0, {}, 6.5, true},
+                   {2, TSweepRowState::Done, 7, 8, 9, 10, 0, 0, {}, 6.5, false},
+                   {3, TSweepRowState::Faulted, 0, 0, 0, 0, 0, 0, "fault", 0, false}};
+    TSweepWindow window("K", result, clRed, clGreen);
+    const struct {
+        int series;
+        TColor color;
+        bool filled;
+        std::vector<double> ys;
+    } cases[] = {{1, clRed, true, {2}},    {2, clRed, false, {3}},     {3, clGreen, true, {4}},
+                 {4, clGreen, false, {5}}, {5, clGray, false, {7, 8}}, {6, clGray, false, {9, 10}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.series);
+        const TSeries& s = window.PlotGraph1->GetSeries(c.series);
+        EXPECT_EQ(s.PointColor(), c.color);
+        EXPECT_EQ(s.FillPoints(), c.filled);
+        ASSERT_EQ(s.Count(), int(c.ys.size()));
+        for (std::size_t i = 0; i < c.ys.size(); ++i)
+            EXPECT_EQ(s.Points()[i].Y, c.ys[i]);
+    }
+    EXPECT_TRUE(window.statusBar()->currentMessage().startsWith(
+        "1 of 3 runs did not settle within their steps (grey)"));
 }
 
 TEST_F(SliderWindow, CancellingASweepStopsItAndShowsNothing) {

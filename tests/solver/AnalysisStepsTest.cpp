@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,68 @@ TEST_P(Located, EventAtTheClosedFormTime) {
 
     watched.Solver.Watch(nullptr);
     EXPECT_TRUE(watched.Solver.Crossings().empty());
+}
+
+// A watched function that is 0 over a stretch (here while 40 <= N1 <= 50)
+// is crossed once, where it leaves the negative side, and the run goes on
+// through the stretch (the adaptive methods' library refuses a function 0 at
+// and near a root it found).
+TEST_P(Located, AFunctionZeroOverAStretchIsCrossedOnce) {
+    const TMethodCase c = GetParam();
+    TTestModel m(kLogistic, "0", kN0, 0, c.dt, Method(c.method, 1E-10, 1E-12));
+    m.Solver.Watch(
+        [](double n1, double) { return std::max(0.0, n1 - 50) - std::max(0.0, 40 - n1); });
+    std::vector<TCrossing> all;
+    while (m.t < 2 * kHalfTime) {
+        m.Step();
+        all.insert(all.end(), m.Solver.Crossings().begin(), m.Solver.Crossings().end());
+        m.Solver.ClearCrossings();
+    }
+    ASSERT_EQ(all.size(), 1u);
+    EXPECT_EQ(all[0].direction, 1);
+    EXPECT_GE(all[0].n1, 40 - 1e-6);
+    EXPECT_LE(all[0].n1, 50);
+}
+
+// Euler's points of the rotation N1' = -N2, N2' = N1 from (1, 0) lie on the
+// spiral (1 + ih)^s, s counting steps; its crossing of N1 = 0 (rising) is at
+// s = (3π/2) / atan h, N2 = -(1 + h²)^(s/2). An event between two points is
+// located on that curve, not on the chord, which falls short of it by an
+// eighth of the step's turn squared (1E-3 here); on the cubic through the
+// points either side, or, right after a restart elsewhere, on the parabola
+// through it and the next.
+TEST(EulerEvents, AreLocatedOnTheCurveThroughThePointsNotTheChord) {
+    constexpr double h = 0.1;
+    const double s = 1.5 * M_PI / std::atan(h);
+    const struct {
+        int restartAt;
+        double tolerance;
+    } cases[] = {{-1, 1e-5}, {int(s), 1e-4}};
+    for (const auto [restartAt, tolerance] : cases) {
+        SCOPED_TRACE(restartAt);
+        TTestModel m("-N2", "N1", 1, 0, h);
+        m.Solver.Watch([](double n1, double) { return n1; });
+        std::vector<TCrossing> rising;
+        for (int k = 0; k < int(s) + 2; ++k) {
+            if (k == restartAt) { // the same point, reached another way
+                const double n1 = m.N1, n2 = m.N2, t = m.t;
+                m.N1 = 5;
+                m.Step();
+                m.t = t;
+                m.N1 = n1;
+                m.N2 = n2;
+                m.Model.Store(n1, n2);
+                m.Solver.ClearCrossings();
+            }
+            m.Step();
+            for (const TCrossing& x : m.Solver.Crossings())
+                if (x.direction > 0) rising.push_back(x);
+            m.Solver.ClearCrossings();
+        }
+        ASSERT_EQ(rising.size(), 1u);
+        EXPECT_NEAR(rising[0].t, s * h, tolerance);
+        EXPECT_NEAR(rising[0].n2, -std::pow(1 + h * h, s / 2), tolerance);
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Methods, Located,
