@@ -1,5 +1,7 @@
 #include "BDFStepper.h"
 
+#include "ExactJacobian.h"
+
 #include <cvode/cvode_ls.h>
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
@@ -50,12 +52,7 @@ int TBDFStepper::Jacobian(double, N_Vector y, N_Vector, SUNMatrix J, void* self,
     auto* stepper = static_cast<TBDFStepper*>(self);
     const double* state = NV_DATA_S(y);
     try {
-        const TJacobian j = stepper->model_->Jacobian(state[0], state[1]).jacobian;
-        SM_ELEMENT_D(J, 0, 0) = j.d1dN1;
-        SM_ELEMENT_D(J, 0, 1) = j.d1dN2;
-        SM_ELEMENT_D(J, 1, 0) = j.d2dN1;
-        SM_ELEMENT_D(J, 1, 1) = j.d2dN2;
-        return std::isfinite(j.d1dN1 + j.d1dN2 + j.d2dN1 + j.d2dN2) ? 0 : 1;
+        return ExactJacobian(*stepper->model_, state, J);
     } catch (...) {
         stepper->Fault() = std::current_exception();
         return -1;

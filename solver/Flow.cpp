@@ -1,5 +1,6 @@
 #include "Flow.h"
 
+#include "ExactJacobian.h"
 #include "FloatText.h"
 
 #include <cvode/cvode_ls.h>
@@ -203,15 +204,9 @@ int TFlow::Jacobian(double, N_Vector y, N_Vector, SUNMatrix J, void* self, N_Vec
     auto* flow = static_cast<TFlow*>(self);
     const double* state = NV_DATA_S(y);
     try {
-        const TJacobian j = flow->model_.Jacobian(state[0], state[1]).jacobian;
-        SUNMatZero(J);
-        SM_ELEMENT_D(J, 0, 0) = j.d1dN1;
-        SM_ELEMENT_D(J, 0, 1) = j.d1dN2;
-        SM_ELEMENT_D(J, 1, 0) = j.d2dN1;
-        SM_ELEMENT_D(J, 1, 1) = j.d2dN2;
         // The divergence's own derivatives are left out: nothing depends on
         // it, so Newton's iteration converges on it all the same.
-        return std::isfinite(j.d1dN1 + j.d1dN2 + j.d2dN1 + j.d2dN2) ? 0 : 1;
+        return ExactJacobian(flow->model_, state, J);
     } catch (...) {
         flow->fault_ = std::current_exception();
         return -1;

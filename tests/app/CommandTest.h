@@ -9,6 +9,25 @@
 #include <string>
 #include <vector>
 
+// The lines of a CSV text after its header line (handed back through
+// `header`), each split at its commas.
+inline std::vector<std::vector<std::string>> CsvRows(const std::string& csv,
+                                                     std::string* header = nullptr) {
+    std::istringstream lines(csv);
+    std::string line;
+    std::getline(lines, line);
+    if (header) *header = line;
+    std::vector<std::vector<std::string>> rows;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        for (std::string cell; std::getline(cells, cell, ',');)
+            fields.push_back(cell);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
 // A command of the command line run on model files written into a folder of
 // the test's own, its output and its errors caught.
 class CommandTest : public ::testing::Test {

@@ -24,22 +24,6 @@ std::string ExampleText(const std::string& name) {
     return {std::istreambuf_iterator<char>(file), {}};
 }
 
-// The lines of a CSV text after its header, each split at its commas.
-std::vector<std::vector<std::string>> Rows(const std::string& csv) {
-    std::istringstream lines(csv);
-    std::string line;
-    std::getline(lines, line);
-    std::vector<std::vector<std::string>> rows;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        for (std::string cell; std::getline(cells, cell, ',');)
-            fields.push_back(cell);
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
 // The model file's text with the densities (N1 first) replaced.
 std::string StartingAt(std::string text, double n1, double n2) {
     std::size_t at = 0;
@@ -64,7 +48,7 @@ TRunCycle CycleOfALongRun(const std::string& model, int steps) {
                        out, err),
               0)
         << err.str();
-    const auto rows = Rows(out.str());
+    const auto rows = CsvRows(out.str());
     std::vector<std::pair<double, double>> tail; // (t, N1)
     for (std::size_t i = rows.size() / 2; i < rows.size(); ++i)
         tail.emplace_back(TextToFloat(rows[i][0]), TextToFloat(rows[i][1]));
@@ -104,7 +88,7 @@ TEST_F(Cycles, AStableCycleHasThePeriodAndExtentOfALongRun) {
         const std::string model = Model(c.file);
         ASSERT_EQ(Run({model}), 0) << c.what << ": " << err.str();
         EXPECT_EQ(out.str().rfind(kHeader, 0), 0u) << c.what;
-        const auto rows = Rows(out.str());
+        const auto rows = CsvRows(out.str());
         ASSERT_EQ(rows.size(), 1u) << c.what << "\n" << out.str();
         const std::vector<std::string>& row = rows[0];
         ASSERT_EQ(row.size(), 9u) << c.what;

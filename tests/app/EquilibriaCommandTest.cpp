@@ -127,18 +127,9 @@ protected:
     Equilibria() : CommandTest(RunEquilibria) {}
     // The rows after the header, each split at its commas.
     std::vector<std::vector<std::string>> Rows() {
-        std::istringstream lines(out.str());
-        std::string line;
-        std::getline(lines, line);
-        EXPECT_EQ(line, "N1,N2,re1,im1,re2,im2,kind");
-        std::vector<std::vector<std::string>> rows;
-        while (std::getline(lines, line)) {
-            std::vector<std::string> fields;
-            std::istringstream cells(line);
-            for (std::string cell; std::getline(cells, cell, ',');)
-                fields.push_back(cell);
-            rows.push_back(fields);
-        }
+        std::string header;
+        auto rows = CsvRows(out.str(), &header);
+        EXPECT_EQ(header, "N1,N2,re1,im1,re2,im2,kind");
         return rows;
     }
 };
