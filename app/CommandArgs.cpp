@@ -18,6 +18,19 @@ long long ReadCount(const std::string& option, const std::string& text, long lon
     return value;
 }
 
+TNamedValues ReadNamedValues(const std::string& text, std::size_t count,
+                             const std::string& wrongForm) {
+    const size_t eq = text.find('=');
+    if (eq == std::string::npos || eq == 0) throw Exception(wrongForm);
+    TNamedValues read{text.substr(0, eq), {}};
+    size_t begin = eq + 1;
+    for (size_t colon; (colon = text.find(':', begin)) != std::string::npos; begin = colon + 1)
+        read.values.push_back(text.substr(begin, colon - begin));
+    read.values.push_back(text.substr(begin));
+    if (read.values.size() != count) throw Exception(wrongForm);
+    return read;
+}
+
 TModel LoadRequiredModel(const std::string& fileName) {
     // The file as the ini layer will read it.
     std::string path = fileName;

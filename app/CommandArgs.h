@@ -16,6 +16,17 @@
 // Exception "'%s' is not a valid count for %s".
 long long ReadCount(const std::string& option, const std::string& text, long long least);
 
+// An argument NAME=V1:V2:... naming a parameter (--sweep, --continue): the
+// name before the first "=" and the texts between the colons after it.
+struct TNamedValues {
+    std::string name;
+    std::vector<std::string> values;
+};
+// `text` read as such with exactly `count` values; an empty name or another
+// count throws Exception `wrongForm`, the message that names the mode's form.
+TNamedValues ReadNamedValues(const std::string& text, std::size_t count,
+                             const std::string& wrongForm);
+
 // The model file of a headless run, loaded as File > Load does. The window
 // opens on a file that is not there (it reads as all defaults); a headless
 // run refuses it ("Model file '%s' does not exist", "... cannot be read"), so

@@ -17,17 +17,10 @@ const std::string kUsage = std::string("usage: tarnivell ") + kSweepUsage;
 
 // NAME=FROM:TO:COUNT into `request`.
 void ReadSweep(const std::string& text, TSweepRequest& request) {
-    const Exception bad(
-        FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
-    const size_t eq = text.find('=');
-    if (eq == std::string::npos || eq == 0) throw bad;
-    std::vector<std::string> parts;
-    size_t begin = eq + 1;
-    for (size_t colon; (colon = text.find(':', begin)) != std::string::npos; begin = colon + 1)
-        parts.push_back(text.substr(begin, colon - begin));
-    parts.push_back(text.substr(begin));
-    if (parts.size() != 3) throw bad;
-    request.name = text.substr(0, eq);
+    const TNamedValues sweep = ReadNamedValues(
+        text, 3, FormatMessage("'%s' is not a sweep of the form NAME=FROM:TO:COUNT", {text}));
+    const std::vector<std::string>& parts = sweep.values;
+    request.name = sweep.name;
     request.options.from = TextToFloat(parts[0]);
     request.options.to = TextToFloat(parts[1]);
     // Refused as typed: a count past the range of an int has no other form.
