@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "BatchRun.h"
 #include "Calculator.h"
+#include "ContinueCommand.h"
 #include "CyclesCommand.h"
 #include "EquilibriaCommand.h"
 #include "RenderCommand.h"
@@ -63,6 +64,15 @@ const std::vector<TCommandMode>& CommandModes() {
          "semi-stable), ordered by period. Closed orbits around a centre are not limit cycles: "
          "standard error says so.",
          RunCycles},
+        {"--continue", kContinueUsage,
+         "Follows the equilibria of the model as parameter NAME runs from FROM to TO and prints "
+         "CSV branch,object,NAME,N1,N2,N1min,N1max,N2min,N2max,period,stable,label: each branch "
+         "numbered from 1, its rows in the order followed, stable yes or no, and on the row at "
+         "its value each special point (fold, branch point, hopf supercritical or hopf "
+         "subcritical). The box is that of --equilibria at the file's value of NAME. A branch "
+         "that could not go on keeps its rows, says where on standard error and gives exit code "
+         "1.",
+         RunContinue},
         {"--render", kRenderUsage,
          "Runs the model N steps (default 1000) without a display and writes the picture the "
          "window would show, W x H pixels (default 625x300), as PNG, SVG or PDF by FILE's "

@@ -37,7 +37,8 @@ std::string BoxText(const TPlaneRect& box) {
 
 } // namespace
 
-TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::string& usage) {
+TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::string& usage,
+                             std::size_t operands) {
     const std::string wrong = "usage: tarnivell " + usage;
     std::string modelFile;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -46,10 +47,12 @@ TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::st
             given_ = ReadBox(args[++i]);
         else if (modelFile.empty() && !arg.starts_with("--"))
             modelFile = arg;
+        else if (operands_.size() < operands && !arg.starts_with("--"))
+            operands_.push_back(arg);
         else
             throw Exception(wrong);
     }
-    if (modelFile.empty()) throw Exception(wrong);
+    if (modelFile.empty() || operands_.size() < operands) throw Exception(wrong);
 
     TModel model = LoadRequiredModel(modelFile);
     BindModel(sim_, model);

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -26,6 +27,12 @@ inline std::vector<std::vector<std::string>> CsvRows(const std::string& csv,
         rows.push_back(fields);
     }
     return rows;
+}
+
+// The text of a shipped example model.
+inline std::string ExampleText(const std::string& name) {
+    std::ifstream file(TARNIVELL_EXAMPLES "/" + name);
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 // A command of the command line run on model files written into a folder of

@@ -11,18 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace {
 
 const char* const kHeader = "N1,N2,period,N1min,N1max,N2min,N2max,multiplier,kind\n";
-
-std::string ExampleText(const std::string& name) {
-    std::ifstream file(TARNIVELL_EXAMPLES "/" + name);
-    return {std::istreambuf_iterator<char>(file), {}};
-}
 
 // The model file's text with the densities (N1 first) replaced.
 std::string StartingAt(std::string text, double n1, double n2) {

@@ -1,0 +1,186 @@
+#include "ContinueCommand.h"
+
+#include "FloatText.h"
+
+#include "CommandTest.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The fields of a row.
+enum {
+    kBranch,
+    kObject,
+    kValue,
+    kN1,
+    kN2,
+    kN1Min,
+    kN1Max,
+    kN2Min,
+    kN2Max,
+    kPeriod,
+    kStable,
+    kLabel
+};
+
+// The rows after the header, each with its twelve fields (the reader drops a
+// trailing empty label).
+std::vector<std::vector<std::string>> Table(const std::string& csv, std::string* header) {
+    auto rows = CsvRows(csv, header);
+    for (auto& row : rows) {
+        EXPECT_TRUE(row.size() == 11 || row.size() == 12) << row.size() << " fields";
+        row.resize(12);
+    }
+    return rows;
+}
+
+double At(const std::vector<std::string>& row, int field) {
+    return TextToFloat(row[std::size_t(field)]);
+}
+
+// The paradox of enrichment over K: the equilibria (0, 0), (K, 0) and
+// (150/11, (200/11)(1 - 150/(11 K))), the last losing its stability in a
+// supercritical Hopf bifurcation at K = 1400/11 (prey isocline's hump at the
+// predator's isocline).
+constexpr double kPreyAtCoexistence = 150.0 / 11;
+constexpr double kHopf = 1400.0 / 11;
+
+class ContinueCommand : public CommandTest {
+protected:
+    ContinueCommand() : CommandTest(RunContinue) {}
+};
+
+TEST_F(ContinueCommand, SpecialPointsLieAtTheirClosedForms) {
+    // The shipped harvested stocks are caught in proportion to their size:
+    // a stock collapses where the effort's loss q E1 reaches its growth r
+    // (a transcritical crossing with the extinct branch), at E1 = r/q = 50.
+    // Caught at a constant C a year instead, the stock has no equilibrium
+    // past the largest logistic growth r K / 4 = 125, at N1 = K / 2.
+    const std::string effort = ExampleText("harvested-logistic.ini");
+    const std::size_t catchAt = effort.find("q*E1*N1"), rowAt = effort.find("Name6=\nValue6=");
+    const std::string constantCatch = effort.substr(0, catchAt) + "C" +
+                                      effort.substr(catchAt + 7, rowAt - catchAt - 7) +
+                                      "Name6=C\nValue6=100" + effort.substr(rowAt + 14);
+    const struct {
+        const char* what;
+        std::string file;
+        std::vector<std::string> args;
+        const char* label;
+        int count; // one per level of the uncoupled second stock, if harvested
+        double value, n1, n1Tolerance;
+    } cases[] = {
+        {"paradox of enrichment",
+         ExampleText("paradox-of-enrichment.ini"),
+         {"K=50:200"},
+         "hopf supercritical",
+         1,
+         kHopf,
+         kPreyAtCoexistence,
+         1e-8 * kPreyAtCoexistence},
+        // A box with room below N1 = 0, so that the crossing lies inside it.
+        {"effort harvest",
+         ExampleText("harvested-logistic.ini"),
+         {"E1=0:100", "--box", "-500:1500:-100:500"},
+         "branch point",
+         2,
+         50,
+         0,
+         1e-4},
+        // The density at a fold is fixed only to the square root of the
+        // value's accuracy.
+        {"constant catch", constantCatch, {"C=10:200"}, "fold", 2, 125, 500, 1},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.insert(args.begin(), Model(c.file));
+        ASSERT_EQ(Run(args), 0) << c.what << ": " << err.str();
+        std::string header;
+        int found = 0;
+        for (const auto& row : Table(out.str(), &header)) {
+            if (row[kLabel].empty()) continue;
+            ++found;
+            EXPECT_EQ(row[kLabel], c.label) << c.what;
+            EXPECT_NEAR(At(row, kValue), c.value, 1e-8 * c.value) << c.what;
+            EXPECT_NEAR(At(row, kN1), c.n1, c.n1Tolerance) << c.what;
+        }
+        EXPECT_EQ(found, c.count) << c.what << "\n" << out.str();
+    }
+}
+
+// Every row is one of the closed-form equilibria with its stability; the
+// name in the header is the model's, whatever its case on the command line.
+TEST_F(ContinueCommand, EachRowIsAnEquilibriumWithItsStability) {
+    ASSERT_EQ(Run({Model(ExampleText("paradox-of-enrichment.ini")), "k=200:50"}), 0) << err.str();
+    std::string header;
+    const auto rows = Table(out.str(), &header);
+    EXPECT_EQ(header, "branch,object,K,N1,N2,N1min,N1max,N2min,N2max,period,stable,label");
+    EXPECT_NE(err.str().find("Searched the "), std::string::npos) << err.str();
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.front()[kBranch], "1");
+    bool seen[3] = {};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const auto& row = rows[i];
+        const std::string where = "row " + std::to_string(i + 1) + ": K = " + row[kValue];
+        if (i > 0) {
+            const double step = At(row, kBranch) - At(rows[i - 1], kBranch);
+            EXPECT_TRUE(step == 0 || step == 1) << where;
+        }
+        EXPECT_EQ(row[kObject], "equilibrium") << where;
+        EXPECT_EQ(row[kN1Min], row[kN1]) << where;
+        EXPECT_EQ(row[kN1Max], row[kN1]) << where;
+        EXPECT_EQ(row[kN2Min], row[kN2]) << where;
+        EXPECT_EQ(row[kN2Max], row[kN2]) << where;
+        EXPECT_EQ(row[kPeriod], "") << where;
+
+        const double k = At(row, kValue), n1 = At(row, kN1), n2 = At(row, kN2);
+        EXPECT_GE(k, 50 * (1 - 1e-12)) << where;
+        EXPECT_LE(k, 200 * (1 + 1e-12)) << where;
+        // Which equilibrium: the prey at 0, at K, or where the predator holds it.
+        const int which = std::abs(n1) < 1e-9 ? 0 : std::abs(n2) < 1e-9 ? 1 : 2;
+        seen[which] = true;
+        const double expected[3][2] = {
+            {0, 0}, {k, 0}, {kPreyAtCoexistence, 200.0 / 11 * (1 - kPreyAtCoexistence / k)}};
+        EXPECT_NEAR(n1, expected[which][0], 1e-8 * k) << where;
+        EXPECT_NEAR(n2, expected[which][1], 1e-8 * k) << where;
+        if (which < 2) {
+            EXPECT_EQ(row[kStable], "no") << where << ": a saddle";
+        } else if (row[kLabel].empty()) {
+            EXPECT_EQ(row[kStable], k < kHopf ? "yes" : "no") << where;
+        }
+    }
+    for (int which = 0; which < 3; ++which)
+        EXPECT_TRUE(seen[which]) << "no branch " << which << "\n" << out.str();
+}
+
+TEST_F(ContinueCommand, WhatCannotBeFollowedIsAnError) {
+    const std::string model = Model(ExampleText("paradox-of-enrichment.ini"));
+    const std::string usage = std::string("usage: tarnivell ") + kContinueUsage + ".\n";
+    const struct {
+        std::vector<std::string> args;
+        std::string err;
+    } cases[] = {
+        {{model}, usage},
+        {{model, "K=50:200", "R=0.5:1"}, usage}, // two parameters at once: not yet
+        {{model, "K=50:200", "--box"}, usage},
+        {{model, "Q=50:200"}, "No parameter is named 'Q'.\n"},
+        {{model, "K=50:5E1"}, "'K=50:5E1' is an empty range: FROM and TO are equal.\n"},
+        {{model, "K=50:x"}, "'x' is not a valid floating point value.\n"},
+        {{model, "K=50"}, "'K=50' is not a continuation of the form NAME=FROM:TO.\n"},
+        {{model, "=50:200"}, "'=50:200' is not a continuation of the form NAME=FROM:TO.\n"},
+        {{model, "K=50:200", "--box", "0:500:9:1"},
+         "'0:500:9:1' is not a box N1MIN:N1MAX:N2MIN:N2MAX with each minimum below its "
+         "maximum.\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Run(c.args), 1) << c.args.back();
+        EXPECT_EQ(out.str(), "") << c.args.back();
+        EXPECT_EQ(err.str(), c.err) << c.args.back();
+    }
+}
+
+} // namespace
