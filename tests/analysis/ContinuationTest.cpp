@@ -1,0 +1,137 @@
+#include "Continuation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct TSpecial {
+    TSpecialPoint label;
+    double p, n1, n2;
+};
+
+struct TCase {
+    const char* what;
+    std::vector<ParameterRow> rows;
+    std::string rate1, rate2;
+    const char* parameter;
+    TContinuationOptions options;
+    std::vector<TSpecial> special; // each listed once, in any order
+    int branches;
+};
+
+void PrintTo(const TCase& c, std::ostream* out) {
+    *out << c.what;
+}
+
+ParameterRow Row(const char* name, double value) {
+    return {name, std::to_string(value), ""};
+}
+
+std::vector<TCase> Cases() {
+    using enum TSpecialPoint;
+    return {
+        {"a competitor invades where a12 = K1/K2: a branch point, the other branch followed",
+         {Row("a12", 0.5)},
+         "0.6*N1*(1-(N1+a12*N2)/100)",
+         "0.8*N2*(1-(N2+1.2*N1)/80)",
+         "a12",
+         {0, 2, {0, 150, 0, 150}},
+         {{BranchPoint, 1.25, 0, 80}},
+         4},
+        {"constant harvest folds the logistic branch at H = rK/4",
+         {Row("H", 1)},
+         "N1*(1-N1/100)-H",
+         "-N2",
+         "H",
+         {0, 40, {0, 200, 0, 200}},
+         {{Fold, 25, 50, 0}},
+         1},
+        {"the paradox of enrichment: a Hopf point at K = 1400/11",
+         {Row("K", 100)},
+         "0.8*N1*(1-N1/K)-0.05*N1*N2/(1+0.01*N1)",
+         "0.025*N1*N2/(1+0.01*N1)-0.3*N2",
+         "K",
+         {50, 200, {0, 500, 0, 500}},
+         {{HopfSupercritical, 1400.0 / 11, 150.0 / 11, 0}},
+         3},
+        {"Lotka-Volterra: a centre all along, no Hopf point",
+         {Row("a", 0.5)},
+         "a*N1-0.02*N1*N2",
+         "-0.5*N2+0.01*N1*N2",
+         "a",
+         {0.1, 1, {0, 100, 0, 100}},
+         {},
+         2},
+    };
+}
+
+class Continuation : public testing::TestWithParam<TCase> {};
+
+// Each special point once, at its closed-form value to 1E-8 relative; every
+// branch found once, ending at the range's ends or the box's edges.
+TEST_P(Continuation, SpecialPointsAtTheirClosedForms) {
+    TCase c = GetParam();
+    TCompiledModel model;
+    model.Compile(c.rows, c.rate1, c.rate2);
+    const std::size_t index = std::size_t(model.ParameterIndex(c.parameter));
+    const double before = model.Parameter(index);
+    const TContinuation found = ContinueEquilibria(model, index, c.options);
+    EXPECT_EQ(found.error, "");
+    EXPECT_TRUE(found.stopped.empty()) << found.stopped.front();
+    EXPECT_EQ(model.Parameter(index), before);
+    EXPECT_EQ(int(found.branches.size()), c.branches);
+    std::vector<TBranchRow> labelled;
+    const TPlaneRect& box = c.options.box;
+    const double lo = std::min(c.options.from, c.options.to);
+    const double hi = std::max(c.options.from, c.options.to);
+    for (const TBranch& b : found.branches) {
+        ASSERT_GE(b.rows.size(), 2u);
+        for (const TBranchRow& r : b.rows) {
+            if (r.label != TSpecialPoint::None) labelled.push_back(r);
+            EXPECT_TRUE(r.p >= lo - 1e-12 && r.p <= hi + 1e-12) << r.p;
+        }
+        const TBranchRow& end = b.rows.back();
+        const double edge = std::min({end.n1 - box.n1Min, box.n1Max - end.n1, end.n2 - box.n2Min,
+                                      box.n2Max - end.n2, end.p - lo, hi - end.p});
+        EXPECT_NEAR(edge, 0, 1e-6 * box.Extent()) << "a branch ends inside at " << end.p;
+    }
+    ASSERT_EQ(labelled.size(), c.special.size());
+    for (const TSpecial& s : c.special) {
+        const auto at = std::find_if(labelled.begin(), labelled.end(),
+                                     [&](const TBranchRow& r) { return r.label == s.label; });
+        ASSERT_NE(at, labelled.end()) << SpecialLabel(s.label);
+        EXPECT_NEAR(at->p, s.p, 1e-8 * std::fabs(s.p)) << SpecialLabel(s.label);
+        EXPECT_NEAR(at->n1, s.n1, 1e-7 * box.Extent()) << SpecialLabel(s.label);
+        if (s.label != TSpecialPoint::HopfSupercritical) {
+            EXPECT_NEAR(at->n2, s.n2, 1e-7 * box.Extent()) << SpecialLabel(s.label);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Continuation, Continuation, testing::ValuesIn(Cases()));
+
+// Along the paradox branch the equilibrium is stable below the Hopf point
+// and unstable above it, as the trace of its Jacobian, −0.8·N1/K + ..., says.
+TEST(ContinuationStability, ChangesAtTheHopfPoint) {
+    std::vector<ParameterRow> rows{Row("K", 100)};
+    TCompiledModel model;
+    model.Compile(rows, "0.8*N1*(1-N1/K)-0.05*N1*N2/(1+0.01*N1)", "0.025*N1*N2/(1+0.01*N1)-0.3*N2");
+    const TContinuation found = ContinueEquilibria(model, 0, {50, 200, {0, 500, 0, 500}});
+    int checked = 0;
+    for (const TBranch& b : found.branches)
+        for (const TBranchRow& r : b.rows)
+            if (std::fabs(r.n1 - 150.0 / 11) < 1e-6 && r.label == TSpecialPoint::None &&
+                std::fabs(r.p - 1400.0 / 11) > 1e-6) {
+                EXPECT_EQ(r.stable, r.p < 1400.0 / 11) << r.p;
+                ++checked;
+            }
+    EXPECT_GT(checked, 50);
+}
+
+} // namespace
