@@ -2,6 +2,7 @@
 
 #include "Equilibria.h"
 #include "FloatText.h"
+#include "LimitCycles.h"
 #include "Stability.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <deque>
 #include <functional>
 #include <limits>
+#include <numbers>
 #include <optional>
 
 const char* ObjectName(TBranchObject object) {
@@ -508,5 +510,167 @@ TContinuation ContinueEquilibria(TCompiledModel& model, std::size_t parameter,
     TContinuer(model, parameter, options).Run(result);
     model.SetParameter(parameter, keepP);
     model.Store(keep1, keep2);
+    return result;
+}
+
+namespace {
+
+TBranchRow CycleRow(double p, const TLimitCycle& c) {
+    TBranchRow row;
+    row.p = p;
+    row.n1 = c.n1;
+    row.n2 = c.n2;
+    row.n1Min = c.n1Min;
+    row.n1Max = c.n1Max;
+    row.n2Min = c.n2Min;
+    row.n2Max = c.n2Max;
+    row.period = c.period;
+    row.stable = c.kind == TCycleKind::Stable;
+    row.lyapunov = row.omega = kNaN;
+    return row;
+}
+
+// The equilibrium near (n1, n2) of the model as it is now, by Newton's
+// method; false when it does not converge.
+bool EquilibriumNear(TCompiledModel& model, double& n1, double& n2) {
+    for (int i = 0; i < 50; ++i) {
+        TLinearisation l;
+        try {
+            l = model.Jacobian(n1, n2);
+        } catch (...) {
+            return false;
+        }
+        const TJacobian& j = l.jacobian;
+        const double det = j.d1dN1 * j.d2dN2 - j.d1dN2 * j.d2dN1;
+        if (!(std::fabs(det) > 0)) return false;
+        const double d1 = (-l.rate1 * j.d2dN2 + l.rate2 * j.d1dN2) / det;
+        const double d2 = (-l.rate2 * j.d1dN1 + l.rate1 * j.d2dN1) / det;
+        n1 += d1;
+        n2 += d2;
+        if (std::fabs(d1) + std::fabs(d2) <= 1e-14 * (std::fabs(n1) + std::fabs(n2) + 1e-300))
+            return std::isfinite(n1 + n2);
+    }
+    return std::isfinite(n1 + n2);
+}
+
+// The first cycle beside a Hopf point: the small cycle around the
+// equilibrium near (n1, n2), of the kind the Hopf point gives birth to,
+// pinned down from points at a few distances from the equilibrium.
+std::optional<TLimitCycle> FirstCycle(TCompiledModel& model, double n1, double n2,
+                                      const TPlaneRect& box, bool stable) {
+    if (!EquilibriumNear(model, n1, n2)) return std::nullopt;
+    for (const double share : {1e-3, 3e-3, 1e-2, 3e-2, 1e-1}) {
+        const double r = share * box.Extent();
+        std::optional<TLimitCycle> c =
+            FollowCycle(model, box, {n1 + 0.6 * r, n2 + 0.8 * r}, stable ? 1 : -1);
+        if (c && c->n1Min < n1 && n1 < c->n1Max && c->n2Min < n2 && n2 < c->n2Max &&
+            (c->kind == TCycleKind::Stable) == stable)
+            return c;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void ContinueCycles(TCompiledModel& model, std::size_t parameter,
+                    const TContinuationOptions& options, TContinuation& result) {
+    if (!result.error.empty() || parameter >= model.ParameterCount()) return;
+    const double keepP = model.Parameter(parameter);
+    const double keep1 = model.StoredN1(), keep2 = model.StoredN2();
+    const double range = std::fabs(options.to - options.from);
+    const double lo = std::min(options.from, options.to), hi = std::max(options.from, options.to);
+    const double extent = options.box.Extent();
+    const std::string name = model.ParameterName(parameter);
+    const std::size_t equilibria = result.branches.size();
+    for (std::size_t b = 0; b < equilibria; ++b) {
+        const std::vector<TBranchRow> rows = result.branches[b].rows;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const TBranchRow& hopf = rows[i];
+            const bool super = hopf.label == TSpecialPoint::HopfSupercritical;
+            if (!super && hopf.label != TSpecialPoint::HopfSubcritical) continue;
+            if (options.cancel && options.cancel->load()) break;
+            // The cycles lie where the equilibrium is unstable (a stable cycle
+            // is born) or stable (an unstable one).
+            double side = 0;
+            for (const std::size_t k : {i - 1, i + 1})
+                if (k < rows.size() && rows[k].label == TSpecialPoint::None &&
+                    rows[k].stable != super && rows[k].p != hopf.p)
+                    side = rows[k].p > hopf.p ? 1 : -1;
+            if (side == 0) continue;
+            const double hopfPeriod = 2 * std::numbers::pi / hopf.omega;
+            TBranch branch;
+            branch.object = TBranchObject::Cycle;
+            TBranchRow first = hopf;
+            first.period = hopfPeriod;
+            first.stable = super;
+            first.label = TSpecialPoint::None;
+            branch.rows.push_back(first);
+            double p = hopf.p, dp = 1e-3 * range;
+            std::optional<TLimitCycle> cycle;
+            for (int tries = 0; tries < 3 && !cycle; ++tries, dp *= 3) {
+                p = std::clamp(hopf.p + side * dp, lo, hi);
+                model.SetParameter(parameter, p);
+                cycle = FirstCycle(model, hopf.n1, hopf.n2, options.box, super);
+            }
+            if (!cycle) {
+                result.stopped.push_back("Continuation stopped at " + name + " = " +
+                                         FloatToText(hopf.p) +
+                                         ": no cycle was found beside the Hopf point");
+                continue;
+            }
+            branch.rows.push_back(CycleRow(p, *cycle));
+            const int direction = super ? 1 : -1;
+            for (int steps = 0; steps < kMaxSteps; ++steps) {
+                if (options.cancel && options.cancel->load()) break;
+                if (cycle->period > 20 * hopfPeriod) {
+                    branch.rows.back().label = TSpecialPoint::Homoclinic;
+                    break;
+                }
+                if (p == (side > 0 ? hi : lo)) break;
+                const double next = std::clamp(p + side * dp, lo, hi);
+                model.SetParameter(parameter, next);
+                std::optional<TLimitCycle> c =
+                    FollowCycle(model, options.box, {cycle->n1, cycle->n2}, direction);
+                // A cycle that jumped far is another one: the step was too long.
+                if (c && std::max({std::fabs(c->n1Max - cycle->n1Max),
+                                   std::fabs(c->n1Min - cycle->n1Min),
+                                   std::fabs(c->n2Max - cycle->n2Max),
+                                   std::fabs(c->n2Min - cycle->n2Min)}) > 0.05 * extent)
+                    c.reset();
+                if (!c) {
+                    dp /= 2;
+                    if (dp < 1e-9 * range) {
+                        // The cycle ends within the step: where it meets
+                        // another and both vanish, its multiplier nears 1.
+                        if (std::fabs(cycle->multiplier - 1) < 0.2)
+                            branch.rows.back().label = TSpecialPoint::CycleFold;
+                        else
+                            result.stopped.push_back("Continuation stopped at " + name + " = " +
+                                                     FloatToText(p) +
+                                                     ": the cycle could not be followed further");
+                        break;
+                    }
+                    continue;
+                }
+                p = next;
+                cycle = std::move(c);
+                branch.rows.push_back(CycleRow(p, *cycle));
+                const TPlaneRect& box = options.box;
+                if (cycle->n1Max < box.n1Min || cycle->n1Min > box.n1Max ||
+                    cycle->n2Max < box.n2Min || cycle->n2Min > box.n2Max)
+                    break;
+                dp = std::min(dp * 1.5, 1e-2 * range);
+            }
+            result.branches.push_back(std::move(branch));
+        }
+    }
+    model.SetParameter(parameter, keepP);
+    model.Store(keep1, keep2);
+}
+
+TContinuation Continue(TCompiledModel& model, std::size_t parameter,
+                       const TContinuationOptions& options) {
+    TContinuation result = ContinueEquilibria(model, parameter, options);
+    ContinueCycles(model, parameter, options, result);
     return result;
 }

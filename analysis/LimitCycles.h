@@ -5,6 +5,7 @@
 #include "PlaneRect.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -77,6 +78,16 @@ struct TLimitCycles {
 // The model's cells are left as they were.
 TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
                              const TEquilibria& equilibria, const TCycleOptions& options = {});
+
+// The cycle of the model as it is now that passes near `near`, a point of a
+// cycle of a nearby parameter value: pinned down on the return map of the
+// section across the flow there, the orbits followed forward in time
+// (direction +1, best for a stable cycle) or backward (−1, for an unstable
+// one). None when the orbits there settle onto no cycle (it has vanished in
+// a fold, or shrunk into its equilibrium) or only onto a centre's family.
+std::optional<TLimitCycle> FollowCycle(TCompiledModel& model, const TPlaneRect& box,
+                                       TCurvePoint near, int direction,
+                                       const TCycleOptions& options = {});
 
 // The text the window shows in place of a list of cycles when `centre` is set.
 inline constexpr const char* kCentreNote = "closed orbits around a centre";

@@ -1,9 +1,11 @@
 #include "Continuation.h"
+#include "LimitCycles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -132,6 +134,44 @@ TEST(ContinuationStability, ChangesAtTheHopfPoint) {
                 ++checked;
             }
     EXPECT_GT(checked, 50);
+}
+
+} // namespace
+
+namespace {
+
+// The cycles born at the supercritical Hopf point of the paradox of
+// enrichment: the branch starts at the Hopf point with the period 2π/ω of the
+// linearisation, its cycles are stable, and at the range's end its cycle is
+// the one the search over the whole plane finds there.
+TEST(ContinuationCycles, GrowFromTheHopfPointToTheCycleFoundAtTheEnd) {
+    std::vector<ParameterRow> rows{Row("K", 100)};
+    TCompiledModel model;
+    model.Compile(rows, "0.8*N1*(1-N1/K)-0.05*N1*N2/(1+0.01*N1)", "0.025*N1*N2/(1+0.01*N1)-0.3*N2");
+    const TPlaneRect box{0, 500, 0, 500};
+    const TContinuation found = Continue(model, 0, {50, 200, box});
+    EXPECT_TRUE(found.stopped.empty()) << found.stopped.front();
+    const TBranch* cycles = nullptr;
+    for (const TBranch& b : found.branches)
+        if (b.object == TBranchObject::Cycle) cycles = &b;
+    ASSERT_NE(cycles, nullptr);
+    const TBranchRow& first = cycles->rows.front();
+    EXPECT_NEAR(first.p, 1400.0 / 11, 1e-8 * 1400 / 11);
+    model.Set("K", first.p);
+    const TJacobian atHopf = model.Jacobian(first.n1, first.n2).jacobian;
+    const double omega = std::sqrt(atHopf.d1dN1 * atHopf.d2dN2 - atHopf.d1dN2 * atHopf.d2dN1);
+    EXPECT_NEAR(first.period, 2 * std::numbers::pi / omega, 1e-9 * first.period);
+    for (size_t i = 1; i < cycles->rows.size(); ++i) {
+        EXPECT_TRUE(cycles->rows[i].stable) << cycles->rows[i].p;
+        EXPECT_GT(cycles->rows[i].period, cycles->rows[i - 1].period) << cycles->rows[i].p;
+    }
+    const TBranchRow& last = cycles->rows.back();
+    ASSERT_EQ(last.p, 200);
+    model.Set("K", 200);
+    const TLimitCycles reference = FindLimitCycles(model, box, FindEquilibria(model, box));
+    ASSERT_EQ(reference.cycles.size(), 1u);
+    EXPECT_NEAR(last.period, reference.cycles[0].period, 1e-7 * last.period);
+    EXPECT_NEAR(last.n1Max, reference.cycles[0].n1Max, 1e-7 * box.Extent());
 }
 
 } // namespace
