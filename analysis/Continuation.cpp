@@ -3,6 +3,7 @@
 #include "Equilibria.h"
 #include "FloatText.h"
 #include "LimitCycles.h"
+#include "Lyapunov.h"
 #include "Stability.h"
 
 #include <algorithm>
@@ -439,9 +440,20 @@ void TContinuer::Follow(TPoint x, const std::optional<TPoint>& from, TContinuati
         if (traceChanges) {
             if (std::optional<TPoint> at =
                     Locate(x, h, [](const TPoint& q) { return q.trace(); })) {
-                TBranchRow row = Row(*at, TSpecialPoint::HopfSupercritical);
-                row.omega = std::sqrt(at->det());
-                special.emplace_back(Dot(Add(at->y, -1, x.y), x.tangent), row);
+                TBranchRow row = Row(*at);
+                try {
+                    model_.SetParameter(parameter_, P(at->y));
+                    row.lyapunov =
+                        FirstLyapunovCoefficient(model_.Derivatives3(row.n1, row.n2), &row.omega);
+                } catch (...) {
+                }
+                // A coefficient of 0 (or none: a degenerate point, Bautin's)
+                // tells no kind; the point is left unlabelled rather than
+                // called either.
+                if (row.lyapunov < 0) row.label = TSpecialPoint::HopfSupercritical;
+                if (row.lyapunov > 0) row.label = TSpecialPoint::HopfSubcritical;
+                if (row.label != TSpecialPoint::None)
+                    special.emplace_back(Dot(Add(at->y, -1, x.y), x.tangent), row);
             }
         }
         std::sort(special.begin(), special.end(),

@@ -175,3 +175,43 @@ TEST(ContinuationCycles, GrowFromTheHopfPointToTheCycleFoundAtTheEnd) {
 }
 
 } // namespace
+
+namespace {
+
+// Around (5, 5), r' = r(μ + r² − r⁴) and θ' = 1: a subcritical Hopf point at
+// μ = 0 whose unstable cycles, of radius √((1 − √(1 + 4μ))/2), grow as μ
+// falls until they meet the stable ones at the fold μ = −1/4.
+TEST(ContinuationCycles, SubcriticalHopfPointAndTheFoldOfItsCycles) {
+    const std::string r2 = "((N1-5)^2+(N2-5)^2)";
+    const std::string g = "(mu+" + r2 + "-" + r2 + "^2)";
+    std::vector<ParameterRow> rows{Row("mu", 0.1)};
+    TCompiledModel model;
+    model.Compile(rows, "(N1-5)*" + g + "-(N2-5)", "(N2-5)*" + g + "+(N1-5)");
+    const TPlaneRect box{0, 10, 0, 10};
+    const TContinuation found = Continue(model, 0, {-0.5, 0.5, box});
+    ASSERT_EQ(found.branches.size(), 2u);
+    const TBranch& equilibria = found.branches[0];
+    const auto hopf =
+        std::find_if(equilibria.rows.begin(), equilibria.rows.end(),
+                     [](const TBranchRow& r) { return r.label != TSpecialPoint::None; });
+    ASSERT_NE(hopf, equilibria.rows.end());
+    EXPECT_EQ(hopf->label, TSpecialPoint::HopfSubcritical);
+    EXPECT_NEAR(hopf->p, 0, 1e-12);
+    const TBranch& cycles = found.branches[1];
+    ASSERT_EQ(cycles.object, TBranchObject::Cycle);
+    EXPECT_EQ(cycles.rows.back().label, TSpecialPoint::CycleFold);
+    EXPECT_NEAR(cycles.rows.back().p, -0.25, 1e-7);
+    for (size_t i = 1; i + 1 < cycles.rows.size(); ++i) {
+        const TBranchRow& r = cycles.rows[i];
+        EXPECT_FALSE(r.stable) << r.p;
+        EXPECT_NEAR(r.period, 2 * std::numbers::pi, 1e-7 * r.period) << r.p;
+        // Right at the fold a cycle's radius hangs on the square root of
+        // the distance to it: pinned down as well, it is known less well.
+        const double radius = std::sqrt((1 - std::sqrt(1 + 4 * r.p)) / 2);
+        if (r.p > -0.249) {
+            EXPECT_NEAR(r.n1Max - 5, radius, 1e-6) << r.p;
+        }
+    }
+}
+
+} // namespace
