@@ -632,6 +632,13 @@ void ContinueCycles(TCompiledModel& model, std::size_t parameter,
             }
             branch.rows.push_back(CycleRow(p, *cycle));
             const int direction = super ? 1 : -1;
+            // Born at a Hopf point, the cycles are neither a centre's family
+            // nor, but at their end, a fold; a diagram needs their periods
+            // to about 1E-7, not the finder's own 1E-9.
+            TCycleOptions follow;
+            follow.relTol = 1e-8;
+            follow.lookBeside = false;
+            follow.cancel = options.cancel;
             for (int steps = 0; steps < kMaxSteps; ++steps) {
                 if (options.cancel && options.cancel->load()) break;
                 if (cycle->period > 20 * hopfPeriod) {

@@ -483,7 +483,7 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
                     [&](const TLimitCycle& c) { return SameCycle(c, cycle, extent_); }))
         return;
     cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
-    if (std::fabs(cycle.multiplier - 1) <= kNearUnit) {
+    if (options_.lookBeside && std::fabs(cycle.multiplier - 1) <= kNearUnit) {
         if (IsCentre(s, b, direction, size)) {
             centre = true;
             return;

@@ -41,8 +41,12 @@ struct TLimitCycle {
 
 struct TCycleOptions {
     // The integration's relative tolerance; the absolute one is this times
-    // the box's extent times 1E-4.
+    // the box's extent times 1E-20.
     double relTol = 1e-10;
+    // Whether a multiplier near 1 is looked at closer, to tell a centre's
+    // family and a fold of cycles from a weak cycle (two or four revolutions
+    // more); a caller that knows which it has leaves it off.
+    bool lookBeside = true;
     // Seeds on a coarse grid over the box, this many per side.
     int gridSeeds = 4;
     // Further starting points (the run's current state).
