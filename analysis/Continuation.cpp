@@ -565,6 +565,20 @@ bool EquilibriumNear(TCompiledModel& model, double& n1, double& n2) {
     return std::isfinite(n1 + n2);
 }
 
+// Whether a saddle of the model as it is now lies on the cycle, to a
+// thousandth of the cycle's size: the cycle has grown into a homoclinic loop.
+bool NearSaddle(TCompiledModel& model, const TLimitCycle& c) {
+    const double size = std::max(c.n1Max - c.n1Min, c.n2Max - c.n2Min);
+    const double r = 0.1 * size;
+    const TPlaneRect around{c.n1Min - r, c.n1Max + r, c.n2Min - r, c.n2Max + r};
+    for (const TEquilibrium& e : FindEquilibria(model, around, 60, 60).points) {
+        if (e.stability.kind != TEquilibriumKind::Saddle) continue;
+        for (const TCurvePoint& q : c.path)
+            if (std::hypot(q.n1 - e.n1, q.n2 - e.n2) < 1e-3 * size) return true;
+    }
+    return false;
+}
+
 // The first cycle beside a Hopf point: the small cycle around the
 // equilibrium near (n1, n2), of the kind the Hopf point gives birth to,
 // pinned down from points at a few distances from the equilibrium.
@@ -660,9 +674,14 @@ void ContinueCycles(TCompiledModel& model, std::size_t parameter,
                     dp /= 2;
                     if (dp < 1e-9 * range) {
                         // The cycle ends within the step: where it meets
-                        // another and both vanish, its multiplier nears 1.
+                        // another and both vanish, its multiplier nears 1;
+                        // where it meets a saddle, its period has grown as
+                        // far as the densities' digits let it come near.
+                        model.SetParameter(parameter, p);
                         if (std::fabs(cycle->multiplier - 1) < 0.2)
                             branch.rows.back().label = TSpecialPoint::CycleFold;
+                        else if (cycle->period > 2 * hopfPeriod && NearSaddle(model, *cycle))
+                            branch.rows.back().label = TSpecialPoint::Homoclinic;
                         else
                             result.stopped.push_back("Continuation stopped at " + name + " = " +
                                                      FloatToText(p) +

@@ -215,3 +215,31 @@ TEST(ContinuationCycles, SubcriticalHopfPointAndTheFoldOfItsCycles) {
 }
 
 } // namespace
+
+namespace {
+
+// The unfolding of a Bogdanov–Takens point, x' = y, y' = β1 − x + x² − xy
+// about (5, 5): the cycles born at the Hopf point β1 = 0 grow into a loop
+// through the saddle as β1 falls. Where the branch says so, the search over
+// the plane finds the cycle just inside and none just past.
+TEST(ContinuationCycles, EndInAHomoclinicLoop) {
+    std::vector<ParameterRow> rows{Row("b1", -0.1)};
+    TCompiledModel model;
+    model.Compile(rows, "N2-5", "b1-(N1-5)+(N1-5)^2-(N1-5)*(N2-5)");
+    const TPlaneRect box{0, 10, 0, 10};
+    const TContinuation found = Continue(model, 0, {-0.5, 0.1, box});
+    const TBranch* cycles = nullptr;
+    for (const TBranch& b : found.branches)
+        if (b.object == TBranchObject::Cycle) cycles = &b;
+    ASSERT_NE(cycles, nullptr);
+    const TBranchRow& end = cycles->rows.back();
+    ASSERT_EQ(end.label, TSpecialPoint::Homoclinic);
+    EXPECT_GT(end.period, 2.5 * cycles->rows.front().period);
+    for (const double past : {-1e-4, 1e-4}) {
+        model.Set("b1", end.p + past);
+        const TLimitCycles there = FindLimitCycles(model, box, FindEquilibria(model, box));
+        EXPECT_EQ(there.cycles.size(), past < 0 ? 0u : 1u) << end.p + past;
+    }
+}
+
+} // namespace
