@@ -647,10 +647,9 @@ void ContinueCycles(TCompiledModel& model, std::size_t parameter,
             branch.rows.push_back(CycleRow(p, *cycle));
             const int direction = super ? 1 : -1;
             // Born at a Hopf point, the cycles are neither a centre's family
-            // nor, but at their end, a fold; a diagram needs their periods
-            // to about 1E-7, not the finder's own 1E-9.
+            // nor, but at their end, a fold: no closer look at multipliers
+            // near 1 (which the cycles near the Hopf point all have).
             TCycleOptions follow;
-            follow.relTol = 1e-8;
             follow.lookBeside = false;
             follow.cancel = options.cancel;
             for (int steps = 0; steps < kMaxSteps; ++steps) {
@@ -663,7 +662,7 @@ void ContinueCycles(TCompiledModel& model, std::size_t parameter,
                 const double next = std::clamp(p + side * dp, lo, hi);
                 model.SetParameter(parameter, next);
                 std::optional<TLimitCycle> c =
-                    FollowCycle(model, options.box, {cycle->n1, cycle->n2}, direction);
+                    FollowCycle(model, options.box, {cycle->n1, cycle->n2}, direction, follow);
                 // A cycle that jumped far is another one: the step was too long.
                 if (c && std::max({std::fabs(c->n1Max - cycle->n1Max),
                                    std::fabs(c->n1Min - cycle->n1Min),
