@@ -1,24 +1,713 @@
 #include "Continuation.h"
 
+#include "Equilibria.h"
+#include "FloatText.h"
+#include "LimitCycles.h"
+#include "Lyapunov.h"
+#include "Stability.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <deque>
+#include <functional>
+#include <limits>
+#include <numbers>
+#include <optional>
+
 const char* ObjectName(TBranchObject object) {
     return object == TBranchObject::Cycle ? "cycle" : "equilibrium";
 }
 
 const char* SpecialLabel(TSpecialPoint point) {
     switch (point) {
-    case TSpecialPoint::None: return "";
-    case TSpecialPoint::Fold: return "fold";
-    case TSpecialPoint::BranchPoint: return "branch point";
-    case TSpecialPoint::HopfSupercritical: return "hopf supercritical";
-    case TSpecialPoint::HopfSubcritical: return "hopf subcritical";
-    case TSpecialPoint::CycleFold: return "cycle fold";
-    case TSpecialPoint::Homoclinic: return "homoclinic";
+    case TSpecialPoint::None:
+        return "";
+    case TSpecialPoint::Fold:
+        return "fold";
+    case TSpecialPoint::BranchPoint:
+        return "branch point";
+    case TSpecialPoint::HopfSupercritical:
+        return "hopf supercritical";
+    case TSpecialPoint::HopfSubcritical:
+        return "hopf subcritical";
+    case TSpecialPoint::CycleFold:
+        return "cycle fold";
+    case TSpecialPoint::Homoclinic:
+        return "homoclinic";
     }
     return "";
 }
 
-TContinuation ContinueEquilibria(TCompiledModel&, std::size_t, const TContinuationOptions&) {
+namespace {
+
+using TVec = std::array<double, 3>;
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Steps along a branch, in units of the box's extent and the range's width:
+// the longest keeps rows at most 1/100 of either apart; a step that bends the
+// branch so much that the chord between two rows strays more than kSagitta
+// from it is taken again shorter.
+constexpr double kFirstStep = 1e-3;
+constexpr double kLongestStep = 1e-2;
+constexpr double kShortestStep = 1e-9;
+constexpr double kSagitta = 5e-3;
+// Newton's method on the bordered system: converged when the correction is
+// below this (scaled), given up after kNewtonIterations.
+constexpr double kNewtonTolerance = 1e-12;
+constexpr int kNewtonIterations = 12;
+// Special points are located to this share of the parameter (relative).
+constexpr double kLocateShare = 1e-10;
+// Bounds of the work.
+constexpr int kMaxBranches = 64;
+constexpr int kMaxSteps = 20000;
+// How far past a branch point the other branch is looked for (scaled).
+constexpr double kSwitchDistance = 1e-3;
+
+double Dot(const TVec& a, const TVec& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
+}
+TVec Cross(const TVec& a, const TVec& b) {
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+double Norm(const TVec& a) {
+    return std::sqrt(Dot(a, a));
+}
+TVec Add(const TVec& a, double s, const TVec& b) {
+    return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]};
+}
+
+// Solves the 3 × 3 system m x = b by Gaussian elimination with partial
+// pivoting; false when it is singular to working precision.
+bool Solve(std::array<TVec, 3> m, TVec b, TVec& x) {
+    for (int col = 0; col < 3; ++col) {
+        int pivot = col;
+        for (int row = col + 1; row < 3; ++row)
+            if (std::fabs(m[row][col]) > std::fabs(m[pivot][col])) pivot = row;
+        if (!(std::fabs(m[pivot][col]) > 0)) return false;
+        std::swap(m[col], m[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int row = col + 1; row < 3; ++row) {
+            const double f = m[row][col] / m[col][col];
+            for (int k = col; k < 3; ++k)
+                m[row][k] -= f * m[col][k];
+            b[row] -= f * b[col];
+        }
+    }
+    for (int row = 2; row >= 0; --row) {
+        double s = b[row];
+        for (int k = row + 1; k < 3; ++k)
+            s -= m[row][k] * x[k];
+        x[row] = s / m[row][row];
+    }
+    return std::isfinite(x[0] + x[1] + x[2]);
+}
+
+// A point of a branch in scaled coordinates (N1 and N2 over the box's
+// extent, the parameter over the range's width) with what the model says
+// there.
+struct TPoint {
+    TVec y{};
+    double rate[2] = {};
+    TJacobian j;
+    double fp[2] = {}; // the rates' derivatives in the parameter
+    TVec tangent{};    // along the branch, of length 1
+    double det() const { return j.d1dN1 * j.d2dN2 - j.d1dN2 * j.d2dN1; }
+    double trace() const { return j.d1dN1 + j.d2dN2; }
+    double size() const {
+        return std::max(
+            {std::fabs(j.d1dN1), std::fabs(j.d1dN2), std::fabs(j.d2dN1), std::fabs(j.d2dN2)});
+    }
+};
+
+class TContinuer {
+public:
+    TContinuer(TCompiledModel& model, std::size_t parameter, const TContinuationOptions& options)
+        : model_(model), parameter_(parameter), options_(options), scaleN_(options.box.Extent()),
+          scaleP_(std::fabs(options.to - options.from)) {
+        lo_ = std::min(options.from, options.to);
+        hi_ = std::max(options.from, options.to);
+    }
+
+    void Run(TContinuation& result);
+
+private:
+    double N1(const TVec& y) const { return y[0] * scaleN_; }
+    double N2(const TVec& y) const { return y[1] * scaleN_; }
+    double P(const TVec& y) const { return y[2] * scaleP_; }
+
+    // The model at y: rates, Jacobian, derivatives in the parameter, and the
+    // tangent (the kernel of the rates' derivative), oriented along `along`.
+    bool Evaluate(TPoint& x, const TVec& along);
+    // Newton's method from `guess` on the rates = 0 and the plane through
+    // `on` across `normal`.
+    std::optional<TPoint> Correct(const TVec& guess, const TVec& on, const TVec& normal,
+                                  const TVec& along);
+    // Follows the branch from `start` along its tangent.
+    // A branch found beside a branch point begins at the point.
+    void Follow(TPoint start, const std::optional<TPoint>& from, TContinuation& result);
+    // The point between a and b (b a step of h from a) where `test` is 0.
+    std::optional<TPoint> Locate(const TPoint& a, double h,
+                                 const std::function<double(const TPoint&)>& test);
+    TBranchRow Row(const TPoint& x, TSpecialPoint label = TSpecialPoint::None) const;
+    bool Known(const TPoint& x) const;
+    void StartOtherBranch(const TPoint& bp);
+    std::string Stopped(const TPoint& x, const std::string& why) const;
+
+    bool Inside(const TVec& y) const {
+        const TPlaneRect& b = options_.box;
+        const double n1 = N1(y), n2 = N2(y), p = P(y);
+        const double border = kBorderShare * scaleN_;
+        return n1 >= b.n1Min - border && n1 <= b.n1Max + border && n2 >= b.n2Min - border &&
+               n2 <= b.n2Max + border && p >= lo_ - 1e-12 * scaleP_ && p <= hi_ + 1e-12 * scaleP_;
+    }
+
+    TCompiledModel& model_;
+    std::size_t parameter_;
+    const TContinuationOptions& options_;
+    double scaleN_, scaleP_;
+    double lo_, hi_;
+    // Where branches start: an equilibrium at an end of the range, or a point
+    // of the other branch beside a branch point (`crossing`) of a branch
+    // followed.
+    struct TStart {
+        TPoint x;
+        std::optional<TPoint> crossing;
+        std::size_t origin = 0; // the branch that found the crossing
+    };
+    std::deque<TStart> starts_;
+    // The other branch through a branch point is known when a second branch
+    // has the point as well.
+    bool CrossingKnown(const TVec& at, std::size_t origin) const;
+    std::vector<TBranch>* branches_ = nullptr;
+    std::vector<TVec> knownBranchPoints_;
+};
+
+bool TContinuer::Evaluate(TPoint& x, const TVec& along) {
+    const double n1 = N1(x.y), n2 = N2(x.y);
+    try {
+        model_.SetParameter(parameter_, P(x.y));
+        const TLinearisation l = model_.Jacobian(n1, n2);
+        const std::array<double, 2> fp = model_.ParameterDerivative(parameter_, n1, n2);
+        x.rate[0] = l.rate1;
+        x.rate[1] = l.rate2;
+        x.j = l.jacobian;
+        x.fp[0] = fp[0];
+        x.fp[1] = fp[1];
+    } catch (...) {
+        return false;
+    }
+    const TVec r1{x.j.d1dN1 * scaleN_, x.j.d1dN2 * scaleN_, x.fp[0] * scaleP_};
+    const TVec r2{x.j.d2dN1 * scaleN_, x.j.d2dN2 * scaleN_, x.fp[1] * scaleP_};
+    TVec t = Cross(r1, r2);
+    const double length = Norm(t);
+    if (!(length > 0) || !std::isfinite(length + x.rate[0] + x.rate[1])) {
+        // Singular: a branch point. The tangent carries on as it was.
+        x.tangent = along;
+        return std::isfinite(x.rate[0] + x.rate[1]);
+    }
+    for (double& c : t)
+        c /= length;
+    if (Dot(t, along) < 0)
+        for (double& c : t)
+            c = -c;
+    x.tangent = t;
+    return true;
+}
+
+std::optional<TPoint> TContinuer::Correct(const TVec& guess, const TVec& on, const TVec& normal,
+                                          const TVec& along) {
+    TPoint x;
+    x.y = guess;
+    for (int i = 0; i < kNewtonIterations; ++i) {
+        if (!Evaluate(x, along)) return std::nullopt;
+        const std::array<TVec, 3> m{
+            TVec{x.j.d1dN1 * scaleN_, x.j.d1dN2 * scaleN_, x.fp[0] * scaleP_},
+            TVec{x.j.d2dN1 * scaleN_, x.j.d2dN2 * scaleN_, x.fp[1] * scaleP_}, normal};
+        const TVec residual{-x.rate[0], -x.rate[1],
+                            -Dot(normal, {x.y[0] - on[0], x.y[1] - on[1], x.y[2] - on[2]})};
+        // On the branch already to within what a correction would move it
+        // (as exactly at a branch point, where the system is singular).
+        if (std::fabs(residual[0]) <= kNewtonTolerance * Norm(m[0]) &&
+            std::fabs(residual[1]) <= kNewtonTolerance * Norm(m[1]) &&
+            std::fabs(residual[2]) <= kNewtonTolerance)
+            return x;
+        TVec dy{};
+        if (!Solve(m, residual, dy)) return std::nullopt;
+        x.y = Add(x.y, 1, dy);
+        if (Norm(dy) <= kNewtonTolerance * std::max(1.0, Norm(x.y))) {
+            if (!Evaluate(x, along)) return std::nullopt;
+            return x;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<TPoint> TContinuer::Locate(const TPoint& a, double h,
+                                         const std::function<double(const TPoint&)>& test) {
+    // Regula falsi (Illinois) on the distance along a's tangent, each trial
+    // corrected onto the branch across that tangent.
+    auto at = [&](double s) {
+        return Correct(Add(a.y, s, a.tangent), Add(a.y, s, a.tangent), a.tangent, a.tangent);
+    };
+    double s0 = 0, s1 = h;
+    double g0 = test(a);
+    std::optional<TPoint> b = at(h);
+    if (!b) return std::nullopt;
+    double g1 = test(*b);
+    std::optional<TPoint> best = b;
+    int side = 0;
+    for (int i = 0; i < 100; ++i) {
+        const double dp = std::fabs(P(best->y) - P(a.y)) * (s1 - s0) / h;
+        if (std::fabs(s1 - s0) * scaleP_ <=
+                kLocateShare * std::max(std::fabs(P(best->y)), 1e-3 * scaleP_) ||
+            dp == 0)
+            break;
+        double s = (s0 * g1 - s1 * g0) / (g1 - g0);
+        if (!(s > std::min(s0, s1) && s < std::max(s0, s1))) s = (s0 + s1) / 2;
+        std::optional<TPoint> x = at(s);
+        // Newton's method fails right at a singular point (a branch point):
+        // trials a little to the side of it still bracket the root.
+        for (int retry = 0; !x && retry < 8; ++retry) {
+            s = (s + s0) / 2;
+            x = at(s);
+        }
+        if (!x) return best;
+        const double g = test(*x);
+        best = x;
+        if (g == 0) break;
+        if ((g < 0) == (g0 < 0)) {
+            s0 = s;
+            g0 = g;
+            if (side == -1) g1 /= 2;
+            side = -1;
+        } else {
+            s1 = s;
+            g1 = g;
+            if (side == 1) g0 /= 2;
+            side = 1;
+        }
+    }
+    return best;
+}
+
+TBranchRow TContinuer::Row(const TPoint& x, TSpecialPoint label) const {
+    TBranchRow row;
+    row.p = P(x.y);
+    row.n1 = row.n1Min = row.n1Max = N1(x.y);
+    row.n2 = row.n2Min = row.n2Max = N2(x.y);
+    row.period = kNaN;
+    const TEquilibriumKind kind = Classify(x.j).kind;
+    row.stable = kind == TEquilibriumKind::StableNode || kind == TEquilibriumKind::StableFocus;
+    row.label = label;
+    row.lyapunov = row.omega = kNaN;
+    return row;
+}
+
+bool TContinuer::Known(const TPoint& x) const {
+    // A start on a branch followed already: the branches end exactly at the
+    // range's ends, and a start found there is one of their ends.
+    for (const TBranch& b : *branches_)
+        for (const TBranchRow& r : b.rows)
+            if (std::fabs(r.p - P(x.y)) <= 1e-9 * scaleP_ &&
+                std::fabs(r.n1 - N1(x.y)) <= 1e-7 * scaleN_ &&
+                std::fabs(r.n2 - N2(x.y)) <= 1e-7 * scaleN_)
+                return true;
+    return false;
+}
+
+bool TContinuer::CrossingKnown(const TVec& at, std::size_t origin) const {
+    // A branch through the point other than the one that found it: the
+    // other branch is followed already. Its line of rows passes the point
+    // within the distance the step control keeps chords to the branch.
+    for (std::size_t b = 0; b < branches_->size(); ++b) {
+        if (b == origin) continue;
+        const std::vector<TBranchRow>& rows = (*branches_)[b].rows;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const TVec a{rows[i].n1 / scaleN_, rows[i].n2 / scaleN_, rows[i].p / scaleP_};
+            const TVec c = i + 1 < rows.size()
+                               ? TVec{rows[i + 1].n1 / scaleN_, rows[i + 1].n2 / scaleN_,
+                                      rows[i + 1].p / scaleP_}
+                               : a;
+            const TVec d = Add(c, -1, a);
+            const double length2 = Dot(d, d);
+            const double share =
+                length2 > 0 ? std::clamp(Dot(Add(at, -1, a), d) / length2, 0.0, 1.0) : 0;
+            if (Norm(Add(Add(a, share, d), -1, at)) <= 2 * kSagitta) return true;
+        }
+    }
+    return false;
+}
+
+std::string TContinuer::Stopped(const TPoint& x, const std::string& why) const {
+    return "Continuation stopped at " + model_.ParameterName(parameter_) + " = " +
+           FloatToText(P(x.y)) + ": " + why;
+}
+
+void TContinuer::StartOtherBranch(const TPoint& bp) {
+    for (const TVec& known : knownBranchPoints_)
+        if (Norm(Add(known, -1, bp.y)) < 1e-6) return;
+    knownBranchPoints_.push_back(bp.y);
+    // The other branch leaves the point within the kernel of J, off the
+    // branch followed: the null vector of J, with the tangent taken out.
+    const TJacobian& j = bp.j;
+    TVec v = std::hypot(j.d1dN1, j.d1dN2) >= std::hypot(j.d2dN1, j.d2dN2)
+                 ? TVec{-j.d1dN2, j.d1dN1, 0}
+                 : TVec{j.d2dN2, -j.d2dN1, 0};
+    v = Add(v, -Dot(v, bp.tangent), bp.tangent);
+    const double length = Norm(v);
+    if (!(length > 0)) return;
+    for (double& c : v)
+        c /= length;
+    for (const double side : {-1.0, 1.0}) {
+        const TVec on = Add(bp.y, side * kSwitchDistance, v);
+        const TVec along{side * v[0], side * v[1], side * v[2]};
+        std::optional<TPoint> x = Correct(on, on, v, along);
+        if (x && Inside(x->y)) starts_.push_back({*x, bp, branches_->size()});
+    }
+}
+
+void TContinuer::Follow(TPoint x, const std::optional<TPoint>& from, TContinuation& result) {
+    TBranch branch;
+    if (from) branch.rows.push_back(Row(*from));
+    branch.rows.push_back(Row(x));
+    double h = kFirstStep;
+    for (int steps = 0; steps < kMaxSteps; ++steps) {
+        if (options_.cancel && options_.cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+        const TVec guess = Add(x.y, h, x.tangent);
+        std::optional<TPoint> next = Correct(guess, guess, x.tangent, x.tangent);
+        if (next) {
+            // The chord from x strays from the branch by about h·θ/8, θ the
+            // turn of the tangent over the step.
+            const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+            if (h * turn / 8 > kSagitta || turn > 0.5) next.reset();
+        }
+        if (!next) {
+            h /= 2;
+            if (h < kShortestStep) {
+                result.stopped.push_back(
+                    Stopped(x, "the step became too small near a singular point"));
+                break;
+            }
+            continue;
+        }
+        // The ends: of the range (the last row exactly at it) and of the box.
+        const double p = P(next->y);
+        if (p < lo_ || p > hi_) {
+            const double end = p < lo_ ? lo_ : hi_;
+            if (std::optional<TPoint> last =
+                    Locate(x, h, [&](const TPoint& q) { return P(q.y) - end; })) {
+                TPoint atEnd = *last;
+                atEnd.y[2] = end / scaleP_;
+                if (std::optional<TPoint> exact = Correct(atEnd.y, atEnd.y, {0, 0, 1}, x.tangent))
+                    branch.rows.push_back(Row(*exact));
+            }
+            break;
+        }
+        if (!Inside(next->y)) {
+            // The last row where the branch leaves the box, through the edge
+            // the step went furthest past.
+            const TPlaneRect& box = options_.box;
+            auto margins = [&](const TPoint& q) {
+                return std::array<double, 4>{N1(q.y) - box.n1Min, box.n1Max - N1(q.y),
+                                             N2(q.y) - box.n2Min, box.n2Max - N2(q.y)};
+            };
+            const std::array<double, 4> past = margins(*next);
+            const std::size_t edge = std::min_element(past.begin(), past.end()) - past.begin();
+            auto inside = [&](const TPoint& q) { return margins(q)[edge]; };
+            if (std::optional<TPoint> at = Locate(x, h, inside)) branch.rows.push_back(Row(*at));
+            break;
+        }
+        // Special points between x and next, each a row of its own.
+        std::vector<std::pair<double, TBranchRow>> special;
+        const bool detChanges = (x.det() < 0) != (next->det() < 0) && x.det() != 0;
+        if (detChanges) {
+            const bool turns = (x.tangent[2] < 0) != (next->tangent[2] < 0);
+            if (std::optional<TPoint> at = Locate(x, h, [](const TPoint& q) { return q.det(); })) {
+                special.emplace_back(
+                    Dot(Add(at->y, -1, x.y), x.tangent),
+                    Row(*at, turns ? TSpecialPoint::Fold : TSpecialPoint::BranchPoint));
+                if (!turns) StartOtherBranch(*at);
+            }
+        }
+        const double quiet = 1e-9;
+        const bool traceChanges =
+            (x.trace() < 0) != (next->trace() < 0) && std::fabs(x.trace()) > quiet * x.size() &&
+            std::fabs(next->trace()) > quiet * next->size() && x.det() > 0 && next->det() > 0;
+        if (traceChanges) {
+            if (std::optional<TPoint> at =
+                    Locate(x, h, [](const TPoint& q) { return q.trace(); })) {
+                TBranchRow row = Row(*at);
+                try {
+                    model_.SetParameter(parameter_, P(at->y));
+                    row.lyapunov =
+                        FirstLyapunovCoefficient(model_.Derivatives3(row.n1, row.n2), &row.omega);
+                } catch (...) {
+                }
+                // A coefficient of 0 (or none: a degenerate point, Bautin's)
+                // tells no kind; the point is left unlabelled rather than
+                // called either.
+                if (row.lyapunov < 0) row.label = TSpecialPoint::HopfSupercritical;
+                if (row.lyapunov > 0) row.label = TSpecialPoint::HopfSubcritical;
+                if (row.label != TSpecialPoint::None)
+                    special.emplace_back(Dot(Add(at->y, -1, x.y), x.tangent), row);
+            }
+        }
+        std::sort(special.begin(), special.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        for (auto& s : special)
+            branch.rows.push_back(s.second);
+        branch.rows.push_back(Row(*next));
+        const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+        x = *next;
+        if (h * turn / 8 < kSagitta / 4) h = std::min(h * 1.5, kLongestStep);
+    }
+    result.branches.push_back(std::move(branch));
+}
+
+void TContinuer::Run(TContinuation& result) {
+    branches_ = &result.branches;
+    const double direction = options_.to >= options_.from ? 1 : -1;
+    for (const double end : {options_.from, options_.to}) {
+        model_.SetParameter(parameter_, end);
+        const TEquilibria found = FindEquilibria(model_, options_.box);
+        // From each end into the range.
+        const double into = end == options_.from ? direction : -direction;
+        for (const TEquilibrium& e : found.points) {
+            TPoint x;
+            x.y = {e.n1 / scaleN_, e.n2 / scaleN_, end / scaleP_};
+            if (!Evaluate(x, {0, 0, into})) continue;
+            if (x.tangent[2] * into < 0)
+                for (double& c : x.tangent)
+                    c = -c;
+            starts_.push_back({x, std::nullopt, 0});
+        }
+    }
+    while (!starts_.empty() && int(result.branches.size()) < kMaxBranches) {
+        if (options_.cancel && options_.cancel->load()) {
+            result.cancelled = true;
+            break;
+        }
+        const TStart start = starts_.front();
+        starts_.pop_front();
+        if (Known(start.x) || (start.crossing && CrossingKnown(start.crossing->y, start.origin)))
+            continue;
+        Follow(start.x, start.crossing, result);
+    }
+}
+
+} // namespace
+
+TContinuation ContinueEquilibria(TCompiledModel& model, std::size_t parameter,
+                                 const TContinuationOptions& options) {
     TContinuation result;
-    result.error = "Continuation is not built yet";
+    if (parameter >= model.ParameterCount()) {
+        result.error = "No such parameter";
+        return result;
+    }
+    if (!options.box.IsValid() || !std::isfinite(options.from) || !std::isfinite(options.to) ||
+        options.from == options.to) {
+        result.error = kEmptyRange;
+        return result;
+    }
+    if (!model.HasDerivatives()) {
+        result.error = kNoDerivatives;
+        return result;
+    }
+    const double keepP = model.Parameter(parameter);
+    const double keep1 = model.StoredN1(), keep2 = model.StoredN2();
+    TContinuer(model, parameter, options).Run(result);
+    model.SetParameter(parameter, keepP);
+    model.Store(keep1, keep2);
+    return result;
+}
+
+namespace {
+
+TBranchRow CycleRow(double p, const TLimitCycle& c) {
+    TBranchRow row;
+    row.p = p;
+    row.n1 = c.n1;
+    row.n2 = c.n2;
+    row.n1Min = c.n1Min;
+    row.n1Max = c.n1Max;
+    row.n2Min = c.n2Min;
+    row.n2Max = c.n2Max;
+    row.period = c.period;
+    row.stable = c.kind == TCycleKind::Stable;
+    row.lyapunov = row.omega = kNaN;
+    return row;
+}
+
+// The equilibrium near (n1, n2) of the model as it is now, by Newton's
+// method; false when it does not converge.
+bool EquilibriumNear(TCompiledModel& model, double& n1, double& n2) {
+    for (int i = 0; i < 50; ++i) {
+        TLinearisation l;
+        try {
+            l = model.Jacobian(n1, n2);
+        } catch (...) {
+            return false;
+        }
+        const TJacobian& j = l.jacobian;
+        const double det = j.d1dN1 * j.d2dN2 - j.d1dN2 * j.d2dN1;
+        if (!(std::fabs(det) > 0)) return false;
+        const double d1 = (-l.rate1 * j.d2dN2 + l.rate2 * j.d1dN2) / det;
+        const double d2 = (-l.rate2 * j.d1dN1 + l.rate1 * j.d2dN1) / det;
+        n1 += d1;
+        n2 += d2;
+        if (std::fabs(d1) + std::fabs(d2) <= 1e-14 * (std::fabs(n1) + std::fabs(n2) + 1e-300))
+            return std::isfinite(n1 + n2);
+    }
+    return std::isfinite(n1 + n2);
+}
+
+// Whether a saddle of the model as it is now lies on the cycle, to a
+// thousandth of the cycle's size: the cycle has grown into a homoclinic loop.
+bool NearSaddle(TCompiledModel& model, const TLimitCycle& c) {
+    const double size = std::max(c.n1Max - c.n1Min, c.n2Max - c.n2Min);
+    const double r = 0.1 * size;
+    const TPlaneRect around{c.n1Min - r, c.n1Max + r, c.n2Min - r, c.n2Max + r};
+    for (const TEquilibrium& e : FindEquilibria(model, around, 60, 60).points) {
+        if (e.stability.kind != TEquilibriumKind::Saddle) continue;
+        for (const TCurvePoint& q : c.path)
+            if (std::hypot(q.n1 - e.n1, q.n2 - e.n2) < 1e-3 * size) return true;
+    }
+    return false;
+}
+
+// The first cycle beside a Hopf point: the small cycle around the
+// equilibrium near (n1, n2), of the kind the Hopf point gives birth to,
+// pinned down from points at a few distances from the equilibrium.
+std::optional<TLimitCycle> FirstCycle(TCompiledModel& model, double n1, double n2,
+                                      const TPlaneRect& box, bool stable) {
+    if (!EquilibriumNear(model, n1, n2)) return std::nullopt;
+    for (const double share : {1e-3, 3e-3, 1e-2, 3e-2, 1e-1}) {
+        const double r = share * box.Extent();
+        std::optional<TLimitCycle> c =
+            FollowCycle(model, box, {n1 + 0.6 * r, n2 + 0.8 * r}, stable ? 1 : -1);
+        if (c && c->n1Min < n1 && n1 < c->n1Max && c->n2Min < n2 && n2 < c->n2Max &&
+            (c->kind == TCycleKind::Stable) == stable)
+            return c;
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+void ContinueCycles(TCompiledModel& model, std::size_t parameter,
+                    const TContinuationOptions& options, TContinuation& result) {
+    if (!result.error.empty() || parameter >= model.ParameterCount()) return;
+    const double keepP = model.Parameter(parameter);
+    const double keep1 = model.StoredN1(), keep2 = model.StoredN2();
+    const double range = std::fabs(options.to - options.from);
+    const double lo = std::min(options.from, options.to), hi = std::max(options.from, options.to);
+    const double extent = options.box.Extent();
+    const std::string name = model.ParameterName(parameter);
+    const std::size_t equilibria = result.branches.size();
+    for (std::size_t b = 0; b < equilibria; ++b) {
+        const std::vector<TBranchRow> rows = result.branches[b].rows;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const TBranchRow& hopf = rows[i];
+            const bool super = hopf.label == TSpecialPoint::HopfSupercritical;
+            if (!super && hopf.label != TSpecialPoint::HopfSubcritical) continue;
+            if (options.cancel && options.cancel->load()) break;
+            // The cycles lie where the equilibrium is unstable (a stable cycle
+            // is born) or stable (an unstable one).
+            double side = 0;
+            for (const std::size_t k : {i - 1, i + 1})
+                if (k < rows.size() && rows[k].label == TSpecialPoint::None &&
+                    rows[k].stable != super && rows[k].p != hopf.p)
+                    side = rows[k].p > hopf.p ? 1 : -1;
+            if (side == 0) continue;
+            const double hopfPeriod = 2 * std::numbers::pi / hopf.omega;
+            TBranch branch;
+            branch.object = TBranchObject::Cycle;
+            TBranchRow first = hopf;
+            first.period = hopfPeriod;
+            first.stable = super;
+            first.label = TSpecialPoint::None;
+            branch.rows.push_back(first);
+            double p = hopf.p, dp = 1e-3 * range;
+            std::optional<TLimitCycle> cycle;
+            for (int tries = 0; tries < 3 && !cycle; ++tries, dp *= 3) {
+                p = std::clamp(hopf.p + side * dp, lo, hi);
+                model.SetParameter(parameter, p);
+                cycle = FirstCycle(model, hopf.n1, hopf.n2, options.box, super);
+            }
+            if (!cycle) {
+                result.stopped.push_back("Continuation stopped at " + name + " = " +
+                                         FloatToText(hopf.p) +
+                                         ": no cycle was found beside the Hopf point");
+                continue;
+            }
+            branch.rows.push_back(CycleRow(p, *cycle));
+            const int direction = super ? 1 : -1;
+            // Born at a Hopf point, the cycles are neither a centre's family
+            // nor, but at their end, a fold: no closer look at multipliers
+            // near 1 (which the cycles near the Hopf point all have).
+            TCycleOptions follow;
+            follow.lookBeside = false;
+            follow.cancel = options.cancel;
+            for (int steps = 0; steps < kMaxSteps; ++steps) {
+                if (options.cancel && options.cancel->load()) break;
+                if (cycle->period > 20 * hopfPeriod) {
+                    branch.rows.back().label = TSpecialPoint::Homoclinic;
+                    break;
+                }
+                if (p == (side > 0 ? hi : lo)) break;
+                const double next = std::clamp(p + side * dp, lo, hi);
+                model.SetParameter(parameter, next);
+                std::optional<TLimitCycle> c =
+                    FollowCycle(model, options.box, {cycle->n1, cycle->n2}, direction, follow);
+                // A cycle that jumped far is another one: the step was too long.
+                if (c && std::max({std::fabs(c->n1Max - cycle->n1Max),
+                                   std::fabs(c->n1Min - cycle->n1Min),
+                                   std::fabs(c->n2Max - cycle->n2Max),
+                                   std::fabs(c->n2Min - cycle->n2Min)}) > 0.05 * extent)
+                    c.reset();
+                if (!c) {
+                    dp /= 2;
+                    if (dp < 1e-9 * range) {
+                        // The cycle ends within the step: where it meets
+                        // another and both vanish, its multiplier nears 1;
+                        // where it meets a saddle, its period has grown as
+                        // far as the densities' digits let it come near.
+                        model.SetParameter(parameter, p);
+                        if (std::fabs(cycle->multiplier - 1) < 0.2)
+                            branch.rows.back().label = TSpecialPoint::CycleFold;
+                        else if (cycle->period > 2 * hopfPeriod && NearSaddle(model, *cycle))
+                            branch.rows.back().label = TSpecialPoint::Homoclinic;
+                        else
+                            result.stopped.push_back("Continuation stopped at " + name + " = " +
+                                                     FloatToText(p) +
+                                                     ": the cycle could not be followed further");
+                        break;
+                    }
+                    continue;
+                }
+                p = next;
+                cycle = std::move(c);
+                branch.rows.push_back(CycleRow(p, *cycle));
+                const TPlaneRect& box = options.box;
+                if (cycle->n1Max < box.n1Min || cycle->n1Min > box.n1Max ||
+                    cycle->n2Max < box.n2Min || cycle->n2Min > box.n2Max)
+                    break;
+                dp = std::min(dp * 1.5, 1e-2 * range);
+            }
+            result.branches.push_back(std::move(branch));
+        }
+    }
+    model.SetParameter(parameter, keepP);
+    model.Store(keep1, keep2);
+}
+
+TContinuation Continue(TCompiledModel& model, std::size_t parameter,
+                       const TContinuationOptions& options) {
+    TContinuation result = ContinueEquilibria(model, parameter, options);
+    ContinueCycles(model, parameter, options, result);
     return result;
 }

@@ -82,3 +82,17 @@ struct TContinuation {
 // parameter's value and the densities' cells are left as they were.
 TContinuation ContinueEquilibria(TCompiledModel& model, std::size_t parameter,
                                  const TContinuationOptions& options);
+
+// The branches of limit cycles born at the Hopf points of the equilibrium
+// branches in `result`, appended to it: each begins at its Hopf point (a
+// cycle of no size, of period 2π/ω) and is followed in the parameter, on the
+// side where the cycles exist, with the limit-cycle finder's return map. It
+// ends at the range's end, where the cycle leaves the box, where it folds
+// (the last row labelled "cycle fold") or where its period passes 20 times
+// the Hopf period as it nears a saddle (labelled "homoclinic").
+void ContinueCycles(TCompiledModel& model, std::size_t parameter,
+                    const TContinuationOptions& options, TContinuation& result);
+
+// Equilibrium branches, then the cycle branches born on them.
+TContinuation Continue(TCompiledModel& model, std::size_t parameter,
+                       const TContinuationOptions& options);

@@ -131,6 +131,16 @@ public:
 
     bool Cancelled() const { return options_.cancel && options_.cancel->load(); }
 
+    // Pins down the cycle through or near (n1, n2) on the section across the
+    // flow there; false when none is found there.
+    bool PinDownNear(double n1, double n2, int direction) {
+        const std::optional<TSection> s = SectionAt(n1, n2);
+        if (!s) return false;
+        const std::size_t before = cycles.size();
+        PinDown(*s, 0, direction);
+        return cycles.size() > before;
+    }
+
     std::vector<TLimitCycle> cycles;
     // Where an orbit looked periodic but was not pinned down, and why.
     struct TUnresolved {
@@ -473,7 +483,7 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
                     [&](const TLimitCycle& c) { return SameCycle(c, cycle, extent_); }))
         return;
     cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
-    if (std::fabs(cycle.multiplier - 1) <= kNearUnit) {
+    if (options_.lookBeside && std::fabs(cycle.multiplier - 1) <= kNearUnit) {
         if (IsCentre(s, b, direction, size)) {
             centre = true;
             return;
@@ -590,6 +600,19 @@ bool PassesThrough(const TLimitCycle& c, const TPlaneRect& box) {
 }
 
 } // namespace
+
+std::optional<TLimitCycle> FollowCycle(TCompiledModel& model, const TPlaneRect& box,
+                                       TCurvePoint near, int direction,
+                                       const TCycleOptions& options) {
+    if (!box.IsValid() || !model.IsCompiled() || !model.HasDerivatives()) return std::nullopt;
+    const double keep1 = model.StoredN1(), keep2 = model.StoredN2();
+    const TEquilibria none;
+    TCycleSearch search(model, box, none, options);
+    const bool found = search.PinDownNear(near.n1, near.n2, direction < 0 ? -1 : 1);
+    model.Store(keep1, keep2);
+    if (!found) return std::nullopt;
+    return std::move(search.cycles.back());
+}
 
 TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
                              const TEquilibria& equilibria, const TCycleOptions& options) {

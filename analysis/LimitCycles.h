@@ -5,6 +5,7 @@
 #include "PlaneRect.h"
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,12 @@ struct TLimitCycle {
 
 struct TCycleOptions {
     // The integration's relative tolerance; the absolute one is this times
-    // the box's extent times 1E-4.
+    // the box's extent times 1E-20.
     double relTol = 1e-10;
+    // Whether a multiplier near 1 is looked at closer, to tell a centre's
+    // family and a fold of cycles from a weak cycle (two or four revolutions
+    // more); a caller that knows which it has leaves it off.
+    bool lookBeside = true;
     // Seeds on a coarse grid over the box, this many per side.
     int gridSeeds = 4;
     // Further starting points (the run's current state).
@@ -77,6 +82,16 @@ struct TLimitCycles {
 // The model's cells are left as they were.
 TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
                              const TEquilibria& equilibria, const TCycleOptions& options = {});
+
+// The cycle of the model as it is now that passes near `near`, a point of a
+// cycle of a nearby parameter value: pinned down on the return map of the
+// section across the flow there, the orbits followed forward in time
+// (direction +1, best for a stable cycle) or backward (−1, for an unstable
+// one). None when the orbits there settle onto no cycle (it has vanished in
+// a fold, or shrunk into its equilibrium) or only onto a centre's family.
+std::optional<TLimitCycle> FollowCycle(TCompiledModel& model, const TPlaneRect& box,
+                                       TCurvePoint near, int direction,
+                                       const TCycleOptions& options = {});
 
 // The text the window shows in place of a list of cycles when `centre` is set.
 inline constexpr const char* kCentreNote = "closed orbits around a centre";

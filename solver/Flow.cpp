@@ -7,6 +7,7 @@
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
 
+#include <cfloat>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -190,8 +191,13 @@ int TFlow::Roots(double, N_Vector y, double* g, void* self) noexcept {
     auto* flow = static_cast<TFlow*>(self);
     const double* state = NV_DATA_S(y);
     try {
-        for (size_t i = 0; i < flow->events_.size(); ++i)
-            g[i] = flow->events_[i](state[0], state[1]);
+        // An exact 0 counts as positive: the library refuses a root it finds
+        // again just after itself (an orbit at rest on a section, a rate 0
+        // at the start), and a sign change is what an event is.
+        for (size_t i = 0; i < flow->events_.size(); ++i) {
+            const double value = flow->events_[i](state[0], state[1]);
+            g[i] = value == 0 ? DBL_MIN : value;
+        }
         return 0;
     } catch (...) {
         flow->fault_ = std::current_exception();
