@@ -65,13 +65,14 @@ const std::vector<TCommandMode>& CommandModes() {
          "standard error says so.",
          RunCycles},
         {"--continue", kContinueUsage,
-         "Follows the equilibria of the model as parameter NAME runs from FROM to TO and prints "
-         "CSV branch,object,NAME,N1,N2,N1min,N1max,N2min,N2max,period,stable,label: each branch "
-         "numbered from 1, its rows in the order followed, stable yes or no, and on the row at "
-         "its value each special point (fold, branch point, hopf supercritical or hopf "
-         "subcritical). The box is that of --equilibria at the file's value of NAME. A branch "
-         "that could not go on keeps its rows, says where on standard error and gives exit code "
-         "1.",
+         "Follows the equilibria of the model as parameter NAME runs from FROM to TO, and the "
+         "limit cycles born where they lose stability, and prints CSV "
+         "branch,object,NAME,N1,N2,N1min,N1max,N2min,N2max,period,stable,label: each branch "
+         "numbered from 1, its rows in the order followed, object equilibrium or cycle, stable "
+         "yes or no, and on the row at its value each special point (fold, branch point, hopf "
+         "supercritical, hopf subcritical, cycle fold, homoclinic). The box is that of "
+         "--equilibria at the file's value of NAME. A branch that could not go on keeps its "
+         "rows, says where on standard error and gives exit code 1.",
          RunContinue},
         {"--render", kRenderUsage,
          "Runs the model N steps (default 1000) without a display and writes the picture the "

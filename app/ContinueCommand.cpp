@@ -43,8 +43,7 @@ int RunContinue(const std::vector<std::string>& args, std::ostream& out, std::os
             throw Exception(FormatMessage("No parameter is named '%s'", {range.name}));
         options.box = plane.Box();
 
-        const TContinuation found =
-            ContinueEquilibria(plane.Model(), std::size_t(parameter), options);
+        const TContinuation found = Continue(plane.Model(), std::size_t(parameter), options);
         if (!found.error.empty()) throw Exception(found.error);
         out << CsvRow({"branch", "object", plane.Model().ParameterName(std::size_t(parameter)),
                        "N1", "N2", "N1min", "N1max", "N2min", "N2max", "period", "stable",

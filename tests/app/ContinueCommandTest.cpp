@@ -1,5 +1,6 @@
 #include "ContinueCommand.h"
 
+#include "CyclesCommand.h"
 #include "FloatText.h"
 
 #include "CommandTest.h"
@@ -7,7 +8,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
+#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -44,10 +48,10 @@ double At(const std::vector<std::string>& row, int field) {
 }
 
 // The paradox of enrichment over K: the equilibria (0, 0), (K, 0) and
-// (150/11, (200/11)(1 - 150/(11 K))), the last losing its stability in a
-// supercritical Hopf bifurcation at K = 1400/11 (prey isocline's hump at the
-// predator's isocline).
-constexpr double kPreyAtCoexistence = 150.0 / 11;
+// (kPrey, (200/11)(1 - kPrey/K)), the prey held at 150/11 by the predator,
+// the last losing its stability in a supercritical Hopf bifurcation at K =
+// 1400/11, where the prey isocline's hump meets the predator's isocline.
+constexpr double kPrey = 150.0 / 11;
 constexpr double kHopf = 1400.0 / 11;
 
 class ContinueCommand : public CommandTest {
@@ -66,31 +70,21 @@ TEST_F(ContinueCommand, SpecialPointsLieAtTheirClosedForms) {
     const std::string constantCatch = effort.substr(0, catchAt) + "C" +
                                       effort.substr(catchAt + 7, rowAt - catchAt - 7) +
                                       "Name6=C\nValue6=100" + effort.substr(rowAt + 14);
+    const std::string paradox = ExampleText("paradox-of-enrichment.ini");
+    const std::vector<std::string> wideBox = {"E1=0:100", "--box", "-500:1500:-100:500"};
     const struct {
         const char* what;
-        std::string file;
+        const std::string& file;
         std::vector<std::string> args;
         const char* label;
         int count; // one per level of the uncoupled second stock, if harvested
         double value, n1, n1Tolerance;
     } cases[] = {
-        {"paradox of enrichment",
-         ExampleText("paradox-of-enrichment.ini"),
-         {"K=50:200"},
-         "hopf supercritical",
-         1,
-         kHopf,
-         kPreyAtCoexistence,
-         1e-8 * kPreyAtCoexistence},
-        // A box with room below N1 = 0, so that the crossing lies inside it.
-        {"effort harvest",
-         ExampleText("harvested-logistic.ini"),
-         {"E1=0:100", "--box", "-500:1500:-100:500"},
-         "branch point",
-         2,
-         50,
-         0,
-         1e-4},
+        {"paradox", paradox, {"K=50:200"}, "hopf supercritical", 1, kHopf, kPrey, 1e-7},
+        // In the default box the extinct stock lies on its edge; in this box
+        // the crossing lies inside.
+        {"effort", effort, {"E1=0:100"}, "branch point", 2, 50, 0, 1e-4},
+        {"effort, box given", effort, wideBox, "branch point", 2, 50, 0, 1e-4},
         // The density at a fold is fixed only to the square root of the
         // value's accuracy.
         {"constant catch", constantCatch, {"C=10:200"}, "fold", 2, 125, 500, 1},
@@ -112,10 +106,21 @@ TEST_F(ContinueCommand, SpecialPointsLieAtTheirClosedForms) {
     }
 }
 
-// Every row is one of the closed-form equilibria with its stability; the
-// name in the header is the model's, whatever its case on the command line.
-TEST_F(ContinueCommand, EachRowIsAnEquilibriumWithItsStability) {
-    ASSERT_EQ(Run({Model(ExampleText("paradox-of-enrichment.ini")), "k=200:50"}), 0) << err.str();
+// Every row is one of the closed-form equilibria with its stability, or a
+// cycle born at the Hopf point: of period 2π/ω there (ω² the Jacobian's
+// determinant, 33/175) and, at the range's end, the cycle --cycles finds at
+// the file's K = 200. The name in the header is the model's, whatever its
+// case on the command line.
+TEST_F(ContinueCommand, EachRowIsAnEquilibriumOrACycleOfTheModel) {
+    const std::string model = Model(ExampleText("paradox-of-enrichment.ini"));
+    std::ostringstream cyclesOut, cyclesErr;
+    ASSERT_EQ(RunCycles({model}, cyclesOut, cyclesErr), 0) << cyclesErr.str();
+    const auto cycles = CsvRows(cyclesOut.str());
+    ASSERT_EQ(cycles.size(), 1u) << cyclesOut.str();
+    // N1,N2,period,N1min,N1max,N2min,N2max of the cycle at K = 200.
+    const std::vector<std::string>& atEnd = cycles[0];
+
+    ASSERT_EQ(Run({model, "k=200:50"}), 0) << err.str();
     std::string header;
     const auto rows = Table(out.str(), &header);
     EXPECT_EQ(header, "branch,object,K,N1,N2,N1min,N1max,N2min,N2max,period,stable,label");
@@ -123,12 +128,40 @@ TEST_F(ContinueCommand, EachRowIsAnEquilibriumWithItsStability) {
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.front()[kBranch], "1");
     bool seen[3] = {};
+    int cycleEnds = 0;
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const auto& row = rows[i];
         const std::string where = "row " + std::to_string(i + 1) + ": K = " + row[kValue];
+        const bool first = i == 0 || row[kBranch] != rows[i - 1][kBranch];
         if (i > 0) {
-            const double step = At(row, kBranch) - At(rows[i - 1], kBranch);
-            EXPECT_TRUE(step == 0 || step == 1) << where;
+            EXPECT_EQ(At(row, kBranch) - At(rows[i - 1], kBranch), first ? 1 : 0) << where;
+        }
+        const double k = At(row, kValue), n1 = At(row, kN1), n2 = At(row, kN2);
+        EXPECT_GE(k, 50 * (1 - 1e-12)) << where;
+        EXPECT_LE(k, 200 * (1 + 1e-12)) << where;
+
+        if (row[kObject] == "cycle") {
+            EXPECT_GE(k, kHopf * (1 - 1e-8)) << where;
+            EXPECT_EQ(row[kStable], "yes") << where;
+            EXPECT_LE(At(row, kN1Min), n1) << where;
+            EXPECT_GE(At(row, kN1Max), n1) << where;
+            EXPECT_LE(At(row, kN2Min), n2) << where;
+            EXPECT_GE(At(row, kN2Max), n2) << where;
+            if (first) {
+                EXPECT_NEAR(At(row, kPeriod), 2 * std::numbers::pi * std::sqrt(175.0 / 33),
+                            1e-6 * At(row, kPeriod))
+                    << where;
+            }
+            if (k != 200) continue;
+            ++cycleEnds;
+            // The columns of --cycles: N1,N2,period,N1min,N1max,N2min,N2max.
+            const std::pair<int, std::size_t> columns[] = {
+                {kPeriod, 2}, {kN1Min, 3}, {kN1Max, 4}, {kN2Min, 5}, {kN2Max, 6}};
+            for (const auto& [field, column] : columns) {
+                const double expected = TextToFloat(atEnd[column]);
+                EXPECT_NEAR(At(row, field), expected, 1e-6 * expected) << where << " " << field;
+            }
+            continue;
         }
         EXPECT_EQ(row[kObject], "equilibrium") << where;
         EXPECT_EQ(row[kN1Min], row[kN1]) << where;
@@ -136,15 +169,10 @@ TEST_F(ContinueCommand, EachRowIsAnEquilibriumWithItsStability) {
         EXPECT_EQ(row[kN2Min], row[kN2]) << where;
         EXPECT_EQ(row[kN2Max], row[kN2]) << where;
         EXPECT_EQ(row[kPeriod], "") << where;
-
-        const double k = At(row, kValue), n1 = At(row, kN1), n2 = At(row, kN2);
-        EXPECT_GE(k, 50 * (1 - 1e-12)) << where;
-        EXPECT_LE(k, 200 * (1 + 1e-12)) << where;
         // Which equilibrium: the prey at 0, at K, or where the predator holds it.
         const int which = std::abs(n1) < 1e-9 ? 0 : std::abs(n2) < 1e-9 ? 1 : 2;
         seen[which] = true;
-        const double expected[3][2] = {
-            {0, 0}, {k, 0}, {kPreyAtCoexistence, 200.0 / 11 * (1 - kPreyAtCoexistence / k)}};
+        const double expected[3][2] = {{0, 0}, {k, 0}, {kPrey, 200.0 / 11 * (1 - kPrey / k)}};
         EXPECT_NEAR(n1, expected[which][0], 1e-8 * k) << where;
         EXPECT_NEAR(n2, expected[which][1], 1e-8 * k) << where;
         if (which < 2) {
@@ -155,6 +183,23 @@ TEST_F(ContinueCommand, EachRowIsAnEquilibriumWithItsStability) {
     }
     for (int which = 0; which < 3; ++which)
         EXPECT_TRUE(seen[which]) << "no branch " << which << "\n" << out.str();
+    EXPECT_EQ(cycleEnds, 1) << out.str();
+}
+
+// N1 = sqrt(p) ends at p = 0, where its slope in p grows without bound: the
+// rows up to there stay, the reason follows on standard error.
+TEST_F(ContinueCommand, ABranchThatCannotGoOnKeepsItsRows) {
+    const std::string model = Model("[Species 1]\nRate=sqrt(p) - N1\n[Species 2]\nRate=-N2\n"
+                                    "[Parameters]\nName1=p\nValue1=1\n");
+    EXPECT_EQ(Run({model, "p=1:-1", "--box", "-1:2:-1:1"}), 1);
+    EXPECT_EQ(err.str().rfind("Continuation stopped at p = ", 0), 0u) << err.str();
+    std::string header;
+    const auto rows = Table(out.str(), &header);
+    ASSERT_GT(rows.size(), 10u) << out.str();
+    // p = N1², as N1 is held only loosely where the branch stands upright.
+    for (const auto& row : rows)
+        EXPECT_NEAR(At(row, kValue), At(row, kN1) * At(row, kN1), 1e-9) << row[kValue];
+    EXPECT_LT(At(rows.back(), kValue), 1e-6);
 }
 
 TEST_F(ContinueCommand, WhatCannotBeFollowedIsAnError) {
