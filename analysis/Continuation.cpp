@@ -427,9 +427,16 @@ void TContinuer::Follow(TPoint x, const std::optional<TPoint>& from, TContinuati
         if (detChanges) {
             const bool turns = (x.tangent[2] < 0) != (next->tangent[2] < 0);
             if (std::optional<TPoint> at = Locate(x, h, [](const TPoint& q) { return q.det(); })) {
-                special.emplace_back(
-                    Dot(Add(at->y, -1, x.y), x.tangent),
-                    Row(*at, turns ? TSpecialPoint::Fold : TSpecialPoint::BranchPoint));
+                // A branch point is listed once: on the first branch through
+                // it, not again on the other.
+                const bool known =
+                    !turns &&
+                    std::any_of(knownBranchPoints_.begin(), knownBranchPoints_.end(),
+                                [&](const TVec& k) { return Norm(Add(k, -1, at->y)) < 1e-6; });
+                special.emplace_back(Dot(Add(at->y, -1, x.y), x.tangent),
+                                     Row(*at, turns   ? TSpecialPoint::Fold
+                                              : known ? TSpecialPoint::None
+                                                      : TSpecialPoint::BranchPoint));
                 if (!turns) StartOtherBranch(*at);
             }
         }
