@@ -1,0 +1,412 @@
+#include "SpecialCurves.h"
+
+#include "Continuation.h"
+#include "FloatText.h"
+#include "Lyapunov.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <optional>
+
+const char* CurveKindName(TCurveKind kind) {
+    return kind == TCurveKind::Hopf ? "hopf" : "fold";
+}
+
+const char* CodimTwoLabel(TCodimTwo point) {
+    switch (point) {
+    case TCodimTwo::None:
+        return "";
+    case TCodimTwo::BogdanovTakens:
+        return "bogdanov-takens";
+    case TCodimTwo::Bautin:
+        return "bautin";
+    }
+    return "";
+}
+
+namespace {
+
+using TVec4 = std::array<double, 4>;
+using TMat4 = std::array<TVec4, 4>;
+
+// As for branches: steps in units of the box's extent and the ranges'
+// widths, chords within kSagitta of the curve.
+constexpr double kFirstStep = 1e-3;
+constexpr double kLongestStep = 1e-2;
+constexpr double kShortestStep = 1e-9;
+constexpr double kSagitta = 5e-3;
+constexpr double kNewtonTolerance = 1e-11;
+constexpr int kNewtonIterations = 12;
+constexpr int kMaxSteps = 20000;
+constexpr int kMaxCurves = 32;
+// The test function's derivatives by central differences of this (scaled)
+// step: the equations themselves stay exact, only Newton's matrix is not.
+constexpr double kDifference = 1e-6;
+
+double Dot(const TVec4& a, const TVec4& b) {
+    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
+}
+double Norm(const TVec4& a) {
+    return std::sqrt(Dot(a, a));
+}
+TVec4 Add(const TVec4& a, double s, const TVec4& b) {
+    return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2], a[3] + s * b[3]};
+}
+
+bool Solve(TMat4 m, TVec4 b, TVec4& x) {
+    for (int col = 0; col < 4; ++col) {
+        int pivot = col;
+        for (int row = col + 1; row < 4; ++row)
+            if (std::fabs(m[row][col]) > std::fabs(m[pivot][col])) pivot = row;
+        if (!(std::fabs(m[pivot][col]) > 0)) return false;
+        std::swap(m[col], m[pivot]);
+        std::swap(b[col], b[pivot]);
+        for (int row = col + 1; row < 4; ++row) {
+            const double f = m[row][col] / m[col][col];
+            for (int k = col; k < 4; ++k)
+                m[row][k] -= f * m[col][k];
+            b[row] -= f * b[col];
+        }
+    }
+    for (int row = 3; row >= 0; --row) {
+        double s = b[row];
+        for (int k = row + 1; k < 4; ++k)
+            s -= m[row][k] * x[k];
+        x[row] = s / m[row][row];
+    }
+    return std::isfinite(x[0] + x[1] + x[2] + x[3]);
+}
+
+double Det3(const std::array<std::array<double, 3>, 3>& m) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// The direction a 3 × 4 matrix of rank 3 leaves unchanged: its signed 3 × 3
+// minors.
+TVec4 Kernel(const std::array<TVec4, 3>& rows) {
+    TVec4 t{};
+    for (int skip = 0; skip < 4; ++skip) {
+        std::array<std::array<double, 3>, 3> m{};
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0, k = 0; c < 4; ++c)
+                if (c != skip) m[r][k++] = rows[r][c];
+        t[skip] = (skip % 2 ? -1 : 1) * Det3(m);
+    }
+    return t;
+}
+
+struct TPoint {
+    TVec4 y{}; // N1, N2 over the box's extent; P1, P2 over their ranges' widths
+    double rate[2] = {};
+    TJacobian j;
+    double fp[2][2] = {}; // the rates' derivatives in P1 and P2
+    TVec4 tangent{};
+    double det() const { return j.d1dN1 * j.d2dN2 - j.d1dN2 * j.d2dN1; }
+    double trace() const { return j.d1dN1 + j.d2dN2; }
+};
+
+class TTracer {
+public:
+    TTracer(TCompiledModel& model, std::size_t p1, std::size_t p2,
+            const TSpecialCurveOptions& options)
+        : model_(model), p1_(p1), p2_(p2),
+          options_(options), scale_{options.box.Extent(), options.box.Extent(),
+                                    std::fabs(options.to1 - options.from1),
+                                    std::fabs(options.to2 - options.from2)} {}
+
+    // Traces the curve of `kind` through (n1, n2) at (v1, v2) both ways.
+    void From(TCurveKind kind, double n1, double n2, double v1, double v2, TSpecialCurves& result);
+
+private:
+    double At(const TVec4& y, int i) const { return y[i] * scale_[i]; }
+    double Test(const TPoint& x) const { return kind_ == TCurveKind::Fold ? x.det() : x.trace(); }
+    bool Evaluate(TPoint& x);
+    bool Tangent(TPoint& x, const TVec4& along);
+    std::optional<TPoint> Correct(const TVec4& guess, const TVec4& on, const TVec4& normal,
+                                  const TVec4& along);
+    std::optional<TPoint> Locate(const TPoint& a, double h,
+                                 const std::function<double(const TPoint&)>& test);
+    void Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result);
+    TCurveRow Row(const TPoint& x, TCodimTwo label = TCodimTwo::None) const {
+        return {At(x.y, 2), At(x.y, 3), At(x.y, 0), At(x.y, 1), label};
+    }
+    // How far inside each bound the point lies: the box's four edges, then
+    // the ends of both ranges.
+    std::array<double, 8> Margins(const TPoint& x) const {
+        const TPlaneRect& b = options_.box;
+        const double n1 = At(x.y, 0), n2 = At(x.y, 1), v1 = At(x.y, 2), v2 = At(x.y, 3);
+        return {n1 - b.n1Min,
+                b.n1Max - n1,
+                n2 - b.n2Min,
+                b.n2Max - n2,
+                v1 - std::min(options_.from1, options_.to1),
+                std::max(options_.from1, options_.to1) - v1,
+                v2 - std::min(options_.from2, options_.to2),
+                std::max(options_.from2, options_.to2) - v2};
+    }
+    bool Inside(const TVec4& y) const {
+        TPoint x;
+        x.y = y;
+        const std::array<double, 8> m = Margins(x);
+        return std::all_of(m.begin(), m.end(), [](double v) { return v >= 0; });
+    }
+    double Lyapunov(const TPoint& x);
+
+    TCompiledModel& model_;
+    std::size_t p1_, p2_;
+    const TSpecialCurveOptions& options_;
+    TVec4 scale_;
+    TCurveKind kind_ = TCurveKind::Fold;
+    // The system's derivative at the point Tangent looked at last.
+    std::array<TVec4, 3> jacobianRows_{};
+};
+
+bool TTracer::Evaluate(TPoint& x) {
+    const double n1 = At(x.y, 0), n2 = At(x.y, 1);
+    try {
+        model_.SetParameter(p1_, At(x.y, 2));
+        model_.SetParameter(p2_, At(x.y, 3));
+        const TLinearisation l = model_.Jacobian(n1, n2);
+        const std::array<double, 2> d1 = model_.ParameterDerivative(p1_, n1, n2);
+        const std::array<double, 2> d2 = model_.ParameterDerivative(p2_, n1, n2);
+        x.rate[0] = l.rate1;
+        x.rate[1] = l.rate2;
+        x.j = l.jacobian;
+        x.fp[0][0] = d1[0];
+        x.fp[1][0] = d1[1];
+        x.fp[0][1] = d2[0];
+        x.fp[1][1] = d2[1];
+    } catch (...) {
+        return false;
+    }
+    return std::isfinite(x.rate[0] + x.rate[1] + x.det());
+}
+
+// The rows of the system's derivative at x: both rates and the test
+// function, in scaled coordinates.
+bool TTracer::Tangent(TPoint& x, const TVec4& along) {
+    std::array<TVec4, 3> rows{};
+    for (int i = 0; i < 2; ++i) {
+        const double jn1 = i == 0 ? x.j.d1dN1 : x.j.d2dN1;
+        const double jn2 = i == 0 ? x.j.d1dN2 : x.j.d2dN2;
+        rows[i] = {jn1 * scale_[0], jn2 * scale_[1], x.fp[i][0] * scale_[2],
+                   x.fp[i][1] * scale_[3]};
+    }
+    for (int k = 0; k < 4; ++k) {
+        TPoint plus, minus;
+        plus.y = minus.y = x.y;
+        plus.y[k] += kDifference;
+        minus.y[k] -= kDifference;
+        if (!Evaluate(plus) || !Evaluate(minus)) return false;
+        rows[2][k] = (Test(plus) - Test(minus)) / (2 * kDifference);
+    }
+    TVec4 t = Kernel(rows);
+    const double length = Norm(t);
+    if (!(length > 0) || !std::isfinite(length)) return false;
+    for (double& c : t)
+        c /= length;
+    if (Dot(t, along) < 0)
+        for (double& c : t)
+            c = -c;
+    x.tangent = t;
+    Evaluate(x); // the model holds x again, not the last difference
+    jacobianRows_ = rows;
+    return true;
+}
+
+std::optional<TPoint> TTracer::Correct(const TVec4& guess, const TVec4& on, const TVec4& normal,
+                                       const TVec4& along) {
+    TPoint x;
+    x.y = guess;
+    for (int i = 0; i < kNewtonIterations; ++i) {
+        if (!Evaluate(x) || !Tangent(x, along)) return std::nullopt;
+        const TMat4 m{jacobianRows_[0], jacobianRows_[1], jacobianRows_[2], normal};
+        const TVec4 residual{-x.rate[0], -x.rate[1], -Test(x), -Dot(normal, Add(x.y, -1, on))};
+        TVec4 dy{};
+        if (!Solve(m, residual, dy)) return std::nullopt;
+        x.y = Add(x.y, 1, dy);
+        if (Norm(dy) <= kNewtonTolerance * std::max(1.0, Norm(x.y))) {
+            if (!Evaluate(x) || !Tangent(x, along)) return std::nullopt;
+            return x;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<TPoint> TTracer::Locate(const TPoint& a, double h,
+                                      const std::function<double(const TPoint&)>& test) {
+    auto at = [&](double s) {
+        return Correct(Add(a.y, s, a.tangent), Add(a.y, s, a.tangent), a.tangent, a.tangent);
+    };
+    double s0 = 0, s1 = h, g0 = test(a);
+    std::optional<TPoint> b = at(h);
+    if (!b) return std::nullopt;
+    double g1 = test(*b);
+    std::optional<TPoint> best = b;
+    int side = 0;
+    for (int i = 0; i < 100 && std::fabs(s1 - s0) > 1e-12; ++i) {
+        double s = (s0 * g1 - s1 * g0) / (g1 - g0);
+        if (!(s > std::min(s0, s1) && s < std::max(s0, s1))) s = (s0 + s1) / 2;
+        std::optional<TPoint> x = at(s);
+        if (!x) return best;
+        const double g = test(*x);
+        best = x;
+        if (g == 0) break;
+        if ((g < 0) == (g0 < 0)) {
+            s0 = s;
+            g0 = g;
+            if (side == -1) g1 /= 2;
+            side = -1;
+        } else {
+            s1 = s;
+            g1 = g;
+            if (side == 1) g0 /= 2;
+            side = 1;
+        }
+    }
+    return best;
+}
+
+double TTracer::Lyapunov(const TPoint& x) {
+    try {
+        model_.SetParameter(p1_, At(x.y, 2));
+        model_.SetParameter(p2_, At(x.y, 3));
+        return FirstLyapunovCoefficient(model_.Derivatives3(At(x.y, 0), At(x.y, 1)));
+    } catch (...) {
+        return std::nan("");
+    }
+}
+
+void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
+    double h = kFirstStep;
+    double l1 = kind_ == TCurveKind::Hopf ? Lyapunov(x) : 0;
+    for (int steps = 0; steps < kMaxSteps; ++steps) {
+        if (options_.cancel && options_.cancel->load()) {
+            result.cancelled = true;
+            return;
+        }
+        const TVec4 guess = Add(x.y, h, x.tangent);
+        std::optional<TPoint> next = Correct(guess, guess, x.tangent, x.tangent);
+        if (next) {
+            const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+            if (h * turn / 8 > kSagitta || turn > 0.5) next.reset();
+        }
+        if (!next) {
+            h /= 2;
+            if (h < kShortestStep) {
+                result.stopped.push_back(
+                    "Continuation stopped at " + model_.ParameterName(p1_) + " = " +
+                    FloatToText(At(x.y, 2)) + ", " + model_.ParameterName(p2_) + " = " +
+                    FloatToText(At(x.y, 3)) + ": the step became too small near a singular point");
+                return;
+            }
+            continue;
+        }
+        if (!Inside(next->y)) {
+            // The last row where the curve leaves the box or a range, through
+            // the bound the step went furthest past.
+            const std::array<double, 8> past = Margins(*next);
+            const std::size_t bound = std::min_element(past.begin(), past.end()) - past.begin();
+            if (std::optional<TPoint> end =
+                    Locate(x, h, [&](const TPoint& q) { return Margins(q)[bound]; }))
+                curve.rows.push_back(Row(*end));
+            return;
+        }
+        // Where a fold curve and a Hopf curve meet, both det J and tr J are
+        // 0: on a Hopf curve det J falls through 0 (beyond, the points are
+        // neutral saddles, and the curve is no longer one of Hopf points); on
+        // a fold curve tr J changes sign.
+        const bool hopf = kind_ == TCurveKind::Hopf;
+        const auto other = [hopf](const TPoint& q) { return hopf ? q.det() : q.trace(); };
+        if ((other(x) < 0) != (other(*next) < 0)) {
+            if (std::optional<TPoint> bt = Locate(x, h, other))
+                curve.rows.push_back(Row(*bt, TCodimTwo::BogdanovTakens));
+            if (hopf) return;
+        }
+        if (hopf) {
+            const double l1Next = Lyapunov(*next);
+            if (std::isfinite(l1) && std::isfinite(l1Next) && (l1 < 0) != (l1Next < 0)) {
+                if (std::optional<TPoint> gh =
+                        Locate(x, h, [this](const TPoint& q) { return Lyapunov(q); }))
+                    curve.rows.push_back(Row(*gh, TCodimTwo::Bautin));
+            }
+            l1 = l1Next;
+        }
+        curve.rows.push_back(Row(*next));
+        const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+        x = *next;
+        if (h * turn / 8 < kSagitta / 4) h = std::min(h * 1.5, kLongestStep);
+    }
+}
+
+void TTracer::From(TCurveKind kind, double n1, double n2, double v1, double v2,
+                   TSpecialCurves& result) {
+    kind_ = kind;
+    const TVec4 start{n1 / scale_[0], n2 / scale_[1], v1 / scale_[2], v2 / scale_[3]};
+    // The start is a point of the curve to the digits it was located to: one
+    // correction across P2 settles it.
+    std::optional<TPoint> x = Correct(start, start, {0, 0, 0, 1}, {0, 0, 0, 1});
+    if (!x) return;
+    // A start on a curve traced already.
+    for (const TSpecialCurve& c : result.curves)
+        if (c.kind == kind)
+            for (const TCurveRow& r : c.rows)
+                if (std::fabs(r.p1 - v1) <= 1e-6 * scale_[2] &&
+                    std::fabs(r.p2 - v2) <= 1e-2 * scale_[3] &&
+                    std::fabs(r.n1 - n1) <= 1e-4 * scale_[0])
+                    return;
+    TSpecialCurve curve;
+    curve.kind = kind;
+    // Both ways from the start: the rows of one way reversed, then the other.
+    TPoint back = *x;
+    for (double& c : back.tangent)
+        c = -c;
+    Follow(back, curve, result);
+    std::reverse(curve.rows.begin(), curve.rows.end());
+    curve.rows.push_back(Row(*x));
+    Follow(*x, curve, result);
+    result.curves.push_back(std::move(curve));
+}
+
+} // namespace
+
+TSpecialCurves ContinueSpecialPoints(TCompiledModel& model, std::size_t p1, std::size_t p2,
+                                     const TSpecialCurveOptions& options) {
+    TSpecialCurves result;
+    if (p1 >= model.ParameterCount() || p2 >= model.ParameterCount() || p1 == p2) {
+        result.error = "Two different parameters are needed";
+        return result;
+    }
+    if (!options.box.IsValid() || options.from1 == options.to1 || options.from2 == options.to2 ||
+        !std::isfinite(options.from1 + options.to1 + options.from2 + options.to2)) {
+        result.error = "The range is empty";
+        return result;
+    }
+    const double keep1 = model.Parameter(p1), keep2 = model.Parameter(p2);
+    const double cell1 = model.StoredN1(), cell2 = model.StoredN2();
+    // The folds and Hopf points of P1 at P2's value (its present one, moved
+    // into P2's range).
+    const double v2 = std::clamp(keep2, std::min(options.from2, options.to2),
+                                 std::max(options.from2, options.to2));
+    model.SetParameter(p2, v2);
+    const TContinuation branches =
+        ContinueEquilibria(model, p1, {options.from1, options.to1, options.box, options.cancel});
+    TTracer tracer(model, p1, p2, options);
+    for (const TBranch& b : branches.branches)
+        for (const TBranchRow& r : b.rows) {
+            if (int(result.curves.size()) >= kMaxCurves) break;
+            if (r.label == TSpecialPoint::Fold)
+                tracer.From(TCurveKind::Fold, r.n1, r.n2, r.p, v2, result);
+            if (r.label == TSpecialPoint::HopfSupercritical ||
+                r.label == TSpecialPoint::HopfSubcritical)
+                tracer.From(TCurveKind::Hopf, r.n1, r.n2, r.p, v2, result);
+        }
+    model.SetParameter(p1, keep1);
+    model.SetParameter(p2, keep2);
+    model.Store(cell1, cell2);
+    return result;
+}
