@@ -72,7 +72,10 @@ const std::vector<TCommandMode>& CommandModes() {
          "yes or no, and on the row at its value each special point (fold, branch point, hopf "
          "supercritical, hopf subcritical, cycle fold, homoclinic). The box is that of "
          "--equilibria at the file's value of NAME. A branch that could not go on keeps its "
-         "rows, says where on standard error and gives exit code 1.",
+         "rows, says where on standard error and gives exit code 1. With a second range "
+         "NAME2=FROM:TO it prints instead the curves of folds and Hopf points across both, CSV "
+         "curve,kind,NAME,NAME2,N1,N2,label (kind fold or hopf; label bogdanov-takens or "
+         "bautin).",
          RunContinue},
         {"--render", kRenderUsage,
          "Runs the model N steps (default 1000) without a display and writes the picture the "

@@ -1,5 +1,7 @@
 #include "PlaneCommand.h"
 
+#include <algorithm>
+
 #include "CommandArgs.h"
 #include "ErrorText.h"
 #include "Exception.h"
@@ -38,7 +40,8 @@ std::string BoxText(const TPlaneRect& box) {
 } // namespace
 
 TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::string& usage,
-                             std::size_t operands) {
+                             std::size_t operands, std::size_t most) {
+    most = std::max(most, operands);
     const std::string wrong = "usage: tarnivell " + usage;
     std::string modelFile;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -47,7 +50,7 @@ TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::st
             given_ = ReadBox(args[++i]);
         else if (modelFile.empty() && !arg.starts_with("--"))
             modelFile = arg;
-        else if (operands_.size() < operands && !arg.starts_with("--"))
+        else if (operands_.size() < most && !arg.starts_with("--"))
             operands_.push_back(arg);
         else
             throw Exception(wrong);

@@ -22,11 +22,11 @@ class TPlaneCommand {
 public:
     // `args` are those after the mode's option, `usage` its usage line after
     // the program name, `operands` how many arguments the mode takes after
-    // the model file. Arguments that do not fit throw "usage: tarnivell " and
-    // the usage; a bad box, a model that cannot be loaded or compiled, or an
-    // equilibrium search that cannot run throws its message.
+    // the model file (up to `most` when it takes more at will). Arguments that do not fit throw
+    // "usage: tarnivell " and the usage; a bad box, a model that cannot be loaded or compiled, or
+    // an equilibrium search that cannot run throws its message.
     TPlaneCommand(const std::vector<std::string>& args, const std::string& usage,
-                  std::size_t operands = 0);
+                  std::size_t operands = 0, std::size_t most = 0);
 
     // The mode's operands, as given.
     const std::vector<std::string>& Operands() const { return operands_; }

@@ -210,7 +210,8 @@ TEST_F(ContinueCommand, WhatCannotBeFollowedIsAnError) {
         std::string err;
     } cases[] = {
         {{model}, usage},
-        {{model, "K=50:200", "R=0.5:1"}, usage}, // two parameters at once: not yet
+        {{model, "K=50:200", "R=0.5:1", "m=0:1"}, usage},
+        {{model, "K=50:200", "k=1:2"}, "The two ranges must be of two different parameters.\n"},
         {{model, "K=50:200", "--box"}, usage},
         {{model, "Q=50:200"}, "No parameter is named 'Q'.\n"},
         {{model, "K=50:5E1"}, "'K=50:5E1' is an empty range: FROM and TO are equal.\n"},
@@ -229,3 +230,27 @@ TEST_F(ContinueCommand, WhatCannotBeFollowedIsAnError) {
 }
 
 } // namespace
+
+// Across two parameters: the fold curve b1 = b2²/4 and the Hopf curve b1 = 0
+// (b2 < 0) of the unfolding of a Bogdanov–Takens point meet there, at (0, 0),
+// labelled on both.
+TEST_F(ContinueCommand, TwoParametersGiveTheFoldAndHopfCurves) {
+    const std::string model = Model("[Species 1]\nDensity=1\nRate=N2-5\n[Species 2]\nDensity=1\n"
+                                    "Rate=b1+b2*(N1-5)+(N1-5)^2-(N1-5)*(N2-5)\n[Parameters]\n"
+                                    "Name1=b1\nValue1=-0.1\nName2=b2\nValue2=-1\n");
+    ASSERT_EQ(Run({model, "b1=-0.5:0.5", "b2=-1.2:1.2", "--box", "0:10:0:10"}), 0) << err.str();
+    std::string header;
+    const auto rows = CsvRows(out.str(), &header);
+    EXPECT_EQ(header, "curve,kind,b1,b2,N1,N2,label");
+    int bt = 0;
+    for (const auto& r : rows) {
+        ASSERT_TRUE(r.size() == 6 || r.size() == 7); // an empty label ends the line
+        const double b1 = TextToFloat(r[2]), b2 = TextToFloat(r[3]);
+        EXPECT_NEAR(b1, r[1] == "fold" ? b2 * b2 / 4 : 0, 1e-9) << r[1] << " " << r[3];
+        if (r.size() == 7 && r[6] == "bogdanov-takens") {
+            ++bt;
+            EXPECT_NEAR(b2, 0, 1e-8);
+        }
+    }
+    EXPECT_EQ(bt, 2);
+}
