@@ -72,7 +72,8 @@ const std::vector<TCommandMode>& CommandModes() {
          "yes or no, and on the row at its value each special point (fold, branch point, hopf "
          "supercritical, hopf subcritical, cycle fold, homoclinic). The box is that of "
          "--equilibria at the file's value of NAME. A branch that could not go on keeps its "
-         "rows, says where on standard error and gives exit code 1. With a second range "
+         "rows, says where on standard error and gives exit code 1. BOX is "
+         "N1MIN:N1MAX:N2MIN:N2MAX as for --equilibria. With a second range "
          "NAME2=FROM:TO it prints instead the curves of folds and Hopf points across both, CSV "
          "curve,kind,NAME,NAME2,N1,N2,label (kind fold or hopf; label bogdanov-takens or "
          "bautin).",

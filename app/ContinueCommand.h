@@ -5,7 +5,7 @@
 #include <vector>
 
 inline constexpr char kContinueUsage[] =
-    "--continue MODEL.ini NAME=FROM:TO [NAME2=FROM:TO] [--box N1MIN:N1MAX:N2MIN:N2MAX]";
+    "--continue MODEL.ini NAME=FROM:TO [NAME2=FROM:TO] [--box BOX]";
 
 // `tarnivell --continue MODEL.ini NAME=FROM:TO [--box N1MIN:N1MAX:N2MIN:N2MAX]`:
 // the branches of equilibria of the model as parameter NAME runs from FROM to
