@@ -20,6 +20,8 @@ const char* CodimTwoLabel(TCodimTwo point) {
         return "";
     case TCodimTwo::BogdanovTakens:
         return "bogdanov-takens";
+    case TCodimTwo::Cusp:
+        return "cusp";
     case TCodimTwo::Bautin:
         return "bautin";
     }
@@ -155,6 +157,7 @@ private:
         return std::all_of(m.begin(), m.end(), [](double v) { return v >= 0; });
     }
     double Lyapunov(const TPoint& x);
+    double FoldCoefficient(const TPoint& x);
 
     TCompiledModel& model_;
     std::size_t p1_, p2_;
@@ -281,9 +284,35 @@ double TTracer::Lyapunov(const TPoint& x) {
     }
 }
 
+// The quadratic coefficient of the fold's normal form, p·B(q, q)/2 with
+// J q = 0 and Jᵀ p = 0 (unnormalised: only its sign changes are looked for),
+// from the rates' exact second derivatives. It changes sign at a cusp.
+double TTracer::FoldCoefficient(const TPoint& x) {
+    try {
+        model_.SetParameter(p1_, At(x.y, 2));
+        model_.SetParameter(p2_, At(x.y, 3));
+        const std::array<TJet3, 2> f = model_.Derivatives3(At(x.y, 0), At(x.y, 1));
+        const TJacobian& j = x.j;
+        // The null vectors of J and of its transpose, from whichever row
+        // (column) of J is the larger.
+        const bool row1 = std::hypot(j.d1dN1, j.d1dN2) >= std::hypot(j.d2dN1, j.d2dN2);
+        const double q1 = row1 ? -j.d1dN2 : -j.d2dN2, q2 = row1 ? j.d1dN1 : j.d2dN1;
+        const bool col1 = std::hypot(j.d1dN1, j.d2dN1) >= std::hypot(j.d1dN2, j.d2dN2);
+        const double p1 = col1 ? -j.d2dN1 : -j.d2dN2, p2 = col1 ? j.d1dN1 : j.d1dN2;
+        double a = 0;
+        for (int i = 0; i < 2; ++i)
+            a += (i == 0 ? p1 : p2) *
+                 (f[i].d11 * q1 * q1 + 2 * f[i].d12 * q1 * q2 + f[i].d22 * q2 * q2) / 2;
+        return a;
+    } catch (...) {
+        return std::nan("");
+    }
+}
+
 void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
     double h = kFirstStep;
     double l1 = kind_ == TCurveKind::Hopf ? Lyapunov(x) : 0;
+    double a = kind_ == TCurveKind::Fold ? FoldCoefficient(x) : 0;
     for (int steps = 0; steps < kMaxSteps; ++steps) {
         if (options_.cancel && options_.cancel->load()) {
             result.cancelled = true;
@@ -327,6 +356,15 @@ void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
                 curve.rows.push_back(Row(*bt, TCodimTwo::BogdanovTakens));
             if (hopf) return;
         }
+        if (!hopf) {
+            const double aNext = FoldCoefficient(*next);
+            if (std::isfinite(a) && std::isfinite(aNext) && (a < 0) != (aNext < 0)) {
+                if (std::optional<TPoint> cp =
+                        Locate(x, h, [this](const TPoint& q) { return FoldCoefficient(q); }))
+                    curve.rows.push_back(Row(*cp, TCodimTwo::Cusp));
+            }
+            a = aNext;
+        }
         if (hopf) {
             const double l1Next = Lyapunov(*next);
             if (std::isfinite(l1) && std::isfinite(l1Next) && (l1 < 0) != (l1Next < 0)) {
@@ -351,14 +389,21 @@ void TTracer::From(TCurveKind kind, double n1, double n2, double v1, double v2,
     // correction across P2 settles it.
     std::optional<TPoint> x = Correct(start, start, {0, 0, 0, 1}, {0, 0, 0, 1});
     if (!x) return;
-    // A start on a curve traced already.
-    for (const TSpecialCurve& c : result.curves)
-        if (c.kind == kind)
-            for (const TCurveRow& r : c.rows)
-                if (std::fabs(r.p1 - v1) <= 1e-6 * scale_[2] &&
-                    std::fabs(r.p2 - v2) <= 1e-2 * scale_[3] &&
-                    std::fabs(r.n1 - n1) <= 1e-4 * scale_[0])
-                    return;
+    // A start on a curve traced already: its line of rows passes the start
+    // within the distance the step control keeps chords to the curve.
+    const auto scaled = [this](const TCurveRow& r) {
+        return TVec4{r.n1 / scale_[0], r.n2 / scale_[1], r.p1 / scale_[2], r.p2 / scale_[3]};
+    };
+    for (const TSpecialCurve& c : result.curves) {
+        if (c.kind != kind) continue;
+        for (std::size_t i = 0; i + 1 < c.rows.size(); ++i) {
+            const TVec4 a = scaled(c.rows[i]), d = Add(scaled(c.rows[i + 1]), -1, a);
+            const double length2 = Dot(d, d);
+            const double share =
+                length2 > 0 ? std::clamp(Dot(Add(x->y, -1, a), d) / length2, 0.0, 1.0) : 0;
+            if (Norm(Add(Add(a, share, d), -1, x->y)) <= 2 * kSagitta) return;
+        }
+    }
     TSpecialCurve curve;
     curve.kind = kind;
     // Both ways from the start: the rows of one way reversed, then the other.

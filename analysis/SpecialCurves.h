@@ -22,10 +22,11 @@ const char* CurveKindName(TCurveKind kind);
 enum class TCodimTwo {
     None,
     BogdanovTakens, // det J = 0 and tr J = 0: a fold and a Hopf curve meet
+    Cusp,           // on a fold curve, the fold's quadratic coefficient is 0
     Bautin,         // on a Hopf curve, the first Lyapunov coefficient is 0
 };
 
-// "", "bogdanov-takens", "bautin".
+// "", "bogdanov-takens", "cusp", "bautin".
 const char* CodimTwoLabel(TCodimTwo point);
 
 struct TCurveRow {
@@ -58,8 +59,8 @@ struct TSpecialCurves {
 // parameter continuation in P1 finds at P2's present value, each traced both
 // ways across the (P1, P2) box (or until its equilibrium leaves the box, or a
 // Hopf curve ends at a Bogdanov–Takens point, past which it is a neutral
-// saddle), none twice; Bogdanov–Takens and Bautin points located on them to
-// 1E-8 relative. The parameters' values and the densities' cells are left as
+// saddle), none twice; Bogdanov–Takens, cusp and Bautin points located on
+// them to 1E-8 relative. The parameters' values and the densities' cells are left as
 // they were.
 TSpecialCurves ContinueSpecialPoints(TCompiledModel& model, std::size_t p1, std::size_t p2,
                                      const TSpecialCurveOptions& options);

@@ -75,7 +75,7 @@ const std::vector<TCommandMode>& CommandModes() {
          "rows, says where on standard error and gives exit code 1. BOX is "
          "N1MIN:N1MAX:N2MIN:N2MAX as for --equilibria. With a second range "
          "NAME2=FROM:TO it prints instead the curves of folds and Hopf points across both, CSV "
-         "curve,kind,NAME,NAME2,N1,N2,label (kind fold or hopf; label bogdanov-takens or "
+         "curve,kind,NAME,NAME2,N1,N2,label (kind fold or hopf; label bogdanov-takens, cusp or "
          "bautin).",
          RunContinue},
         {"--render", kRenderUsage,

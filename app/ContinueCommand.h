@@ -25,6 +25,6 @@ inline constexpr char kContinueUsage[] =
 // With a second NAME2=FROM:TO, the curves of folds and of Hopf points across
 // both ranges (ContinueSpecialPoints) as CSV: the header
 // "curve,kind,NAME,NAME2,N1,N2,label", each curve's rows in the order traced,
-// curves numbered from 1, kind "fold" or "hopf", the label "bogdanov-takens"
-// or "bautin" on the row of such a point.
+// curves numbered from 1, kind "fold" or "hopf", the label "bogdanov-takens",
+// "cusp" or "bautin" on the row of such a point.
 int RunContinue(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -88,3 +88,36 @@ TEST(SpecialCurves, BautinPointWhereTheLyapunovCoefficientVanishes) {
 }
 
 } // namespace
+
+namespace {
+
+// x' = b1 + b2·x − x³ about (5, 5), y' = −y: folds along 27·b1² = 4·b2³
+// (x² = b2/3), the two branches of the curve meeting in a cusp at b1 = b2 = 0.
+TEST(SpecialCurves, CuspWhereTheFoldsTwoBranchesMeet) {
+    std::vector<ParameterRow> rows{Row("b1", 0.1), Row("b2", 1)};
+    TCompiledModel model;
+    model.Compile(rows, "b1+b2*(N1-5)-(N1-5)^3", "-(N2-5)");
+    TSpecialCurveOptions options;
+    options.from1 = -1;
+    options.to1 = 1;
+    options.from2 = -0.5;
+    options.to2 = 1.5;
+    options.box = {0, 10, 0, 10};
+    const TSpecialCurves found = ContinueSpecialPoints(model, 0, 1, options);
+    int cusps = 0;
+    for (const TSpecialCurve& c : found.curves) {
+        EXPECT_EQ(c.kind, TCurveKind::Fold);
+        for (const TCurveRow& r : c.rows) {
+            EXPECT_NEAR(27 * r.p1 * r.p1, 4 * r.p2 * r.p2 * r.p2, 1e-8) << r.p2;
+            if (r.label == TCodimTwo::Cusp) {
+                ++cusps;
+                EXPECT_NEAR(r.p1, 0, 1e-9);
+                EXPECT_NEAR(r.p2, 0, 1e-6);
+            }
+        }
+    }
+    EXPECT_EQ(found.curves.size(), 1u);
+    EXPECT_EQ(cusps, 1);
+}
+
+} // namespace
