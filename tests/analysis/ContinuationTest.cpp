@@ -62,6 +62,15 @@ std::vector<TCase> Cases() {
          {50, 200, {0, 500, 0, 500}},
          {{HopfSupercritical, 1400.0 / 11, 150.0 / 11, 0}},
          3},
+        {"a pitchfork of the symmetric equilibrium of a competition model, where the "
+         "asymmetric pair is born; it ends in the invasion points on the axes",
+         {Row("a", 0.5)},
+         "N1*(1-N1-a*N2^2)",
+         "N2*(1-N2-a*N1^2)",
+         "a",
+         {0.3, 1.2, {0, 2, 0, 2}},
+         {{BranchPoint, 0.75, 2.0 / 3, 2.0 / 3}, {BranchPoint, 1, 0, 1}, {BranchPoint, 1, 1, 0}},
+         5},
         {"Lotka-Volterra: a centre all along, no Hopf point",
          {Row("a", 0.5)},
          "a*N1-0.02*N1*N2",
@@ -105,8 +114,10 @@ TEST_P(Continuation, SpecialPointsAtTheirClosedForms) {
     }
     ASSERT_EQ(labelled.size(), c.special.size());
     for (const TSpecial& s : c.special) {
-        const auto at = std::find_if(labelled.begin(), labelled.end(),
-                                     [&](const TBranchRow& r) { return r.label == s.label; });
+        const auto at = std::find_if(labelled.begin(), labelled.end(), [&](const TBranchRow& r) {
+            return r.label == s.label && std::fabs(r.p - s.p) <= 1e-6 * std::fabs(s.p) &&
+                   std::fabs(r.n1 - s.n1) <= 1e-6 * box.Extent();
+        });
         ASSERT_NE(at, labelled.end()) << SpecialLabel(s.label);
         EXPECT_NEAR(at->p, s.p, 1e-8 * std::fabs(s.p)) << SpecialLabel(s.label);
         EXPECT_NEAR(at->n1, s.n1, 1e-7 * box.Extent()) << SpecialLabel(s.label);
