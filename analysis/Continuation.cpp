@@ -1,5 +1,6 @@
 #include "Continuation.h"
 
+#include "ArclengthSteps.h"
 #include "Equilibria.h"
 #include "FloatText.h"
 #include "LimitCycles.h"
@@ -41,7 +42,7 @@ const char* SpecialLabel(TSpecialPoint point) {
 
 namespace {
 
-using TVec = std::array<double, 3>;
+using TVec = TArcVec<3>;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Steps along a branch, in units of the box's extent and the range's width:
@@ -64,43 +65,8 @@ constexpr int kMaxSteps = 20000;
 // How far past a branch point the other branch is looked for (scaled).
 constexpr double kSwitchDistance = 1e-3;
 
-double Dot(const TVec& a, const TVec& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2];
-}
 TVec Cross(const TVec& a, const TVec& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
-}
-double Norm(const TVec& a) {
-    return std::sqrt(Dot(a, a));
-}
-TVec Add(const TVec& a, double s, const TVec& b) {
-    return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2]};
-}
-
-// Solves the 3 × 3 system m x = b by Gaussian elimination with partial
-// pivoting; false when it is singular to working precision.
-bool Solve(std::array<TVec, 3> m, TVec b, TVec& x) {
-    for (int col = 0; col < 3; ++col) {
-        int pivot = col;
-        for (int row = col + 1; row < 3; ++row)
-            if (std::fabs(m[row][col]) > std::fabs(m[pivot][col])) pivot = row;
-        if (!(std::fabs(m[pivot][col]) > 0)) return false;
-        std::swap(m[col], m[pivot]);
-        std::swap(b[col], b[pivot]);
-        for (int row = col + 1; row < 3; ++row) {
-            const double f = m[row][col] / m[col][col];
-            for (int k = col; k < 3; ++k)
-                m[row][k] -= f * m[col][k];
-            b[row] -= f * b[col];
-        }
-    }
-    for (int row = 2; row >= 0; --row) {
-        double s = b[row];
-        for (int k = row + 1; k < 3; ++k)
-            s -= m[row][k] * x[k];
-        x[row] = s / m[row][row];
-    }
-    return std::isfinite(x[0] + x[1] + x[2]);
 }
 
 // A point of a branch in scaled coordinates (N1 and N2 over the box's
@@ -245,50 +211,15 @@ std::optional<TPoint> TContinuer::Correct(const TVec& guess, const TVec& on, con
 
 std::optional<TPoint> TContinuer::Locate(const TPoint& a, double h,
                                          const std::function<double(const TPoint&)>& test) {
-    // Regula falsi (Illinois) on the distance along a's tangent, each trial
-    // corrected onto the branch across that tangent.
+    // Each trial corrected onto the branch across a's tangent.
     auto at = [&](double s) {
         return Correct(Add(a.y, s, a.tangent), Add(a.y, s, a.tangent), a.tangent, a.tangent);
     };
-    double s0 = 0, s1 = h;
-    double g0 = test(a);
-    std::optional<TPoint> b = at(h);
-    if (!b) return std::nullopt;
-    double g1 = test(*b);
-    std::optional<TPoint> best = b;
-    int side = 0;
-    for (int i = 0; i < 100; ++i) {
-        const double dp = std::fabs(P(best->y) - P(a.y)) * (s1 - s0) / h;
-        if (std::fabs(s1 - s0) * scaleP_ <=
-                kLocateShare * std::max(std::fabs(P(best->y)), 1e-3 * scaleP_) ||
-            dp == 0)
-            break;
-        double s = (s0 * g1 - s1 * g0) / (g1 - g0);
-        if (!(s > std::min(s0, s1) && s < std::max(s0, s1))) s = (s0 + s1) / 2;
-        std::optional<TPoint> x = at(s);
-        // Newton's method fails right at a singular point (a branch point):
-        // trials a little to the side of it still bracket the root.
-        for (int retry = 0; !x && retry < 8; ++retry) {
-            s = (s + s0) / 2;
-            x = at(s);
-        }
-        if (!x) return best;
-        const double g = test(*x);
-        best = x;
-        if (g == 0) break;
-        if ((g < 0) == (g0 < 0)) {
-            s0 = s;
-            g0 = g;
-            if (side == -1) g1 /= 2;
-            side = -1;
-        } else {
-            s1 = s;
-            g1 = g;
-            if (side == 1) g0 /= 2;
-            side = 1;
-        }
-    }
-    return best;
+    auto done = [&](double s0, double s1, const TPoint& best) {
+        return std::fabs(s1 - s0) * scaleP_ <=
+               kLocateShare * std::max(std::fabs(P(best.y)), 1e-3 * scaleP_);
+    };
+    return LocateZero<TPoint>(a, h, at, test, done);
 }
 
 TBranchRow TContinuer::Row(const TPoint& x, TSpecialPoint label) const {

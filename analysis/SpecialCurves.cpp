@@ -1,5 +1,6 @@
 #include "SpecialCurves.h"
 
+#include "ArclengthSteps.h"
 #include "Continuation.h"
 #include "FloatText.h"
 #include "Lyapunov.h"
@@ -30,7 +31,7 @@ const char* CodimTwoLabel(TCodimTwo point) {
 
 namespace {
 
-using TVec4 = std::array<double, 4>;
+using TVec4 = TArcVec<4>;
 using TMat4 = std::array<TVec4, 4>;
 
 // As for branches: steps in units of the box's extent and the ranges'
@@ -46,40 +47,6 @@ constexpr int kMaxCurves = 32;
 // The test function's derivatives by central differences of this (scaled)
 // step: the equations themselves stay exact, only Newton's matrix is not.
 constexpr double kDifference = 1e-6;
-
-double Dot(const TVec4& a, const TVec4& b) {
-    return a[0] * b[0] + a[1] * b[1] + a[2] * b[2] + a[3] * b[3];
-}
-double Norm(const TVec4& a) {
-    return std::sqrt(Dot(a, a));
-}
-TVec4 Add(const TVec4& a, double s, const TVec4& b) {
-    return {a[0] + s * b[0], a[1] + s * b[1], a[2] + s * b[2], a[3] + s * b[3]};
-}
-
-bool Solve(TMat4 m, TVec4 b, TVec4& x) {
-    for (int col = 0; col < 4; ++col) {
-        int pivot = col;
-        for (int row = col + 1; row < 4; ++row)
-            if (std::fabs(m[row][col]) > std::fabs(m[pivot][col])) pivot = row;
-        if (!(std::fabs(m[pivot][col]) > 0)) return false;
-        std::swap(m[col], m[pivot]);
-        std::swap(b[col], b[pivot]);
-        for (int row = col + 1; row < 4; ++row) {
-            const double f = m[row][col] / m[col][col];
-            for (int k = col; k < 4; ++k)
-                m[row][k] -= f * m[col][k];
-            b[row] -= f * b[col];
-        }
-    }
-    for (int row = 3; row >= 0; --row) {
-        double s = b[row];
-        for (int k = row + 1; k < 4; ++k)
-            s -= m[row][k] * x[k];
-        x[row] = s / m[row][row];
-    }
-    return std::isfinite(x[0] + x[1] + x[2] + x[3]);
-}
 
 double Det3(const std::array<std::array<double, 3>, 3>& m) {
     return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
@@ -245,33 +212,8 @@ std::optional<TPoint> TTracer::Locate(const TPoint& a, double h,
     auto at = [&](double s) {
         return Correct(Add(a.y, s, a.tangent), Add(a.y, s, a.tangent), a.tangent, a.tangent);
     };
-    double s0 = 0, s1 = h, g0 = test(a);
-    std::optional<TPoint> b = at(h);
-    if (!b) return std::nullopt;
-    double g1 = test(*b);
-    std::optional<TPoint> best = b;
-    int side = 0;
-    for (int i = 0; i < 100 && std::fabs(s1 - s0) > 1e-12; ++i) {
-        double s = (s0 * g1 - s1 * g0) / (g1 - g0);
-        if (!(s > std::min(s0, s1) && s < std::max(s0, s1))) s = (s0 + s1) / 2;
-        std::optional<TPoint> x = at(s);
-        if (!x) return best;
-        const double g = test(*x);
-        best = x;
-        if (g == 0) break;
-        if ((g < 0) == (g0 < 0)) {
-            s0 = s;
-            g0 = g;
-            if (side == -1) g1 /= 2;
-            side = -1;
-        } else {
-            s1 = s;
-            g1 = g;
-            if (side == 1) g0 /= 2;
-            side = 1;
-        }
-    }
-    return best;
+    auto done = [](double s0, double s1, const TPoint&) { return std::fabs(s1 - s0) <= 1e-12; };
+    return LocateZero<TPoint>(a, h, at, test, done);
 }
 
 double TTracer::Lyapunov(const TPoint& x) {
