@@ -1,0 +1,92 @@
+#pragma once
+
+#include "Color.h"
+#include "CompiledModel.h"
+#include "Continuation.h"
+#include "DiagramDialog.h"
+#include "PlaneRect.h"
+
+#include <QMainWindow>
+#include <QPoint>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+class QAction;
+class QMenu;
+class QTimer;
+class TPlotGraph;
+
+// A bifurcation diagram in a window of its own: the equilibrium and cycle
+// branches of a model over one parameter, worked out by continuation on a
+// worker thread from the model it is given (the window's own copy) and drawn
+// when done. Equilibria are lines, solid where stable and dashed where not,
+// one series per run of equal stability; cycles are their minima and maxima
+// of the density asked for, filled where stable and hollow where not. Special
+// points are marks captioned LP, BP, H, LPC or HOM, and a vertical line
+// stands at the parameter's present value. A click in the plot picks the
+// parameter's value there (OnPick). Closing the window cancels the work.
+class TDiagramWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    // The mark of the parameter's present value; those of special points follow.
+    static constexpr int kValueMark = 1;
+
+    TDiagramWindow(const TDiagramRequest& request, std::unique_ptr<TCompiledModel> model,
+                   const TPlaneRect& box, TColor color, QWidget* parent = nullptr);
+    ~TDiagramWindow() override;
+
+    const TDiagramRequest& Request() const { return request_; }
+    // The branches have been worked out and drawn.
+    bool Done() const { return drawn_; }
+    const TContinuation& Result() const { return result_; }
+
+    // The diagram's parameter moved: the vertical line follows. Another
+    // parameter is ignored.
+    void ParameterMoved(const std::string& name, double value);
+    // The details of the special point whose mark lies under a pixel of the
+    // graph (its full name, where it lies, and more at a Hopf point), as the
+    // tip there shows them; empty where there is none.
+    QString TipAt(QPoint at) const;
+    // The value under a pixel column of the plot, as a click there picks it.
+    void PickAt(int x);
+
+    // A click picked the parameter's value: the name and the value.
+    std::function<void(const std::string& name, double value)> OnPick;
+
+    TPlotGraph* PlotGraph1 = nullptr;
+    QMenu* PopupMenu1 = nullptr;
+    QAction* Copy1 = nullptr;
+    QAction* Print2 = nullptr;
+    QAction* Bitmap2 = nullptr;
+
+    void Clip1Click();
+    void Print1Click();
+    void Bitmap1Click();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void Poll();
+    void Draw();
+    void ShowValue(double value);
+
+    TDiagramRequest request_;
+    TColor color_;
+    std::unique_ptr<TCompiledModel> model_; // the worker's alone until it is done
+    TContinuation result_;
+    std::vector<QString> tips_; // of the special points' marks, in ID order
+    std::atomic<bool> cancel_{false};
+    std::atomic<bool> finished_{false};
+    bool drawn_ = false;
+    QTimer* poll_ = nullptr;
+    QPoint pressAt_;
+    bool pressed_ = false;
+    std::thread worker_; // last: joined before the rest goes
+};

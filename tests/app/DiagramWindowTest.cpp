@@ -1,0 +1,110 @@
+#include "WindowDriver.h"
+
+#include "DiagramWindow.h"
+#include "FloatText.h"
+#include "PlotGraph.h"
+#include "Series.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDeadlineTimer>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <algorithm>
+#include <cmath>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class DiagramWindow : public TWindowDriver {};
+
+// Rosenzweig-MacArthur: the coexistence equilibrium has N1 = m/(A(e - mH)) =
+// 150/11 for every K, and loses its stability in a Hopf bifurcation at
+// K = 1/(AH) + 2 N1 = 1400/11, where the cycles begin.
+constexpr double kN1 = 150.0 / 11;
+constexpr double kHopf = 1400.0 / 11;
+
+// The line series holding points of the coexistence equilibrium, by
+// stability: the smallest and largest K of those points.
+struct TSpan {
+    double low = 1e300, high = -1e300;
+};
+
+TEST_F(DiagramWindow, FollowsTheParadoxOfEnrichmentAndAClickSetsTheParameter) {
+    form.LoadModelSettings(TARNIVELL_EXAMPLES "/paradox-of-enrichment.ini");
+    ASSERT_EQ(Cell(1, 0), "K");
+    QStringList density;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QComboBox*>("ParameterBox")->setCurrentText("K");
+        auto* densities = dialog->findChild<QComboBox*>("DensityBox");
+        for (int i = 0; i < densities->count(); ++i)
+            density << densities->itemText(i);
+        densities->setCurrentText("N1");
+        dialog->findChild<QLineEdit*>("FromEdit")->setText("50");
+        dialog->findChild<QLineEdit*>("ToEdit")->setText("200");
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    form.Diagram1->trigger();
+    EXPECT_EQ(density, (QStringList{"N1", "N2"}));
+    auto* window = form.findChild<TDiagramWindow*>();
+    ASSERT_NE(window, nullptr);
+    window->show();
+    // The window answers events while the branches are worked out.
+    const QDeadlineTimer deadline(60000);
+    while (!window->Done() && !deadline.hasExpired())
+        QTest::qWait(20);
+    ASSERT_TRUE(window->Done());
+    EXPECT_TRUE(window->Result().error.empty());
+
+    TSpan stable, unstable;
+    int cyclePoints = 0;
+    for (const auto& s : window->PlotGraph1->SeriesList()) {
+        for (const auto& point : s->Points()) {
+            if (s->ShowPoints() && !s->ShowLine()) {
+                // Cycles exist beyond the Hopf point only.
+                EXPECT_GT(point.X, kHopf - 1e-6);
+                ++cyclePoints;
+            } else if (std::abs(point.Y - kN1) < 1e-6) {
+                TSpan& span = s->LineStyle() == 0 ? stable : unstable;
+                span.low = std::min(span.low, point.X);
+                span.high = std::max(span.high, point.X);
+            }
+        }
+    }
+    EXPECT_GT(cyclePoints, 10);
+    EXPECT_NEAR(stable.low, 50, 1e-9);
+    EXPECT_NEAR(stable.high, kHopf, 1e-6);
+    EXPECT_NEAR(unstable.low, kHopf, 1e-6);
+    EXPECT_NEAR(unstable.high, 200, 1e-9);
+    int hopfMarks = 0;
+    for (const TMark& mark : window->PlotGraph1->Marks())
+        if (mark.Caption == "H") {
+            ++hopfMarks;
+            EXPECT_NEAR(mark.X1Value, kHopf, 1e-6);
+            EXPECT_NEAR(mark.Y1Value, kN1, 1e-6);
+        }
+    EXPECT_EQ(hopfMarks, 1);
+
+    // A click at K = 150 moves K's slider there, as far as a pixel can tell.
+    TPlotGraph& graph = *window->PlotGraph1;
+    const QPoint at(graph.XToPixel(150), graph.PlotRect().center().y());
+    const double pixel = std::abs(graph.PixelToX(at.x() + 1) - graph.PixelToX(at.x()));
+    QTest::mouseClick(&graph, Qt::LeftButton, Qt::NoModifier, at);
+    const double k = TextToFloat(Cell(1).toStdString());
+    EXPECT_NEAR(k, 150, pixel);
+    const TMark& line = graph.Marks().front();
+    EXPECT_EQ(line.ID, TDiagramWindow::kValueMark);
+    EXPECT_EQ(line.X1Value, k);
+    delete window;
+}
+
+} // namespace
