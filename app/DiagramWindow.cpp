@@ -2,7 +2,9 @@
 
 #include "AppDialogs.h"
 #include "Appearance.h"
+#include "AtomicFile.h"
 #include "Axis.h"
+#include "ContinuationCsv.h"
 #include "FloatText.h"
 #include "Legend.h"
 #include "PlotGraph.h"
@@ -124,6 +126,9 @@ TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
+    ExportData1 = graph->addAction(QString::fromUtf8("&Export data\u2026"));
+    ExportData1->setEnabled(false);
+    connect(ExportData1, &QAction::triggered, this, &TDiagramWindow::ExportData1Click);
     PopupMenu1 = new QMenu(this);
     connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
             &TDiagramWindow::Clip1Click);
@@ -268,6 +273,7 @@ void TDiagramWindow::Draw() {
     else
         statusBar()->showMessage(status.join(QStringLiteral("; ")));
     drawn_ = true;
+    ExportData1->setEnabled(true);
 }
 
 void TDiagramWindow::ShowValue(double value) {
@@ -336,4 +342,13 @@ void TDiagramWindow::Print1Click() {
 void TDiagramWindow::Bitmap1Click() {
     const QString name = ChooseFileName(this, kBitmapFileDialog);
     if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
+}
+
+void TDiagramWindow::ExportData1Click() {
+    if (!drawn_) return;
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Export Data"),
+               QStringLiteral("Comma-separated values|*.csv|All Files|*.*"), "csv", true});
+    if (!name.isEmpty())
+        WriteFileAtomically(name.toStdString(), ContinuationCsv(result_, request_.name));
 }

@@ -64,10 +64,13 @@ public:
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
+    QAction* ExportData1 = nullptr; // enabled once the branches are drawn
 
     void Clip1Click();
     void Print1Click();
     void Bitmap1Click();
+    // Writes the branches as CSV, as --continue prints them.
+    void ExportData1Click();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -11,8 +11,10 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -93,6 +95,23 @@ TEST_F(DiagramWindow, FollowsTheParadoxOfEnrichmentAndAClickSetsTheParameter) {
             EXPECT_NEAR(mark.Y1Value, kN1, 1e-6);
         }
     EXPECT_EQ(hopfMarks, 1);
+
+    // The data go out as --continue prints them, the Hopf point among them.
+    QTemporaryDir dir;
+    gDialogs.chosenFile = dir.filePath("branches.csv");
+    window->ExportData1->trigger();
+    QFile file(gDialogs.chosenFile);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_FALSE(lines.isEmpty());
+    EXPECT_EQ(lines[0], "branch,object,K,N1,N2,N1min,N1max,N2min,N2max,period,stable,label");
+    int hopfRows = 0;
+    for (const QString& line : lines)
+        if (line.endsWith(",hopf supercritical")) {
+            ++hopfRows;
+            EXPECT_NEAR(TextToFloat(line.section(',', 2, 2).toStdString()), kHopf, 1e-6);
+        }
+    EXPECT_EQ(hopfRows, 1);
 
     // A click at K = 150 moves K's slider there, as far as a pixel can tell.
     TPlotGraph& graph = *window->PlotGraph1;
