@@ -89,7 +89,8 @@ double High(const TBranchRow& row, int density) {
 TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
                                std::unique_ptr<TCompiledModel> model, const TPlaneRect& box,
                                TColor color, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), request_(request), color_(color), model_(std::move(model)) {
+    : QMainWindow(parent, Qt::Window), request_(request), color_(color), box_(box),
+      model_(std::move(model)) {
     setObjectName(QStringLiteral("DiagramWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
     const QString param = QString::fromStdString(request_.name);
@@ -142,49 +143,87 @@ TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
     connect(Bitmap2, &QAction::triggered, this, &TDiagramWindow::Bitmap1Click);
     statusBar()->setObjectName(QStringLiteral("DiagramStatus"));
 
-    const int index = model_->ParameterIndex(request_.name);
-    if (index < 0) {
-        result_.error = "No parameter is named '" + request_.name + "'";
-        finished_ = true;
-    } else {
-        ShowValue(model_->Parameter(std::size_t(index)));
-        statusBar()->showMessage(QStringLiteral("Working out the branches\u2026"));
-        TContinuationOptions options;
-        options.from = request_.from;
-        options.to = request_.to;
-        options.box = box;
-        options.cancel = &cancel_;
-        worker_ = std::thread([this, index, options] {
-            try {
-                result_ = Continue(*model_, std::size_t(index), options);
-            } catch (const std::exception& error) {
-                result_.error = error.what();
-            }
-            finished_ = true;
-        });
-    }
-    // A poll rather than a queued call: the worker never needs the window,
-    // so closing it only has to ask the worker to stop.
+    // Moves of other parameters are taken up at most once per kAgain, the
+    // last value of each winning.
+    again_ = new QTimer(this);
+    again_->setSingleShot(true);
+    again_->setInterval(kAgain);
+    connect(again_, &QTimer::timeout, this, &TDiagramWindow::Start);
+    // A poll rather than a queued call: the workers never need the window,
+    // so closing it only has to ask them to stop.
     poll_ = new QTimer(this);
     poll_->setInterval(40);
     connect(poll_, &QTimer::timeout, this, &TDiagramWindow::Poll);
-    poll_->start();
+
+    const int index = model_->ParameterIndex(request_.name);
+    if (index < 0) {
+        result_.error = "No parameter is named '" + request_.name + "'";
+        Draw();
+        return;
+    }
+    index_ = std::size_t(index);
+    ShowValue(model_->Parameter(index_));
+    Start();
 }
 
 TDiagramWindow::~TDiagramWindow() {
-    cancel_ = true;
-    if (worker_.joinable()) worker_.join();
+    for (const auto& job : jobs_)
+        job->cancel = true;
+    for (const auto& job : jobs_)
+        if (job->thread.joinable()) job->thread.join();
+}
+
+bool TDiagramWindow::Done() const {
+    return drawn_ && jobs_.empty() && !again_->isActive();
+}
+
+// Each start works on a copy of the model as it is now; the work started
+// before is asked to stop and its result, should it still come, is dropped.
+void TDiagramWindow::Start() {
+    for (const auto& job : jobs_)
+        job->cancel = true;
+    auto job = std::make_unique<TJob>();
+    job->model = model_->Clone();
+    TContinuationOptions options;
+    options.from = request_.from;
+    options.to = request_.to;
+    options.box = box_;
+    options.cancel = &job->cancel;
+    TJob* work = job.get();
+    work->thread = std::thread([work, options, index = index_] {
+        try {
+            work->result = Continue(*work->model, index, options);
+        } catch (const std::exception& error) {
+            work->result.error = error.what();
+        }
+        work->finished = true;
+    });
+    jobs_.push_back(std::move(job));
+    statusBar()->showMessage(QStringLiteral("Working out the branches\u2026"));
+    poll_->start();
 }
 
 void TDiagramWindow::Poll() {
-    if (!finished_) return;
-    poll_->stop();
-    if (worker_.joinable()) worker_.join();
-    Draw();
+    for (std::size_t i = 0; i < jobs_.size();) {
+        TJob& job = *jobs_[i];
+        if (!job.finished) {
+            ++i;
+            continue;
+        }
+        job.thread.join();
+        const bool latest = i + 1 == jobs_.size();
+        if (latest) result_ = std::move(job.result);
+        jobs_.erase(jobs_.begin() + std::ptrdiff_t(i));
+        if (latest) Draw();
+    }
+    if (jobs_.empty()) poll_->stop();
 }
 
 void TDiagramWindow::Draw() {
     PlotGraph1->SetPlotting(false);
+    PlotGraph1->ClearAllSeries();
+    PlotGraph1->ClearMarks();
+    ShowValue(value_);
     const int density = request_.density;
     int number = 0;
     const auto newSeries = [&](bool line, bool stable) -> TSeries& {
@@ -277,6 +316,7 @@ void TDiagramWindow::Draw() {
 }
 
 void TDiagramWindow::ShowValue(double value) {
+    value_ = value;
     TMark line;
     line.ID = kValueMark;
     line.TypeOfMark = 0;
@@ -286,7 +326,11 @@ void TDiagramWindow::ShowValue(double value) {
 }
 
 void TDiagramWindow::ParameterMoved(const std::string& name, double value) {
-    if (name == request_.name) ShowValue(value);
+    const int index = model_->ParameterIndex(name);
+    if (index < 0) return;
+    if (std::size_t(index) == index_) return ShowValue(value);
+    model_->SetParameter(std::size_t(index), value);
+    if (!again_->isActive()) again_->start();
 }
 
 void TDiagramWindow::PickAt(int x) {

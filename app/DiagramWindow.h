@@ -42,12 +42,17 @@ public:
     ~TDiagramWindow() override;
 
     const TDiagramRequest& Request() const { return request_; }
-    // The branches have been worked out and drawn.
-    bool Done() const { return drawn_; }
+    // The shortest time between two starts of the work for moves of other
+    // parameters.
+    static constexpr int kAgain = 50; // ms
+
+    // The branches of the model as it is now have been worked out and drawn.
+    bool Done() const;
     const TContinuation& Result() const { return result_; }
 
-    // The diagram's parameter moved: the vertical line follows. Another
-    // parameter is ignored.
+    // A parameter moved: for the diagram's own the vertical line follows;
+    // for another the branches are worked out again, the last drawn staying
+    // on show until the new come. A name the model lacks is ignored.
     void ParameterMoved(const std::string& name, double value);
     // The details of the special point whose mark lies under a pixel of the
     // graph (its full name, where it lies, and more at a Hopf point), as the
@@ -76,20 +81,34 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // One piece of work on a worker thread, with a model of its own.
+    struct TJob {
+        std::unique_ptr<TCompiledModel> model;
+        TContinuation result;
+        std::atomic<bool> cancel{false};
+        std::atomic<bool> finished{false};
+        std::thread thread;
+    };
+
+    void Start();
     void Poll();
     void Draw();
     void ShowValue(double value);
 
     TDiagramRequest request_;
     TColor color_;
-    std::unique_ptr<TCompiledModel> model_; // the worker's alone until it is done
-    TContinuation result_;
-    std::vector<QString> tips_; // of the special points' marks, in ID order
-    std::atomic<bool> cancel_{false};
-    std::atomic<bool> finished_{false};
+    TPlaneRect box_;
+    std::unique_ptr<TCompiledModel> model_; // the window's, with the values moved since
+    std::size_t index_ = 0;                 // of the diagram's parameter in the model
+    double value_ = 0;                      // where the vertical line stands
+    TContinuation result_;                  // the last drawn
+    std::vector<QString> tips_;             // of the special points' marks, in ID order
     bool drawn_ = false;
     QTimer* poll_ = nullptr;
+    QTimer* again_ = nullptr;
     QPoint pressAt_;
     bool pressed_ = false;
-    std::thread worker_; // last: joined before the rest goes
+    // Last: asked to stop and joined before the rest goes. The last one
+    // started is the one whose result is drawn.
+    std::vector<std::unique_ptr<TJob>> jobs_;
 };

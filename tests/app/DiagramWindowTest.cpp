@@ -14,12 +14,14 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -123,6 +125,26 @@ TEST_F(DiagramWindow, FollowsTheParadoxOfEnrichmentAndAClickSetsTheParameter) {
     const TMark& line = graph.Marks().front();
     EXPECT_EQ(line.ID, TDiagramWindow::kValueMark);
     EXPECT_EQ(line.X1Value, k);
+
+    // Another parameter's slider moved twice in a row: the diagram is worked
+    // out again for the last value, where the Hopf point lies at
+    // K = 70/(11 A).
+    ASSERT_EQ(Cell(2, 0), "A");
+    Slider(2)->setValue(Slider(2)->value() + 150);
+    Slider(2)->setValue(Slider(2)->value() + 150);
+    const double a = TextToFloat(Cell(2).toStdString());
+    ASSERT_GT(70 / (11 * a), 50);
+    const QDeadlineTimer again(60000);
+    do
+        QTest::qWait(20);
+    while (!window->Done() && !again.hasExpired());
+    ASSERT_TRUE(window->Done());
+    std::vector<double> hopf;
+    for (const TMark& mark : graph.Marks())
+        if (mark.Caption == "H") hopf.push_back(mark.X1Value);
+    ASSERT_EQ(hopf.size(), 1u);
+    EXPECT_NEAR(hopf[0], 70 / (11 * a), 1e-6);
+    EXPECT_EQ(graph.Marks().front().X1Value, k);
     delete window;
 }
 
