@@ -2,6 +2,7 @@
 
 #include "CommandArgs.h"
 #include "Continuation.h"
+#include "ContinuationCsv.h"
 #include "CsvRow.h"
 #include "Exception.h"
 #include "FloatText.h"
@@ -11,20 +12,6 @@
 #include <ostream>
 
 namespace {
-
-std::string YesNo(bool yes) {
-    return yes ? "yes" : "no";
-}
-
-std::vector<std::string> Fields(std::size_t branch, const TBranch& b, const TBranchRow& row) {
-    const bool cycle = b.object == TBranchObject::Cycle;
-    return {std::to_string(branch), ObjectName(b.object),
-            CsvNumber(row.p),       CsvNumber(row.n1),
-            CsvNumber(row.n2),      CsvNumber(row.n1Min),
-            CsvNumber(row.n1Max),   CsvNumber(row.n2Min),
-            CsvNumber(row.n2Max),   cycle ? CsvNumber(row.period) : std::string(),
-            YesNo(row.stable),      SpecialLabel(row.label)};
-}
 
 // A NAME=FROM:TO argument: the parameter's index and the range.
 struct TRange {
@@ -90,11 +77,7 @@ int RunContinue(const std::vector<std::string>& args, std::ostream& out, std::os
 
         const TContinuation found = Continue(plane.Model(), parameter, options);
         if (!found.error.empty()) throw Exception(found.error);
-        out << CsvRow({"branch", "object", plane.Model().ParameterName(parameter), "N1", "N2",
-                       "N1min", "N1max", "N2min", "N2max", "period", "stable", "label"});
-        for (std::size_t b = 0; b < found.branches.size(); ++b)
-            for (const TBranchRow& row : found.branches[b].rows)
-                out << CsvRow(Fields(b + 1, found.branches[b], row));
+        out << ContinuationCsv(found, plane.Model().ParameterName(parameter));
         out.flush();
         for (const std::string& line : found.stopped)
             err << line << ".\n";

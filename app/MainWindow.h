@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CurvesCsv.h"
+#include "DiagramDialog.h"
 #include "ExampleLibrary.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
@@ -91,6 +92,7 @@ public:
     QAction* Reset1 = nullptr;
     QAction* Solver1 = nullptr;
     QAction* Sweep1 = nullptr;
+    QAction* Diagram1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
@@ -147,6 +149,13 @@ public:
     // with a progress box (Cancel stops it), then opens the orbit diagram in
     // a window of its own.
     void Sweep1Click();
+    // Run > Bifurcation diagram...: asks for the parameter, its range and the
+    // density, and opens a diagram window that follows the branches of the
+    // model on screen (as the phase plane compiles it, in the plane's default
+    // box) without holding up the window or a run. A click in the diagram
+    // moves the parameter's slider there; the diagrams' lines follow the
+    // sliders.
+    void Diagram1Click();
 
     // The model file.
     void SpeedButton1Click();
@@ -246,6 +255,7 @@ private:
     TModel PlaneModel() const;
 
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
+    TDiagramRequest diagramRequest_;    // the last diagram asked for, offered again
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
     std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
     std::string origin_;                // the text of the model file last loaded

@@ -2,6 +2,7 @@
 // and to the phase plane, and Run > Sweep... offers the sliders' spans.
 #include "MainWindow.h"
 
+#include "DiagramWindow.h"
 #include "DropColorButton.h"
 #include "DropColorButtonPalette.h"
 #include "Exception.h"
@@ -17,6 +18,8 @@
 void TForm1::ParameterSliderMove(const std::string& name, double value) {
     Sim.MoveParameter(name, value);
     PlaneController1->MoveParameter(name, value);
+    for (TDiagramWindow* diagram : findChildren<TDiagramWindow*>())
+        diagram->ParameterMoved(name, value);
 }
 
 void TForm1::Sweep1Click() {

@@ -126,6 +126,18 @@ void TParameterPanel::SetRows(const std::vector<ParameterRow>& rows) {
     writing_ = writing;
 }
 
+bool TParameterPanel::MoveParameter(const std::string& name, double value) {
+    const QString wanted = QString::fromStdString(name);
+    const QHeaderView* handles = table_->verticalHeader();
+    for (int shown = 0; shown < table_->rowCount(); ++shown) {
+        const int row = handles->logicalIndex(shown);
+        const QTableWidgetItem* item = table_->item(row, kNameColumn);
+        if (item && item->text().trimmed().compare(wanted, Qt::CaseInsensitive) == 0)
+            return sliders_->MoveTo(row, value);
+    }
+    return false;
+}
+
 std::optional<TParameterRange> TParameterPanel::ShownRange(std::size_t shown) const {
     return sliders_->ShownRange(table_->verticalHeader()->logicalIndex(int(shown)));
 }

@@ -38,6 +38,11 @@ public:
     // without a slider.
     std::optional<TParameterRange> ShownRange(std::size_t shown) const;
 
+    // Moves the slider of the parameter `name` (the first row of that name,
+    // letter case aside) to `value` as a drag would, raising OnMove and
+    // OnChange. False when no row of that name has a slider.
+    bool MoveParameter(const std::string& name, double value);
+
     // A slider moved: the name its row holds and the value its Value cell
     // now reads. Raised at once, so the next step of a run has the value.
     std::function<void(const std::string& name, double value)> OnMove;

@@ -167,6 +167,19 @@ void TParameterSliders::SliderMoved(int row, int position) {
     if (OnMove) OnMove(row, TextToFloat(text));
 }
 
+bool TParameterSliders::MoveTo(int row, double value) {
+    const std::optional<TParameterRange> range = ShownRange(row);
+    if (!range) return false;
+    if (value >= range->min && value <= range->max) ranges_[std::size_t(row)] = range;
+    const std::string text = FloatToText(value);
+    writing_ = true;
+    table_->item(row, valueColumn_)->setText(QString::fromStdString(text));
+    writing_ = false;
+    Refresh(row);
+    if (OnMove) OnMove(row, TextToFloat(text));
+    return true;
+}
+
 void TParameterSliders::EndEdited(QTableWidgetItem* edited) {
     if (writing_ || edited->column() == kSliderColumn) return;
     const int row = edited->row();

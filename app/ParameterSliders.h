@@ -47,6 +47,11 @@ public:
 
     // The row's slider, or null when the row has none.
     QSlider* Slider(int row) const;
+    // Moves a row's slider to `value` as a drag there would: the Value cell
+    // takes the value as general number text, the span stays when it holds
+    // the value (else the default span of the value is shown) and OnMove is
+    // raised with what the cell reads. False for a row without a slider.
+    bool MoveTo(int row, double value);
 
     // A slider moved: the table row and the value its Value cell now reads.
     std::function<void(int row, double value)> OnMove;

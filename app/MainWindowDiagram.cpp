@@ -1,0 +1,38 @@
+// Run > Bifurcation diagram...: the window's side of a diagram, which works
+// on its own copy of the phase plane's model and talks back through the
+// parameter panel only.
+#include "MainWindow.h"
+
+#include "DiagramWindow.h"
+#include "DropColorButton.h"
+#include "DropColorButtonPalette.h"
+#include "Exception.h"
+#include "ModelFile.h"
+#include "ParameterPanel.h"
+#include "PlaneController.h"
+
+void TForm1::Diagram1Click() {
+    ParameterPanel1->CommitEdit();
+    const TModel model = PlaneModel();
+    CheckParameterNames(model.rows);
+    std::vector<TSweepChoice> choices;
+    for (std::size_t shown = 0; shown < model.rows.size(); ++shown)
+        if (const auto range = ParameterPanel1->ShownRange(shown))
+            choices.push_back({model.rows[shown].name, *range});
+    if (choices.empty()) throw Exception("No parameter row has a name and a value to follow");
+    if (!AskDiagram(this, choices, diagramRequest_)) return;
+
+    PlaneController1->Refresh(PlaneModel());
+    TPlaneAnalysis& plane = PlaneController1->Analysis();
+    // The box --continue follows the branches in: the default box, grown
+    // toward crossings of the nullclines.
+    const TEquilibria found = plane.Equilibria();
+    const TPlaneRect box = found.error.empty() ? found.box : DefaultBox(model.N1, model.N2);
+    const TColor color =
+        diagramRequest_.density == 2 ? ColorButton2->Color() : ColorButton1->Color();
+    auto* window = new TDiagramWindow(diagramRequest_, plane.CloneModel(), box, color, this);
+    window->OnPick = [this](const std::string& name, double value) {
+        ParameterPanel1->MoveParameter(name, value);
+    };
+    window->show();
+}
