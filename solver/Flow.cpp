@@ -7,6 +7,7 @@
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
@@ -139,12 +140,35 @@ TFlow::TStop TFlow::Next() {
     point_ = {reached, y[0], y[1], y[2]};
     if (flag == CV_ROOT_RETURN) {
         CVodeGetRootInfo(memory_.get(), fired_.data());
+        if (std::all_of(fired_.begin(), fired_.end(), [](int f) { return f == 0; })) NameTheRoot();
         // The library tells the direction of the change as t increases.
         for (int& f : fired_)
             f *= direction_;
         return TStop::Event;
     }
     return TStop::Step;
+}
+
+void TFlow::NameTheRoot() {
+    // The library may return at a root without saying whose (a function that
+    // crosses 0 with a value near the underflow, such as a rate at a density
+    // near 0): the one that has come nearest to 0 since the step began,
+    // changing the way its value at the step's start says.
+    const TFlowPoint from = At(stepStart_);
+    double nearest = HUGE_VAL;
+    std::size_t which = 0;
+    for (std::size_t i = 0; i < events_.size(); ++i) {
+        const double before = events_[i](from.n1, from.n2);
+        const double now = events_[i](point_.n1, point_.n2);
+        const double share = std::fabs(now) / (std::fabs(before) + DBL_MIN);
+        if (share < nearest) {
+            nearest = share;
+            which = i;
+            fired_[i] = before < 0 ? 1 : -1;
+        }
+    }
+    for (std::size_t i = 0; i < fired_.size(); ++i)
+        if (i != which) fired_[i] = 0;
 }
 
 TFlowPoint TFlow::At(double t) const {

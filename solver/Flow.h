@@ -82,6 +82,7 @@ private:
     static int Jacobian(double t, N_Vector y, N_Vector fy, SUNMatrix J, void* self, N_Vector,
                         N_Vector, N_Vector) noexcept;
     void Check(int flag) const;
+    void NameTheRoot();
 
     TCompiledModel& model_;
     TOptions options_;
