@@ -100,7 +100,7 @@ private:
     std::optional<TPoint> Locate(const TPoint& a, double h,
                                  const std::function<double(const TPoint&)>& test);
     void Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result);
-    TCurveRow Row(const TPoint& x, TCodimTwo label = TCodimTwo::None) const {
+    TSpecialCurveRow Row(const TPoint& x, TCodimTwo label = TCodimTwo::None) const {
         return {At(x.y, 2), At(x.y, 3), At(x.y, 0), At(x.y, 1), label};
     }
     // How far inside each bound the point lies: the box's four edges, then
@@ -333,7 +333,7 @@ void TTracer::From(TCurveKind kind, double n1, double n2, double v1, double v2,
     if (!x) return;
     // A start on a curve traced already: its line of rows passes the start
     // within the distance the step control keeps chords to the curve.
-    const auto scaled = [this](const TCurveRow& r) {
+    const auto scaled = [this](const TSpecialCurveRow& r) {
         return TVec4{r.n1 / scale_[0], r.n2 / scale_[1], r.p1 / scale_[2], r.p2 / scale_[3]};
     };
     for (const TSpecialCurve& c : result.curves) {

@@ -29,7 +29,7 @@ enum class TCodimTwo {
 // "", "bogdanov-takens", "cusp", "bautin".
 const char* CodimTwoLabel(TCodimTwo point);
 
-struct TCurveRow {
+struct TSpecialCurveRow {
     double p1 = 0, p2 = 0;
     double n1 = 0, n2 = 0;
     TCodimTwo label = TCodimTwo::None;
@@ -37,7 +37,7 @@ struct TCurveRow {
 
 struct TSpecialCurve {
     TCurveKind kind = TCurveKind::Fold;
-    std::vector<TCurveRow> rows; // in the order traced
+    std::vector<TSpecialCurveRow> rows; // in the order traced
 };
 
 struct TSpecialCurveOptions {

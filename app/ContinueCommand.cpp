@@ -50,7 +50,7 @@ int RunCurves(TPlaneCommand& plane, const TRange& a, const TRange& b, std::ostre
     out << CsvRow({"curve", "kind", model.ParameterName(a.parameter),
                    model.ParameterName(b.parameter), "N1", "N2", "label"});
     for (std::size_t c = 0; c < found.curves.size(); ++c)
-        for (const TCurveRow& row : found.curves[c].rows)
+        for (const TSpecialCurveRow& row : found.curves[c].rows)
             out << CsvRow({std::to_string(c + 1), CurveKindName(found.curves[c].kind),
                            CsvNumber(row.p1), CsvNumber(row.p2), CsvNumber(row.n1),
                            CsvNumber(row.n2), CodimTwoLabel(row.label)});

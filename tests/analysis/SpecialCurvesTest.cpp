@@ -33,7 +33,7 @@ TEST(SpecialCurves, FoldAndHopfCurvesMeetAtTheBogdanovTakensPoint) {
     for (const TSpecialCurve& c : found.curves) {
         (c.kind == TCurveKind::Fold ? folds : hopfs) += 1;
         ASSERT_GE(c.rows.size(), 10u);
-        for (const TCurveRow& r : c.rows) {
+        for (const TSpecialCurveRow& r : c.rows) {
             if (c.kind == TCurveKind::Fold)
                 EXPECT_NEAR(r.p1, r.p2 * r.p2 / 4, 1e-9) << r.p2;
             else {
@@ -74,7 +74,7 @@ TEST(SpecialCurves, BautinPointWhereTheLyapunovCoefficientVanishes) {
     const TSpecialCurve& hopf = found.curves[0];
     EXPECT_EQ(hopf.kind, TCurveKind::Hopf);
     int bautin = 0;
-    for (const TCurveRow& r : hopf.rows) {
+    for (const TSpecialCurveRow& r : hopf.rows) {
         EXPECT_NEAR(r.p1, 0, 1e-9);
         if (r.label == TCodimTwo::Bautin) {
             ++bautin;
@@ -107,7 +107,7 @@ TEST(SpecialCurves, CuspWhereTheFoldsTwoBranchesMeet) {
     int cusps = 0;
     for (const TSpecialCurve& c : found.curves) {
         EXPECT_EQ(c.kind, TCurveKind::Fold);
-        for (const TCurveRow& r : c.rows) {
+        for (const TSpecialCurveRow& r : c.rows) {
             EXPECT_NEAR(27 * r.p1 * r.p1, 4 * r.p2 * r.p2 * r.p2, 1e-8) << r.p2;
             if (r.label == TCodimTwo::Cusp) {
                 ++cusps;
