@@ -21,9 +21,10 @@ declare -A profiles=(
     [run]="g++ make cmake qt6-base-dev qt6-svg-dev libsundials-dev fonts-dejavu-core"
     # The graph's database supplier is tested on SQLite files through Qt's driver.
     [test]="libgtest-dev libqt6sql6-sqlite"
-    # muparser, QCustomPlot and XPPAUT are the peers; pkg-config finds muparser,
-    # and the loading benchmark reads an SQLite table.
-    [bench]="libbenchmark-dev pkg-config libmuparser-dev libqcustomplot-dev xppaut libqt6sql6-sqlite"
+    # muparser, QCustomPlot, XPPAUT and AUTO-07p are the peers; pkg-config finds
+    # muparser, AUTO compiles its models with gfortran, and the loading
+    # benchmark reads an SQLite table.
+    [bench]="libbenchmark-dev pkg-config libmuparser-dev libqcustomplot-dev xppaut auto-07p gfortran libqt6sql6-sqlite"
     [fuzz]="clang-14 libclang-rt-14-dev"
     # dpkg-shlibdeps finds the package's dependencies; the manual page is
     # rendered, the desktop entry validated and the icon drawn.
