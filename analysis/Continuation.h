@@ -85,11 +85,14 @@ TContinuation ContinueEquilibria(TCompiledModel& model, std::size_t parameter,
 
 // The branches of limit cycles born at the Hopf points of the equilibrium
 // branches in `result`, appended to it: each begins at its Hopf point (a
-// cycle of no size, of period 2π/ω) and is followed in the parameter, on the
-// side where the cycles exist, with the limit-cycle finder's return map. It
-// ends at the range's end, where the cycle leaves the box, where it folds
-// (the last row labelled "cycle fold") or where its period passes 20 times
-// the Hopf period as it nears a saddle (labelled "homoclinic").
+// cycle of no size, of period 2π/ω) and is followed by pseudo-arclength
+// continuation on the limit-cycle finder's return map, on the side where the
+// cycles exist. It turns at a fold of cycles (a row labelled "cycle fold",
+// where the multiplier is 1) and goes on with the partner cycles; it ends at
+// the range's end, where the cycle leaves the box, where it shrinks into
+// another Hopf point (that point starting no branch of its own) or where its
+// period passes 20 times the Hopf period as it nears a saddle (labelled
+// "homoclinic").
 void ContinueCycles(TCompiledModel& model, std::size_t parameter,
                     const TContinuationOptions& options, TContinuation& result);
 

@@ -153,13 +153,20 @@ public:
     std::vector<std::string> Notes() const;
     bool centre = false;
 
-private:
     std::optional<TSection> SectionAt(double n1, double n2);
-    TRevolution Revolve(const TSection& s, double u, int direction, const TFlow::TOptions& tol,
-                        bool fine, bool measure);
+    // A new trajectory: Adams' method again, until it runs out of steps.
+    void Restart() { stiff_ = false; }
     // A revolution that retries with the stiff method once the other ran out
     // of steps; from then on this trajectory keeps to it.
     TRevolution Return(const TSection& s, double u, int direction, bool fine, bool measure);
+    // How closely returns to s must agree at u for the orbit to be a cycle.
+    double Tolerance(const TSection& s, double u) const;
+    // The measured revolution m from u as a cycle through u.
+    TLimitCycle Measured(const TSection& s, double u, TRevolution&& m) const;
+
+private:
+    TRevolution Revolve(const TSection& s, double u, int direction, const TFlow::TOptions& tol,
+                        bool fine, bool measure);
     bool NearAttractor(double n1, double n2, int direction, double within) const;
     bool OnKnownCycle(double n1, double n2, double within) const;
     void PinDown(const TSection& s, double u, int direction);
@@ -413,19 +420,35 @@ bool TCycleSearch::IsFold(const TSection& s, double u, int direction, double siz
     return below * above > 0;
 }
 
-void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
+double TCycleSearch::Tolerance(const TSection& s, double u) const {
     // Where a density is small the orbit's timing hangs on it to its last
     // digits (a relaxation cycle that spends most of its period growing back
     // from 1E-16): each density is pinned down relative to its own size.
-    auto tolerance = [&](double at) {
-        const double floor = fine_.absTol / fine_.relTol;
-        double t = kFineShare * extent_;
-        if (s.f2 != 0)
-            t = std::min(t, kFineShare * (std::fabs(s.n1(at)) + floor) / std::fabs(s.f2));
-        if (s.f1 != 0)
-            t = std::min(t, kFineShare * (std::fabs(s.n2(at)) + floor) / std::fabs(s.f1));
-        return t;
-    };
+    const double floor = fine_.absTol / fine_.relTol;
+    double t = kFineShare * extent_;
+    if (s.f2 != 0) t = std::min(t, kFineShare * (std::fabs(s.n1(u)) + floor) / std::fabs(s.f2));
+    if (s.f1 != 0) t = std::min(t, kFineShare * (std::fabs(s.n2(u)) + floor) / std::fabs(s.f1));
+    return t;
+}
+
+TLimitCycle TCycleSearch::Measured(const TSection& s, double u, TRevolution&& m) const {
+    TLimitCycle cycle;
+    cycle.n1 = s.n1(u);
+    cycle.n2 = s.n2(u);
+    cycle.period = m.time;
+    cycle.n1Min = m.n1Min;
+    cycle.n1Max = m.n1Max;
+    cycle.n2Min = m.n2Min;
+    cycle.n2Max = m.n2Max;
+    cycle.multiplier = std::exp(m.divergence);
+    cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
+    if (!m.path.empty()) m.path.back() = {cycle.n1, cycle.n2}; // the line closes where it began
+    cycle.path = std::move(m.path);
+    return cycle;
+}
+
+void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
+    auto tolerance = [&](double at) { return Tolerance(s, at); };
     auto failed = [&](const TRevolution& r) {
         // An orbit that joined a cycle found meanwhile is nothing new.
         if (!r.known) unresolved.push_back({s.n1(u), s.n2(u), r.why});
@@ -468,21 +491,10 @@ void TCycleSearch::PinDown(const TSection& s, double u, int direction) {
     if (!m.returned) return failed(m);
     const double size = std::max(m.n1Max - m.n1Min, m.n2Max - m.n2Min);
     if (size < kSmallestCycle * extent_) return; // an equilibrium
-    TLimitCycle cycle;
-    cycle.n1 = s.n1(b);
-    cycle.n2 = s.n2(b);
-    cycle.period = m.time;
-    cycle.n1Min = m.n1Min;
-    cycle.n1Max = m.n1Max;
-    cycle.n2Min = m.n2Min;
-    cycle.n2Max = m.n2Max;
-    cycle.multiplier = std::exp(m.divergence);
-    m.path.back() = {cycle.n1, cycle.n2}; // the return closes the line where it began
-    cycle.path = std::move(m.path);
+    TLimitCycle cycle = Measured(s, b, std::move(m));
     if (std::any_of(cycles.begin(), cycles.end(),
                     [&](const TLimitCycle& c) { return SameCycle(c, cycle, extent_); }))
         return;
-    cycle.kind = cycle.multiplier < 1 ? TCycleKind::Stable : TCycleKind::Unstable;
     if (options_.lookBeside && std::fabs(cycle.multiplier - 1) <= kNearUnit) {
         if (IsCentre(s, b, direction, size)) {
             centre = true;
@@ -645,5 +657,52 @@ TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
                       return a.period < b.period;
                   return a.n1Max < b.n1Max;
               });
+    return result;
+}
+
+struct TReturnMap::TImpl {
+    TImpl(TCompiledModel& model, const TPlaneRect& box, const TCycleOptions& options)
+        : options(options), search(model, box, none, this->options) {}
+    TEquilibria none;
+    TCycleOptions options;
+    TCycleSearch search;
+    std::optional<TSection> section;
+};
+
+TReturnMap::TReturnMap(TCompiledModel& model, const TPlaneRect& box, const TCycleOptions& options)
+    : impl_(std::make_unique<TImpl>(model, box, options)) {}
+
+TReturnMap::~TReturnMap() = default;
+
+bool TReturnMap::Anchor(double n1, double n2) {
+    impl_->search.Restart();
+    impl_->section = impl_->search.SectionAt(n1, n2);
+    return impl_->section.has_value();
+}
+
+double TReturnMap::Along(double n1, double n2) const {
+    return impl_->section ? impl_->section->Along(n1, n2) : 0;
+}
+
+double TReturnMap::Tolerance(double u) const {
+    return impl_->section ? impl_->search.Tolerance(*impl_->section, u) : 0;
+}
+
+std::optional<TReturnMap::TReturn> TReturnMap::Map(double u, int direction, bool measure,
+                                                   std::string* why) {
+    if (!impl_->section) {
+        if (why) *why = "the flow rests where the section was to be laid";
+        return std::nullopt;
+    }
+    const TSection& s = *impl_->section;
+    TRevolution r = impl_->search.Return(s, u, direction < 0 ? -1 : 1, true, measure);
+    if (!r.returned) {
+        if (why) *why = r.why;
+        return std::nullopt;
+    }
+    TReturn result;
+    result.u = r.u;
+    result.orbit = impl_->search.Measured(s, u, std::move(r));
+    if (!measure) result.orbit.multiplier = std::numeric_limits<double>::quiet_NaN();
     return result;
 }

@@ -5,6 +5,7 @@
 #include "PlaneRect.h"
 
 #include <atomic>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -92,6 +93,43 @@ TLimitCycles FindLimitCycles(TCompiledModel& model, const TPlaneRect& box,
 std::optional<TLimitCycle> FollowCycle(TCompiledModel& model, const TPlaneRect& box,
                                        TCurvePoint near, int direction,
                                        const TCycleOptions& options = {});
+
+// The return map of the model as it is now on a line across the flow: what a
+// continuation of cycles steps on. It keeps its own integrator; the model's
+// cells are left as they were after each call.
+class TReturnMap {
+public:
+    TReturnMap(TCompiledModel& model, const TPlaneRect& box, const TCycleOptions& options = {});
+    ~TReturnMap();
+    TReturnMap(const TReturnMap&) = delete;
+    TReturnMap& operator=(const TReturnMap&) = delete;
+
+    // Lays the line across the flow (of the model as it is now) at (n1, n2);
+    // false where the flow rests or the rates cannot be evaluated.
+    bool Anchor(double n1, double n2);
+    // The position of (n1, n2) along the line, 0 at its anchor.
+    double Along(double n1, double n2) const;
+    // How closely a return must come to its start at u for the orbit to be a
+    // cycle: each density to 1E-9 of its own size, since a relaxation
+    // cycle's period hangs on its smallest density.
+    double Tolerance(double u) const;
+
+    struct TReturn {
+        double u = 0; // where the orbit came back
+        // With `measure`, the orbit as a cycle through u: its period,
+        // extremes, multiplier (the forward one, whichever the direction)
+        // and path; else only its period and rough extremes.
+        TLimitCycle orbit;
+    };
+    // The orbit from position u followed forward (direction +1) or backward
+    // (−1) until it comes back to the line; none, with `why` set, when it
+    // does not come back (it left the box, came to rest, failed).
+    std::optional<TReturn> Map(double u, int direction, bool measure, std::string* why = nullptr);
+
+private:
+    struct TImpl;
+    std::unique_ptr<TImpl> impl_;
+};
 
 // The text the window shows in place of a list of cycles when `centre` is set.
 inline constexpr const char* kCentreNote = "closed orbits around a centre";

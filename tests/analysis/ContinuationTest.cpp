@@ -191,7 +191,8 @@ namespace {
 
 // Around (5, 5), r' = r(μ + r² − r⁴) and θ' = 1: a subcritical Hopf point at
 // μ = 0 whose unstable cycles, of radius √((1 − √(1 + 4μ))/2), grow as μ
-// falls until they meet the stable ones at the fold μ = −1/4.
+// falls until they meet the stable ones, of radius √((1 + √(1 + 4μ))/2), at
+// the fold μ = −1/4; the branch turns there and goes on with the stable ones.
 TEST(ContinuationCycles, SubcriticalHopfPointAndTheFoldOfItsCycles) {
     const std::string r2 = "((N1-5)^2+(N2-5)^2)";
     const std::string g = "(mu+" + r2 + "-" + r2 + "^2)";
@@ -200,6 +201,7 @@ TEST(ContinuationCycles, SubcriticalHopfPointAndTheFoldOfItsCycles) {
     model.Compile(rows, "(N1-5)*" + g + "-(N2-5)", "(N2-5)*" + g + "+(N1-5)");
     const TPlaneRect box{0, 10, 0, 10};
     const TContinuation found = Continue(model, 0, {-0.5, 0.5, box});
+    EXPECT_TRUE(found.stopped.empty()) << found.stopped.front();
     ASSERT_EQ(found.branches.size(), 2u);
     const TBranch& equilibria = found.branches[0];
     const auto hopf =
@@ -210,19 +212,69 @@ TEST(ContinuationCycles, SubcriticalHopfPointAndTheFoldOfItsCycles) {
     EXPECT_NEAR(hopf->p, 0, 1e-12);
     const TBranch& cycles = found.branches[1];
     ASSERT_EQ(cycles.object, TBranchObject::Cycle);
-    EXPECT_EQ(cycles.rows.back().label, TSpecialPoint::CycleFold);
-    EXPECT_NEAR(cycles.rows.back().p, -0.25, 1e-7);
-    for (size_t i = 1; i + 1 < cycles.rows.size(); ++i) {
-        const TBranchRow& r = cycles.rows[i];
-        EXPECT_FALSE(r.stable) << r.p;
-        EXPECT_NEAR(r.period, 2 * std::numbers::pi, 1e-7 * r.period) << r.p;
+    const auto fold = std::find_if(cycles.rows.begin(), cycles.rows.end(), [](const TBranchRow& r) {
+        return r.label == TSpecialPoint::CycleFold;
+    });
+    ASSERT_NE(fold, cycles.rows.end());
+    EXPECT_NEAR(fold->p, -0.25, 1e-8);
+    EXPECT_NEAR(fold->n1Max - 5, std::sqrt(0.5), 1e-4);
+    EXPECT_EQ(cycles.rows.back().p, 0.5);
+    for (auto r = cycles.rows.begin() + 1; r != cycles.rows.end(); ++r) {
+        if (r == fold) continue;
+        const bool outer = r > fold;
+        EXPECT_EQ(r->stable, outer) << r->p;
+        EXPECT_NEAR(r->period, 2 * std::numbers::pi, 1e-7 * r->period) << r->p;
         // Right at the fold a cycle's radius hangs on the square root of
         // the distance to it: pinned down as well, it is known less well.
-        const double radius = std::sqrt((1 - std::sqrt(1 + 4 * r.p)) / 2);
-        if (r.p > -0.249) {
-            EXPECT_NEAR(r.n1Max - 5, radius, 1e-6) << r.p;
+        const double root = std::sqrt(1 + 4 * r->p);
+        const double radius = std::sqrt((1 + (outer ? root : -root)) / 2);
+        if (r->p > -0.249) {
+            EXPECT_NEAR(r->n1Max - 5, radius, 1e-6) << r->p;
         }
     }
+}
+
+} // namespace
+
+namespace {
+
+// Around (5, 5), ρ = r², ρ' = 2ρ·(0.36 − (μ − 0.6)² − (ρ − 0.5)²) and θ' = 1:
+// the cycles lie on a circle in (μ, ρ) that meets ρ = 0 at two subcritical
+// Hopf points, μ = 0.6 ± √0.11, and turns at the folds μ = 0.6 ± 0.6, where
+// ρ = 0.5. One branch joins the two Hopf points through both folds.
+TEST(ContinuationCycles, OneBranchJoinsTwoHopfPointsThroughBothFolds) {
+    const std::string rho = "((N1-5)^2+(N2-5)^2)";
+    const std::string g = "(0.36-(mu-0.6)^2-(" + rho + "-0.5)^2)";
+    std::vector<ParameterRow> rows{Row("mu", 0.6)};
+    TCompiledModel model;
+    model.Compile(rows, "(N1-5)*" + g + "-(N2-5)", "(N2-5)*" + g + "+(N1-5)");
+    const TContinuation found = Continue(model, 0, {-0.2, 1.5, {0, 10, 0, 10}});
+    EXPECT_TRUE(found.stopped.empty()) << found.stopped.front();
+    std::vector<const TBranch*> cycles;
+    for (const TBranch& b : found.branches)
+        if (b.object == TBranchObject::Cycle) cycles.push_back(&b);
+    ASSERT_EQ(cycles.size(), 1u);
+    const std::vector<TBranchRow>& branch = cycles[0]->rows;
+    const double hopf = std::sqrt(0.11);
+    EXPECT_NEAR(std::min(branch.front().p, branch.back().p), 0.6 - hopf, 1e-9);
+    EXPECT_NEAR(std::max(branch.front().p, branch.back().p), 0.6 + hopf, 1e-9);
+    std::vector<double> folds;
+    for (const TBranchRow& r : branch) {
+        if (r.label == TSpecialPoint::CycleFold) {
+            folds.push_back(r.p);
+            EXPECT_NEAR(r.n1Max - 5, std::sqrt(0.5), 1e-4) << r.p;
+        }
+        // Stable on the circle's outer half, ρ > 0.5.
+        const double radius = (r.n1Max - r.n1Min) / 2;
+        if (std::fabs(radius * radius - 0.5) > 1e-3 && r.period > 0) {
+            EXPECT_EQ(r.stable, radius * radius > 0.5) << r.p;
+            EXPECT_NEAR(r.period, 2 * std::numbers::pi, 1e-7) << r.p;
+        }
+    }
+    std::sort(folds.begin(), folds.end());
+    ASSERT_EQ(folds.size(), 2u);
+    EXPECT_NEAR(folds[0], 0, 1e-8);
+    EXPECT_NEAR(folds[1], 1.2, 1e-8);
 }
 
 } // namespace
