@@ -24,6 +24,11 @@ auto_dir=${AUTO_DIR:-/usr/lib/auto-07p}
 command -v gfortran >/dev/null || { echo "gfortran is not installed" >&2; exit 2; }
 compgen -G "$auto_dir/lib/*.o" >/dev/null || { echo "AUTO-07p is not installed" >&2; exit 2; }
 
+# AUTO's OpenMP threads spin while they wait for each other: on a machine
+# busy with other work that cost it up to thirty times its time. One thread,
+# as ours runs.
+export OMP_NUM_THREADS=1
+
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 now() { date +%s.%N; }
