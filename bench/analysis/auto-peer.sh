@@ -35,13 +35,20 @@ now() { date +%s.%N; }
 seconds() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", b - a }'; }
 
 # Fortran ignores letter case and has names of its own (F, U, PAR): every
-# name of the rates gets a prefix, and every number the double precision that
-# a bare 1 or 0.5 would not have.
+# name of the rates gets a prefix. A number gets the double precision a bare
+# 1 or 0.5 would not have, but for a whole power (N1^2), which stays whole so
+# that a negative base keeps its square.
+translate='
+s/(?<![A-Za-z_0-9.])([A-Za-z_]\w*+)(?!\s*\()/v_$1/g;
+s/\^/**/g;
+s/(\*\*)?(?<![A-Za-z_0-9.])(\d+\.?\d*|\.\d+)(?:[eE]([-+]?\d+))?/
+    my ($power, $digits, $exponent) = ($1 \/\/ "", $2, $3);
+    $power && $digits =~ m{^\d+$} && !defined $exponent
+        ? "$power$digits" : "$power${digits}d" . ($exponent \/\/ "0")/ge;
+s/(?<![A-Za-z_0-9])ln\s*\(/log(/g;
+'
 fortran() {
-    perl -pe 's/(?<![A-Za-z_0-9.])([A-Za-z_]\w*)(?!\s*\()/v_$1/g;
-              s/(?<![A-Za-z_0-9.])(\d+\.?\d*|\.\d+)(?:[eE]([-+]?\d+))?/$1."d".($2 \/\/ "0")/ge;
-              s/\^/**/g; s/(?<![A-Za-z_0-9])ln\s*\(/log(/g' <<<"$1" |
-        fold -w 100 | sed '2,$s/^/      \&/; $!s/$/\&/'
+    perl -pe "$translate" <<<"$1" | fold -w 100 | sed '2,$s/^/      \&/; $!s/$/\&/'
 }
 
 index=0 found=0 declare="v_N1, v_N2" assign="" setup=""
