@@ -108,6 +108,7 @@ TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
     // cycles born at a Hopf point): bold, it stays legible over their points.
     TGraphFont caption = look.CaptionFont();
     caption.Bold = true;
+    caption.Size = 8;
     look.SetCaptionFont(caption);
     PlotGraph1->Legend().setVisible(false);
     PlotGraph1->installEventFilter(this);
