@@ -83,10 +83,11 @@ TEST_F(GraphWindows, SweepExportDataWritesItsRowsAsTheCommandLinePrintsThem) {
     sweep.ExportData1->trigger();
     ASSERT_EQ(gDialogs.fileRequests.size(), 1u);
     EXPECT_EQ(gDialogs.fileRequests[0].defaultExt, "csv");
-    EXPECT_EQ(Read("sweep.csv"), "K,N1min,N1max,N2min,N2max,N1last,N2last,period,converged\n"
-                                 "1,2,3,4,5,2.5,4.5,6.5,yes\n"
-                                 "2,7,8,9,10,7.5,9.5,,no\n"
-                                 "3,,,,,,,,\n");
+    EXPECT_EQ(Read("sweep.csv").toStdString(),
+              "K,N1min,N1max,N2min,N2max,N1last,N2last,period,converged\n"
+              "1,2,3,4,5,2.5,4.5,6.5,yes\n"
+              "2,7,8,9,10,7.5,9.5,,no\n"
+              "3,,,,,,,,\n");
 }
 
 // A main window 600 wide at x = 100 on screens of several widths.
