@@ -79,10 +79,6 @@ double High(const TBranchRow& row, int density) {
     return density == 2 ? row.n2Max : row.n1Max;
 }
 
-} // namespace
-
-namespace {
-
 QString DensityName(const TDiagramRequest& request) {
     return request.density == 2 ? QStringLiteral("N2") : QStringLiteral("N1");
 }
@@ -105,7 +101,8 @@ TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
     TAppearance& look = PlotGraph1->Appearance();
     look.SetShowMarks(true);
     // A special point's caption lies on the branches that meet there (the
-    // cycles born at a Hopf point): bold, it stays legible over their points.
+    // cycles born at a Hopf point): bold and a size up, it stays legible over
+    // their points. The title shares the font.
     TGraphFont caption = look.CaptionFont();
     caption.Bold = true;
     caption.Size = 8;

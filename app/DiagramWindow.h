@@ -17,7 +17,6 @@
 #include <vector>
 
 class QTimer;
-class TPlotGraph;
 
 // A bifurcation diagram in a window of its own: the equilibrium and cycle
 // branches of a model over one parameter, worked out by continuation on a
