@@ -24,6 +24,11 @@ struct TFileDialogRequest {
 inline const TFileDialogRequest kBitmapFileDialog{
     QString(), QStringLiteral("Bitmaps|*.bmp|All Files|*.*"), QStringLiteral("bmp"), true};
 
+// The save dialog of data exported as comma-separated values.
+inline const TFileDialogRequest kCsvFileDialog{
+    QStringLiteral("Export Data"), QStringLiteral("Comma-separated values|*.csv|All Files|*.*"),
+    QStringLiteral("csv"), true};
+
 enum class TSaveAnswer { Save, Discard, Cancel };
 
 struct TAppDialogs {

@@ -1,9 +1,6 @@
 #include "DiagramWindow.h"
 
-#include "AppDialogs.h"
 #include "Appearance.h"
-#include "AtomicFile.h"
-#include "Axis.h"
 #include "ContinuationCsv.h"
 #include "FloatText.h"
 #include "Legend.h"
@@ -11,7 +8,6 @@
 #include "Series.h"
 
 #include <QHelpEvent>
-#include <QMenuBar>
 #include <QMouseEvent>
 #include <QStatusBar>
 #include <QStringList>
@@ -22,7 +18,6 @@
 #include <cstdint>
 #include <exception>
 #include <numbers>
-#include <tuple>
 #include <vector>
 
 namespace {
@@ -84,64 +79,37 @@ double High(const TBranchRow& row, int density) {
     return density == 2 ? row.n2Max : row.n1Max;
 }
 
+QString DensityName(const TDiagramRequest& request) {
+    return request.density == 2 ? QStringLiteral("N2") : QStringLiteral("N1");
+}
+
 } // namespace
 
 TDiagramWindow::TDiagramWindow(const TDiagramRequest& request,
                                std::unique_ptr<TCompiledModel> model, const TPlaneRect& box,
                                TColor color, QWidget* parent)
-    : QMainWindow(parent, Qt::Window), request_(request), color_(color), box_(box),
-      model_(std::move(model)) {
-    setObjectName(QStringLiteral("DiagramWindow"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    const QString param = QString::fromStdString(request_.name);
-    const QString density = request_.density == 2 ? QStringLiteral("N2") : QStringLiteral("N1");
-    setWindowTitle(QStringLiteral("Bifurcation diagram of ") + param);
-    resize(600, 440);
-
-    PlotGraph1 = new TPlotGraph(this);
-    PlotGraph1->setObjectName(QStringLiteral("DiagramGraph"));
-    PlotGraph1->setToolTip(
-        QStringLiteral("Click to set %1 to the value under the mouse").arg(param));
-    setCentralWidget(PlotGraph1);
-    PlotGraph1->SetPlotting(false);
-    PlotGraph1->SetFitMarginsToLabels(true);
-    for (auto [axis, title, grid] :
-         {std::tuple{&PlotGraph1->XAxis(), param, false},
-          std::tuple{&PlotGraph1->YAxis(), QStringLiteral("Density, ") + density, true}}) {
-        axis->SetTitle(title);
-        axis->SetGridlines(grid);
-        axis->SetShowAxis(true);
-        axis->SetAutoSizing(true);
-        axis->SetAutoStepping(true);
-    }
-    PlotGraph1->YAxis_Second().SetShowAxis(false);
+    : TGraphWindow(QStringLiteral("Diagram"),
+                   QStringLiteral("Bifurcation diagram of ") + QString::fromStdString(request.name),
+                   {600, 440}, QString::fromStdString(request.name),
+                   QStringLiteral("Density, ") + DensityName(request),
+                   DensityName(request) + QStringLiteral(" at equilibria and on cycles against ") +
+                       QString::fromStdString(request.name),
+                   parent),
+      request_(request), color_(color), box_(box), model_(std::move(model)) {
+    PlotGraph1->setToolTip(QStringLiteral("Click to set %1 to the value under the mouse")
+                               .arg(QString::fromStdString(request_.name)));
     TAppearance& look = PlotGraph1->Appearance();
-    look.SetBackgroundColor(clWhite);
-    look.SetMarginColor(clWhite);
     look.SetShowMarks(true);
-    look.SetGraphTitle(density + QStringLiteral(" at equilibria and on cycles against ") + param);
+    // A special point's caption lies on the branches that meet there (the
+    // cycles born at a Hopf point): bold and a size up, it stays legible over
+    // their points. The title shares the font.
+    TGraphFont caption = look.CaptionFont();
+    caption.Bold = true;
+    caption.Size = 8;
+    look.SetCaptionFont(caption);
     PlotGraph1->Legend().setVisible(false);
     PlotGraph1->installEventFilter(this);
-
-    QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
-    Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
-    Print2 = graph->addAction(QStringLiteral("&Print"));
-    Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
-    ExportData1 = graph->addAction(QString::fromUtf8("&Export data\u2026"));
     ExportData1->setEnabled(false);
-    connect(ExportData1, &QAction::triggered, this, &TDiagramWindow::ExportData1Click);
-    PopupMenu1 = new QMenu(this);
-    connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
-            &TDiagramWindow::Clip1Click);
-    connect(PopupMenu1->addAction(QStringLiteral("Print")), &QAction::triggered, this,
-            &TDiagramWindow::Print1Click);
-    connect(PopupMenu1->addAction(QStringLiteral("Save as Bitmap")), &QAction::triggered, this,
-            &TDiagramWindow::Bitmap1Click);
-    PlotGraph1->SetPopupMenu(PopupMenu1);
-    connect(Copy1, &QAction::triggered, this, &TDiagramWindow::Clip1Click);
-    connect(Print2, &QAction::triggered, this, &TDiagramWindow::Print1Click);
-    connect(Bitmap2, &QAction::triggered, this, &TDiagramWindow::Bitmap1Click);
-    statusBar()->setObjectName(QStringLiteral("DiagramStatus"));
 
     // Moves of other parameters are taken up at most once per kAgain, the
     // last value of each winning.
@@ -340,7 +308,7 @@ void TDiagramWindow::PickAt(int x) {
 }
 
 bool TDiagramWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != PlotGraph1) return QMainWindow::eventFilter(watched, event);
+    if (watched != PlotGraph1) return TGraphWindow::eventFilter(watched, event);
     if (event->type() == QEvent::ToolTip) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const QString tip = TipAt(help->pos());
@@ -375,24 +343,6 @@ QString TDiagramWindow::TipAt(QPoint at) const {
     return {};
 }
 
-void TDiagramWindow::Clip1Click() {
-    PlotGraph1->CopyToClipboard();
-}
-
-void TDiagramWindow::Print1Click() {
-    PlotGraph1->Print();
-}
-
-void TDiagramWindow::Bitmap1Click() {
-    const QString name = ChooseFileName(this, kBitmapFileDialog);
-    if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
-}
-
-void TDiagramWindow::ExportData1Click() {
-    if (!drawn_) return;
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Export Data"),
-               QStringLiteral("Comma-separated values|*.csv|All Files|*.*"), "csv", true});
-    if (!name.isEmpty())
-        WriteFileAtomically(name.toStdString(), ContinuationCsv(result_, request_.name));
+std::string TDiagramWindow::DataCsv() const {
+    return ContinuationCsv(result_, request_.name);
 }

@@ -4,9 +4,9 @@
 #include "CompiledModel.h"
 #include "Continuation.h"
 #include "DiagramDialog.h"
+#include "GraphWindow.h"
 #include "PlaneRect.h"
 
-#include <QMainWindow>
 #include <QPoint>
 
 #include <atomic>
@@ -16,10 +16,7 @@
 #include <thread>
 #include <vector>
 
-class QAction;
-class QMenu;
 class QTimer;
-class TPlotGraph;
 
 // A bifurcation diagram in a window of its own: the equilibrium and cycle
 // branches of a model over one parameter, worked out by continuation on a
@@ -30,7 +27,8 @@ class TPlotGraph;
 // points are marks captioned LP, BP, H, LPC or HOM, and a vertical line
 // stands at the parameter's present value. A click in the plot picks the
 // parameter's value there (OnPick). Closing the window cancels the work.
-class TDiagramWindow : public QMainWindow {
+// The graph is copied, printed and saved as the main graph is.
+class TDiagramWindow : public TGraphWindow {
     Q_OBJECT
 
 public:
@@ -64,21 +62,11 @@ public:
     // A click picked the parameter's value: the name and the value.
     std::function<void(const std::string& name, double value)> OnPick;
 
-    TPlotGraph* PlotGraph1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Print2 = nullptr;
-    QAction* Bitmap2 = nullptr;
-    QAction* ExportData1 = nullptr; // enabled once the branches are drawn
-
-    void Clip1Click();
-    void Print1Click();
-    void Bitmap1Click();
-    // Writes the branches as CSV, as --continue prints them.
-    void ExportData1Click();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The branches as --continue prints them; Export data is enabled once
+    // they are drawn.
+    std::string DataCsv() const override;
 
 private:
     // One piece of work on a worker thread, with a model of its own.

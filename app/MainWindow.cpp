@@ -20,6 +20,7 @@
 #include "PictureFile.h"
 #include "PlaneController.h"
 #include "PlotGraph.h"
+#include "SavePicture.h"
 #include "Series.h"
 #include "TFormStorage.h"
 
@@ -893,32 +894,12 @@ std::vector<TCurveRow> TForm1::CurvesOnShow() const {
 
 void TForm1::SavePicture1Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Save Picture"), QLatin1String(TPictureFile::kFilter), "png", true});
-    if (name.isEmpty()) return;
-    TPlotGraph& graph = GraphOnShow();
-    double scale = 1;
-    if (TPictureFile::IsRaster(name)) {
-        static constexpr int kScales[] = {1, 2, 4};
-        QStringList sizes;
-        for (int s : kScales)
-            sizes << QString::fromUtf8("%1\u00d7 (%2 \u00d7 %3 pixels)")
-                         .arg(s)
-                         .arg(graph.width() * s)
-                         .arg(graph.height() * s);
-        const int chosen = ChooseItemBox(this, QStringLiteral("Picture Size"),
-                                         QStringLiteral("Size of the picture:"), sizes);
-        if (chosen < 0 || chosen >= int(std::size(kScales))) return;
-        scale = kScales[chosen];
-    }
-    TPictureFile::Write(graph, name, scale);
+    SavePicture(this, GraphOnShow());
 }
 
 void TForm1::ExportData1Click() {
     Pause();
-    const QString name = ChooseFileName(
-        this, {QStringLiteral("Export Data"),
-               QStringLiteral("Comma-separated values|*.csv|All Files|*.*"), "csv", true});
+    const QString name = ChooseFileName(this, kCsvFileDialog);
     if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow());
 }
 

@@ -253,6 +253,10 @@ private:
     // The model on screen as the phase plane compiles it: the table, both
     // rates and the densities the edits show.
     TModel PlaneModel() const;
+    // The parameters of `model` whose rows have a name and a value, with
+    // their sliders' spans, as a sweep or a diagram offers them; none throws
+    // "No parameter row has a name and a value to `verb`".
+    std::vector<TSweepChoice> ParameterChoices(const TModel& model, const std::string& verb) const;
 
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
     TDiagramRequest diagramRequest_;    // the last diagram asked for, offered again

@@ -6,7 +6,6 @@
 #include "DiagramWindow.h"
 #include "DropColorButton.h"
 #include "DropColorButtonPalette.h"
-#include "Exception.h"
 #include "ModelFile.h"
 #include "ParameterPanel.h"
 #include "PlaneController.h"
@@ -14,13 +13,7 @@
 void TForm1::Diagram1Click() {
     ParameterPanel1->CommitEdit();
     const TModel model = PlaneModel();
-    CheckParameterNames(model.rows);
-    std::vector<TSweepChoice> choices;
-    for (std::size_t shown = 0; shown < model.rows.size(); ++shown)
-        if (const auto range = ParameterPanel1->ShownRange(shown))
-            choices.push_back({model.rows[shown].name, *range});
-    if (choices.empty()) throw Exception("No parameter row has a name and a value to follow");
-    if (!AskDiagram(this, choices, diagramRequest_)) return;
+    if (!AskDiagram(this, ParameterChoices(model, "follow"), diagramRequest_)) return;
 
     PlaneController1->Refresh(PlaneModel());
     TPlaneAnalysis& plane = PlaneController1->Analysis();
@@ -34,5 +27,5 @@ void TForm1::Diagram1Click() {
     window->OnPick = [this](const std::string& name, double value) {
         ParameterPanel1->MoveParameter(name, value);
     };
-    window->show();
+    window->ShowBeside(*this);
 }

@@ -22,16 +22,21 @@ void TForm1::ParameterSliderMove(const std::string& name, double value) {
         diagram->ParameterMoved(name, value);
 }
 
-void TForm1::Sweep1Click() {
-    Pause();
-    const TModel model = ScreenModel();
+std::vector<TSweepChoice> TForm1::ParameterChoices(const TModel& model,
+                                                   const std::string& verb) const {
     CheckParameterNames(model.rows);
     std::vector<TSweepChoice> choices;
     for (std::size_t shown = 0; shown < model.rows.size(); ++shown)
         if (const auto range = ParameterPanel1->ShownRange(shown))
             choices.push_back({model.rows[shown].name, *range});
-    if (choices.empty()) throw Exception("No parameter row has a name and a value to sweep");
-    if (!AskSweep(this, choices, sweepRequest_)) return;
+    if (choices.empty()) throw Exception("No parameter row has a name and a value to " + verb);
+    return choices;
+}
+
+void TForm1::Sweep1Click() {
+    Pause();
+    const TModel model = ScreenModel();
+    if (!AskSweep(this, ParameterChoices(model, "sweep"), sweepRequest_)) return;
 
     const TSweepFactory factory = ModelSweepFactory(model, sweepRequest_);
     const std::optional<TSweepResult> result =
@@ -39,5 +44,5 @@ void TForm1::Sweep1Click() {
     if (!result) return;
     auto* window = new TSweepWindow(sweepRequest_.name, *result, ColorButton1->Color(),
                                     ColorButton2->Color(), this);
-    window->show();
+    window->ShowBeside(*this);
 }

@@ -1,12 +1,12 @@
 #include "SweepCommand.h"
 
 #include "CommandArgs.h"
-#include "CsvRow.h"
 #include "ErrorText.h"
 #include "Exception.h"
 #include "FloatText.h"
 #include "ModelSweep.h"
 #include "Sweep.h"
+#include "SweepCsv.h"
 
 #include <ostream>
 #include <string>
@@ -29,18 +29,6 @@ void ReadSweep(const std::string& text, TSweepRequest& request) {
         throw Exception(FormatMessage("'%s' values are more than a sweep takes (at most %s)",
                                       {parts[2], std::to_string(kMaxSweepValues)}));
     request.options.count = static_cast<int>(count);
-}
-
-// A run that faulted keeps its value and leaves its figures empty; an
-// equilibrium (or a run without two returns) has no period.
-std::string Row(const TSweepRow& row) {
-    std::vector<std::string> cells{CsvNumber(row.value)};
-    const bool done = row.state == TSweepRowState::Done;
-    for (double v : {row.n1Min, row.n1Max, row.n2Min, row.n2Max, row.n1Last, row.n2Last})
-        cells.push_back(done ? CsvNumber(v) : std::string());
-    cells.push_back(done && row.period > 0 ? CsvNumber(row.period) : std::string());
-    cells.push_back(done ? (row.converged ? "yes" : "no") : "");
-    return CsvRow(cells);
 }
 
 } // namespace
@@ -77,14 +65,12 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         long long faults = 0;
         bool header = false;
         const auto writeHeader = [&] {
-            if (!header)
-                out << CsvRow({request.name, "N1min", "N1max", "N2min", "N2max", "N1last", "N2last",
-                               "period", "converged"});
+            if (!header) out << SweepCsvHeader(request.name);
             header = true;
         };
         control.OnRow = [&](const TSweepRow& row) {
             writeHeader();
-            out << Row(row);
+            out << SweepCsvRow(row);
             if (row.state == TSweepRowState::Done) return;
             ++faults;
             err << ErrorDisplayText(request.name + "=" + FloatToText(row.value) + ": " +

@@ -1,26 +1,16 @@
 #include "SweepDialog.h"
 
-#include "Application.h"
-#include "FloatText.h"
+#include "ParameterRangeDialog.h"
 
 #include <QCheckBox>
-#include <QComboBox>
-#include <QDialog>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLabel>
-#include <QLineEdit>
-#include <QSignalBlocker>
 #include <QSpinBox>
 
 #include <algorithm>
 #include <limits>
 
 namespace {
-
-QString Q(double value) {
-    return QString::fromStdString(FloatToText(value));
-}
 
 QSpinBox* MakeCount(QDialog* dialog, const char* name, int least, int most, long long value) {
     auto* box = new QSpinBox(dialog);
@@ -40,19 +30,10 @@ constexpr int kFirstValues = 100;
 } // namespace
 
 bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepRequest& request) {
-    QDialog dialog(parent);
-    dialog.setWindowTitle(QStringLiteral("Sweep"));
-    auto* form = new QFormLayout(&dialog);
-    auto* parameter = new QComboBox(&dialog);
-    parameter->setObjectName(QStringLiteral("ParameterBox"));
-    for (const TSweepChoice& choice : choices)
-        parameter->addItem(QString::fromStdString(choice.name));
     const TSweepOptions& asked = request.options;
+    TParameterRangeDialog dialog(parent, QStringLiteral("Sweep"), choices, request.name, asked.from,
+                                 asked.to);
     const bool first = request.name.empty();
-    auto* from = new QLineEdit(Q(asked.from), &dialog);
-    auto* to = new QLineEdit(Q(asked.to), &dialog);
-    from->setObjectName(QStringLiteral("FromEdit"));
-    to->setObjectName(QStringLiteral("ToEdit"));
     QSpinBox* count =
         MakeCount(&dialog, "CountBox", 1, kMaxDiagramValues, first ? kFirstValues : asked.count);
     QSpinBox* steps =
@@ -62,9 +43,7 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
         &dialog);
     follow->setObjectName(QStringLiteral("FollowBox"));
     follow->setChecked(asked.follow);
-    form->addRow(QStringLiteral("Parameter:"), parameter);
-    form->addRow(QStringLiteral("From:"), from);
-    form->addRow(QStringLiteral("To:"), to);
+    QFormLayout* form = dialog.Form();
     form->addRow(QStringLiteral("Values:"), count);
     form->addRow(QStringLiteral("Most steps per run:"), steps);
     form->addRow(follow);
@@ -76,41 +55,17 @@ bool AskSweep(QWidget* parent, const std::vector<TSweepChoice>& choices, TSweepR
         &dialog);
     note->setWordWrap(true);
     form->addRow(note);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    form->addRow(buttons);
-
-    QObject::connect(parameter, &QComboBox::currentIndexChanged, &dialog, [&](int index) {
-        if (index < 0 || index >= int(choices.size())) return;
-        from->setText(Q(choices[std::size_t(index)].range.min));
-        to->setText(Q(choices[std::size_t(index)].range.max));
-    });
-    // The request's own span stays when it names a choice; otherwise the
-    // first choice comes with its span.
-    const int start = parameter->findText(QString::fromStdString(request.name));
-    if (start >= 0) {
-        const QSignalBlocker quiet(parameter);
-        parameter->setCurrentIndex(start);
-    } else if (!choices.empty()) {
-        from->setText(Q(choices.front().range.min));
-        to->setText(Q(choices.front().range.max));
-    }
 
     TSweepRequest taken = request;
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
-        try {
-            taken.options.from = TextToFloat(from->text().toStdString());
-            taken.options.to = TextToFloat(to->text().toStdString());
-            taken.name = parameter->currentText().toStdString();
+    if (!dialog.Ask([&] {
+            taken.options.from = dialog.From();
+            taken.options.to = dialog.To();
+            taken.name = dialog.Name();
             taken.options.count = count->value();
             taken.options.steps = steps->value();
             taken.options.follow = follow->isChecked();
-            dialog.accept();
-        } catch (const std::exception& error) {
-            ShowErrorDisplay(error);
-        }
-    });
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted) return false;
+        }))
+        return false;
     request = taken;
     return true;
 }

@@ -1,16 +1,14 @@
 #include "SweepWindow.h"
 
-#include "AppDialogs.h"
 #include "Appearance.h"
-#include "Axis.h"
 #include "Exception.h"
 #include "FloatText.h"
 #include "Legend.h"
 #include "PlotGraph.h"
 #include "Series.h"
+#include "SweepCsv.h"
 
 #include <QEventLoop>
-#include <QMenuBar>
 #include <QProgressDialog>
 #include <QStatusBar>
 #include <QTimer>
@@ -76,33 +74,13 @@ std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOp
 
 TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, TColor n1Color,
                            TColor n2Color, QWidget* parent)
-    : QMainWindow(parent, Qt::Window) {
-    setObjectName(QStringLiteral("SweepWindow"));
-    setAttribute(Qt::WA_DeleteOnClose);
+    : TGraphWindow(
+          QStringLiteral("Sweep"), QStringLiteral("Sweep of ") + QString::fromStdString(name),
+          {560, 420}, QString::fromStdString(name), QStringLiteral("Density"),
+          QStringLiteral("Minima and maxima of N1 and N2 against ") + QString::fromStdString(name),
+          parent),
+      name_(name), result_(result) {
     const QString param = QString::fromStdString(name);
-    setWindowTitle(QStringLiteral("Sweep of ") + param);
-    resize(560, 420);
-
-    PlotGraph1 = new TPlotGraph(this);
-    PlotGraph1->setObjectName(QStringLiteral("SweepGraph"));
-    setCentralWidget(PlotGraph1);
-    PlotGraph1->SetPlotting(false);
-    // Parameters and densities of any size keep their labels inside the window.
-    PlotGraph1->SetFitMarginsToLabels(true);
-    for (auto [axis, title, grid] :
-         {std::tuple{&PlotGraph1->XAxis(), param, false},
-          std::tuple{&PlotGraph1->YAxis(), QStringLiteral("Density"), true}}) {
-        axis->SetTitle(title);
-        axis->SetGridlines(grid);
-        axis->SetShowAxis(true);
-        axis->SetAutoSizing(true);
-        axis->SetAutoStepping(true);
-    }
-    PlotGraph1->YAxis_Second().SetShowAxis(false);
-    TAppearance& look = PlotGraph1->Appearance();
-    look.SetBackgroundColor(clWhite);
-    look.SetMarginColor(clWhite);
-    look.SetGraphTitle(QStringLiteral("Minima and maxima of N1 and N2 against ") + param);
     TLegend& legend = PlotGraph1->Legend();
     // Top left in the plot, where an orbit diagram seldom has points.
     legend.SetLayout(TLegend::lsDown);
@@ -161,23 +139,6 @@ TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, 
     }
     PlotGraph1->SetPlotting(true);
 
-    QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
-    Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
-    Print2 = graph->addAction(QStringLiteral("&Print"));
-    Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
-    PopupMenu1 = new QMenu(this);
-    connect(PopupMenu1->addAction(QStringLiteral("Copy")), &QAction::triggered, this,
-            &TSweepWindow::Clip1Click);
-    connect(PopupMenu1->addAction(QStringLiteral("Print")), &QAction::triggered, this,
-            &TSweepWindow::Print1Click);
-    connect(PopupMenu1->addAction(QStringLiteral("Save as Bitmap")), &QAction::triggered, this,
-            &TSweepWindow::Bitmap1Click);
-    PlotGraph1->SetPopupMenu(PopupMenu1);
-    connect(Copy1, &QAction::triggered, this, &TSweepWindow::Clip1Click);
-    connect(Print2, &QAction::triggered, this, &TSweepWindow::Print1Click);
-    connect(Bitmap2, &QAction::triggered, this, &TSweepWindow::Bitmap1Click);
-
-    statusBar()->setObjectName(QStringLiteral("SweepStatus"));
     QStringList status;
     if (const auto count = std::count_if(result.rows.begin(), result.rows.end(), IsUnsettled))
         status << QStringLiteral("%1 of %2 runs did not settle within their steps (grey)")
@@ -192,15 +153,6 @@ TSweepWindow::TSweepWindow(const std::string& name, const TSweepResult& result, 
     if (!status.isEmpty()) statusBar()->showMessage(status.join(QStringLiteral("; ")));
 }
 
-void TSweepWindow::Clip1Click() {
-    PlotGraph1->CopyToClipboard();
-}
-
-void TSweepWindow::Print1Click() {
-    PlotGraph1->Print();
-}
-
-void TSweepWindow::Bitmap1Click() {
-    const QString name = ChooseFileName(this, kBitmapFileDialog);
-    if (!name.isEmpty()) PlotGraph1->SaveBitmap(name);
+std::string TSweepWindow::DataCsv() const {
+    return SweepCsv(result_, name_);
 }

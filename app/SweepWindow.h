@@ -1,16 +1,11 @@
 #pragma once
 
 #include "Color.h"
+#include "GraphWindow.h"
 #include "Sweep.h"
-
-#include <QMainWindow>
 
 #include <optional>
 #include <string>
-
-class QAction;
-class QMenu;
-class TPlotGraph;
 
 // Runs a sweep on worker threads while the window thread shows a progress
 // box with Cancel and goes on answering events. The result, or nothing when
@@ -25,22 +20,20 @@ std::optional<TSweepResult> RunSweepWithProgress(QWidget* parent, const TSweepOp
 // N1, 3 and 4 those of N2). Runs that did not settle within their steps are
 // hollow grey circles (series 5, N1's minimum and maximum) and squares
 // (series 6, N2's), and the status bar counts them. The graph is copied,
-// printed and saved as the main graph is. Runs that failed have no points;
-// the status bar counts them and names the first.
-class TSweepWindow : public QMainWindow {
+// printed and saved as the main graph is, and its rows export as --sweep
+// prints them. Runs that failed have no points; the status bar counts them
+// and names the first.
+class TSweepWindow : public TGraphWindow {
     Q_OBJECT
 
 public:
     TSweepWindow(const std::string& name, const TSweepResult& result, TColor n1Color,
                  TColor n2Color, QWidget* parent = nullptr);
 
-    TPlotGraph* PlotGraph1 = nullptr;
-    QMenu* PopupMenu1 = nullptr;
-    QAction* Copy1 = nullptr;
-    QAction* Print2 = nullptr;
-    QAction* Bitmap2 = nullptr;
+protected:
+    std::string DataCsv() const override;
 
-    void Clip1Click();
-    void Print1Click();
-    void Bitmap1Click();
+private:
+    std::string name_;
+    TSweepResult result_;
 };

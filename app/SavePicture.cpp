@@ -1,0 +1,31 @@
+#include "SavePicture.h"
+
+#include "AppDialogs.h"
+#include "PictureFile.h"
+#include "PlotGraph.h"
+
+#include <QStringList>
+
+#include <iterator>
+
+void SavePicture(QWidget* parent, TPlotGraph& graph) {
+    const QString name =
+        ChooseFileName(parent, {QStringLiteral("Save Picture"),
+                                QLatin1String(TPictureFile::kFilter), "png", true});
+    if (name.isEmpty()) return;
+    double scale = 1;
+    if (TPictureFile::IsRaster(name)) {
+        static constexpr int kScales[] = {1, 2, 4};
+        QStringList sizes;
+        for (int s : kScales)
+            sizes << QString::fromUtf8("%1\u00d7 (%2 \u00d7 %3 pixels)")
+                         .arg(s)
+                         .arg(graph.width() * s)
+                         .arg(graph.height() * s);
+        const int chosen = ChooseItemBox(parent, QStringLiteral("Picture Size"),
+                                         QStringLiteral("Size of the picture:"), sizes);
+        if (chosen < 0 || chosen >= int(std::size(kScales))) return;
+        scale = kScales[chosen];
+    }
+    TPictureFile::Write(graph, name, scale);
+}
