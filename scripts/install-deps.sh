@@ -18,13 +18,14 @@ declare -A profiles=(
     # qt6-base-dev brings moc and rcc, the platform plugins and the OpenGL
     # headers Qt6Gui's CMake files look for. The window and --render draw their
     # text in DejaVu, named since fontconfig would settle for any font.
-    [run]="g++ make cmake qt6-base-dev qt6-svg-dev libsundials-dev fonts-dejavu-core"
+    # Ceres Solver fits models to data (least squares with bounds).
+    [run]="g++ make cmake qt6-base-dev qt6-svg-dev libsundials-dev libceres-dev fonts-dejavu-core"
     # The graph's database supplier is tested on SQLite files through Qt's driver.
     [test]="libgtest-dev libqt6sql6-sqlite"
-    # muparser, QCustomPlot, XPPAUT and AUTO-07p are the peers; pkg-config finds
-    # muparser, AUTO compiles its models with gfortran, and the loading
-    # benchmark reads an SQLite table.
-    [bench]="libbenchmark-dev pkg-config libmuparser-dev libqcustomplot-dev xppaut auto-07p gfortran libqt6sql6-sqlite"
+    # muparser, QCustomPlot, XPPAUT, AUTO-07p and SciPy are the peers;
+    # pkg-config finds muparser, AUTO compiles its models with gfortran, and
+    # the loading benchmark reads an SQLite table.
+    [bench]="libbenchmark-dev pkg-config libmuparser-dev libqcustomplot-dev xppaut auto-07p gfortran python3-scipy libqt6sql6-sqlite"
     [fuzz]="clang-14 libclang-rt-14-dev"
     # dpkg-shlibdeps finds the package's dependencies; the manual page is
     # rendered, the desktop entry validated and the icon drawn.
