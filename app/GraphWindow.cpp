@@ -42,6 +42,9 @@ TGraphWindow::TGraphWindow(const QString& kind, const QString& title, QSize size
     look.SetBackgroundColor(clWhite);
     look.SetMarginColor(clWhite);
     look.SetGraphTitle(graphTitle);
+    // The cross marks the origin of a plane; a parameter axis has none worth
+    // marking, and on a diagram the cross reads as a point of it.
+    look.SetCrossAtZero(false);
 
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
