@@ -4,6 +4,7 @@
 // when it is installed, AUTO-07p on the special points with closed forms.
 #include "Continuation.h"
 #include "ModelFile.h"
+#include "SpecialCurves.h"
 #ifdef TARNIVELL_AUTO_PEER
 #include "AutoPeer.h"
 #include "LimitCycles.h"
@@ -18,9 +19,16 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace {
+
+// A parameter's slider span: 0 to twice its value (or 0 to 1 at 0).
+std::pair<double, double> Span(double value) {
+    return {value > 0 ? 0 : 2 * value, value > 0 ? 2 * value : (value < 0 ? 0 : 1)};
+}
 
 void Diagram(benchmark::State& state, const std::string& file, std::size_t parameter) {
     TModel m;
@@ -29,8 +37,7 @@ void Diagram(benchmark::State& state, const std::string& file, std::size_t param
     model.Compile(m.rows, m.rate1, m.rate2, m.N1, m.N2);
     const double value = model.Parameter(parameter);
     TContinuationOptions options;
-    options.from = value > 0 ? 0 : 2 * value;
-    options.to = value > 0 ? 2 * value : (value < 0 ? 0 : 1);
+    std::tie(options.from, options.to) = Span(value);
     options.box = DefaultBox(m.N1, m.N2);
     TContinuation found;
     for (auto _ : state)
@@ -246,6 +253,44 @@ void AutoPeer(benchmark::State& state, const TPeerCase& c) {
 }
 #endif
 
+// The curves of folds and Hopf points across two parameters' spans, as
+// --continue P1=… P2=… traces them.
+void TwoParameters(benchmark::State& state, const std::string& file, std::size_t p1,
+                   std::size_t p2) {
+    TModel m;
+    LoadModelFile(file, m);
+    TCompiledModel model;
+    model.Compile(m.rows, m.rate1, m.rate2, m.N1, m.N2);
+    TSpecialCurveOptions options;
+    std::tie(options.from1, options.to1) = Span(model.Parameter(p1));
+    std::tie(options.from2, options.to2) = Span(model.Parameter(p2));
+    options.box = DefaultBox(m.N1, m.N2);
+    TSpecialCurves found;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(found = ContinueSpecialPoints(model, p1, p2, options));
+    std::size_t rows = 0;
+    for (const TSpecialCurve& c : found.curves)
+        rows += c.rows.size();
+    state.counters["curves"] = double(found.curves.size());
+    state.counters["rows"] = double(rows);
+    state.counters["stopped"] = double(found.stopped.size());
+}
+
+// Whether the parameter's equilibrium branches have a fold or Hopf point,
+// from which curves in two parameters start.
+bool HasFoldOrHopf(TCompiledModel& model, std::size_t k, const TPlaneRect& box) {
+    TContinuationOptions options;
+    std::tie(options.from, options.to) = Span(model.Parameter(k));
+    options.box = box;
+    const TContinuation one = ContinueEquilibria(model, k, options);
+    for (const TBranch& b : one.branches)
+        for (const TBranchRow& r : b.rows)
+            if (r.label == TSpecialPoint::Fold || r.label == TSpecialPoint::HopfSupercritical ||
+                r.label == TSpecialPoint::HopfSubcritical)
+                return true;
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -264,6 +309,16 @@ int main(int argc, char** argv) {
                 Diagram, path.string(), k)
                 ->Unit(benchmark::kMillisecond)
                 ->Iterations(3);
+        // Two parameters: the first with a fold or Hopf point, and the next.
+        for (std::size_t k = 0; k + 1 < model.ParameterCount(); ++k) {
+            if (!HasFoldOrHopf(model, k, DefaultBox(m.N1, m.N2))) continue;
+            const std::string name = "continuation2/" + path.stem().string() + "/" +
+                                     model.ParameterName(k) + "," + model.ParameterName(k + 1);
+            benchmark::RegisterBenchmark(name.c_str(), TwoParameters, path.string(), k, k + 1)
+                ->Unit(benchmark::kMillisecond)
+                ->Iterations(3);
+            break;
+        }
     }
 #ifdef TARNIVELL_AUTO_PEER
     for (const TPeerCase& c : kPeerCases)
