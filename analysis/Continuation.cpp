@@ -5,6 +5,7 @@
 #include "FloatText.h"
 #include "LimitCycles.h"
 #include "Lyapunov.h"
+#include "RateGrid.h"
 #include "Stability.h"
 
 #include <algorithm>
@@ -64,6 +65,20 @@ constexpr int kMaxBranches = 64;
 constexpr int kMaxSteps = 20000;
 // How far past a branch point the other branch is looked for (scaled).
 constexpr double kSwitchDistance = 1e-3;
+
+// Whether the rates fault (or are not finite) all over the box, as far as a
+// coarse grid shows.
+bool Undefined(TCompiledModel& model, const TPlaneRect& box) {
+    constexpr int kProbes = 5;
+    for (int i = 0; i < kProbes; ++i)
+        for (int j = 0; j < kProbes; ++j) {
+            const double n1 = box.n1Min + box.Width() * (i + 0.5) / kProbes;
+            const double n2 = box.n2Min + box.Height() * (j + 0.5) / kProbes;
+            if (std::isfinite(SafeRate(model, 0, n1, n2) + SafeRate(model, 1, n1, n2)))
+                return false;
+        }
+    return true;
+}
 
 TVec Cross(const TVec& a, const TVec& b) {
     return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
@@ -411,6 +426,10 @@ void TContinuer::Run(TContinuation& result) {
     const double direction = options_.to >= options_.from ? 1 : -1;
     for (const double end : {options_.from, options_.to}) {
         model_.SetParameter(parameter_, end);
+        // A value at which the rates cannot be evaluated anywhere (K = 0 in
+        // N1/K) has no equilibria to start from; the search would only find
+        // each grid point's fault, a thrown exception apiece.
+        if (Undefined(model_, options_.box)) continue;
         const TEquilibria found = FindEquilibria(model_, options_.box);
         // From each end into the range.
         const double into = end == options_.from ? direction : -direction;

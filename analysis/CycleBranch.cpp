@@ -218,6 +218,8 @@ private:
                                        const std::optional<TPlace>& ahead = {});
     // The scaled drift's derivative in the parameter at `at`, by a difference.
     bool SlopeInParameter(const TCyclePoint& at, TDriftSlope& slope);
+    // The cycle at `at` again, with its path; the model left at its value.
+    TLimitCycle Drawn(const TCyclePoint& at, const TDriftSlope& slope);
     std::string Stopped(double p, const std::string& why) const {
         return "Continuation stopped at " + name_ + " = " + FloatToText(p) + ": " + why;
     }
@@ -268,7 +270,9 @@ std::optional<TCyclePoint> TCycleContinuer::Correct(const TCyclePoint& from, con
                                             std::fabs(g) / std::fabs(gBefore)
                                       : kMeasureNear * std::fabs(g);
         const bool measure = i > 0 && expected <= tolerance;
-        std::optional<TReturnMap::TReturn> r = map_.Map(y[0] * extent_, slope.direction, measure);
+        using enum TReturnMap::TMeasure;
+        std::optional<TReturnMap::TReturn> r =
+            map_.Map(y[0] * extent_, slope.direction, measure ? Extent : None);
         if (!r) return std::nullopt;
         const double gNew = (r->u - y[0] * extent_) / extent_;
         if (i > 0) {
@@ -289,7 +293,7 @@ std::optional<TCyclePoint> TCycleContinuer::Correct(const TCyclePoint& from, con
         gBefore = g;
         g = gNew;
         if (std::fabs(g) <= tolerance || stalled) {
-            if (!measure) r = map_.Map(y[0] * extent_, slope.direction, true);
+            if (!measure) r = map_.Map(y[0] * extent_, slope.direction, Extent);
             // An orbit of no size is the equilibrium the cycles shrink into.
             if (!r || Size(r->orbit) < kSmallest * extent_) return std::nullopt;
             TCyclePoint x;
@@ -310,12 +314,23 @@ std::optional<TCyclePoint> TCycleContinuer::Correct(const TCyclePoint& from, con
     return std::nullopt;
 }
 
+TLimitCycle TCycleContinuer::Drawn(const TCyclePoint& at, const TDriftSlope& slope) {
+    model_.SetParameter(parameter_, at.p);
+    if (map_.Anchor(at.cycle.n1, at.cycle.n2))
+        if (const auto r = map_.Map(0, slope.direction, TReturnMap::TMeasure::Drawn)) {
+            model_.SetParameter(parameter_, at.p);
+            return r->orbit;
+        }
+    return at.cycle;
+}
+
 bool TCycleContinuer::SlopeInParameter(const TCyclePoint& at, TDriftSlope& slope) {
     model_.SetParameter(parameter_, at.p);
     if (!map_.Anchor(at.cycle.n1, at.cycle.n2)) return false;
     const double dq = 1e-5;
     model_.SetParameter(parameter_, at.p + dq * range_);
-    const std::optional<TReturnMap::TReturn> r = map_.Map(0, slope.direction, false);
+    const std::optional<TReturnMap::TReturn> r =
+        map_.Map(0, slope.direction, TReturnMap::TMeasure::None);
     if (!r) return false;
     slope.dQ = r->u / extent_ / dq;
     return std::isfinite(slope.dQ);
@@ -433,8 +448,7 @@ void TCycleContinuer::Follow(const std::vector<TBranchRow>& hopfs, std::size_t s
                 // The cycle ends within the step: where it meets a saddle,
                 // its period has grown as far as the densities' digits let it
                 // come near.
-                model_.SetParameter(parameter_, x.p);
-                if (x.cycle.period > 2 * hopfPeriod && NearSaddle(model_, x.cycle))
+                if (x.cycle.period > 2 * hopfPeriod && NearSaddle(model_, Drawn(x, slope)))
                     branch.rows.back().label = TSpecialPoint::Homoclinic;
                 else
                     result.stopped.push_back(

@@ -156,6 +156,8 @@ public:
     std::optional<TSection> SectionAt(double n1, double n2);
     // A new trajectory: Adams' method again, until it runs out of steps.
     void Restart() { stiff_ = false; }
+    // Whether a measured revolution keeps its path (for drawing).
+    bool keepPath = true;
     // A revolution that retries with the stiff method once the other ran out
     // of steps; from then on this trajectory keeps to it.
     TRevolution Return(const TSection& s, double u, int direction, bool fine, bool measure);
@@ -250,12 +252,13 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
     }};
     r.n1Min = r.n1Max = start1;
     r.n2Min = r.n2Max = start2;
+    const bool path = measure && keepPath;
     if (measure) {
         // The extremes of each density lie where its rate vanishes.
         events.push_back([this](double n1, double n2) { return model_.Rate(0, n1, n2); });
         events.push_back([this](double n1, double n2) { return model_.Rate(1, n1, n2); });
-        r.path.push_back({start1, start2});
     }
+    if (path) r.path.push_back({start1, start2});
     TFlow::TOptions options = tol;
     options.divergence = measure;
     options.firstStep = 1e-4 * extent_ / s.speed;
@@ -280,7 +283,7 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
             return r;
         }
         const TFlowPoint& p = flow_.Point();
-        if (measure) {
+        if (path) {
             const double from = direction > 0 ? std::max(flow_.StepStart(), pathT)
                                               : std::min(flow_.StepStart(), pathT);
             pathT = p.t;
@@ -342,8 +345,13 @@ TRevolution TCycleSearch::Revolve(const TSection& s, double u, int direction,
             r.why = "it joined a cycle already found";
             return r;
         }
-        double r1 = 0, r2 = 0;
-        flow_.Velocity(r1, r2);
+        // The rates at the point (a compiled model's are cheaper to evaluate
+        // than the integrator's interpolant is to differentiate).
+        double r1 = std::numeric_limits<double>::quiet_NaN(), r2 = r1;
+        try {
+            model_.Rates(p.n1, p.n2, r1, r2);
+        } catch (...) {
+        }
         // At rest to the last bits: whatever is left of the motion, over as
         // long again as the orbit has run, would not be seen.
         if (steps > 100 && std::hypot(r1, r2) * std::fabs(p.t) < 1e-9 * extent_) {
@@ -688,14 +696,16 @@ double TReturnMap::Tolerance(double u) const {
     return impl_->section ? impl_->search.Tolerance(*impl_->section, u) : 0;
 }
 
-std::optional<TReturnMap::TReturn> TReturnMap::Map(double u, int direction, bool measure,
+std::optional<TReturnMap::TReturn> TReturnMap::Map(double u, int direction, TMeasure measure,
                                                    std::string* why) {
     if (!impl_->section) {
         if (why) *why = "the flow rests where the section was to be laid";
         return std::nullopt;
     }
     const TSection& s = *impl_->section;
-    TRevolution r = impl_->search.Return(s, u, direction < 0 ? -1 : 1, true, measure);
+    impl_->search.keepPath = measure == TMeasure::Drawn;
+    TRevolution r =
+        impl_->search.Return(s, u, direction < 0 ? -1 : 1, true, measure != TMeasure::None);
     if (!r.returned) {
         if (why) *why = r.why;
         return std::nullopt;
@@ -703,6 +713,7 @@ std::optional<TReturnMap::TReturn> TReturnMap::Map(double u, int direction, bool
     TReturn result;
     result.u = r.u;
     result.orbit = impl_->search.Measured(s, u, std::move(r));
-    if (!measure) result.orbit.multiplier = std::numeric_limits<double>::quiet_NaN();
+    if (measure == TMeasure::None)
+        result.orbit.multiplier = std::numeric_limits<double>::quiet_NaN();
     return result;
 }

@@ -114,17 +114,19 @@ public:
     // cycle's period hangs on its smallest density.
     double Tolerance(double u) const;
 
+    // What is measured on the way round: nothing but the period and rough
+    // extremes; the extremes (located) and the multiplier (the forward one,
+    // whichever the direction); those and the path for drawing.
+    enum class TMeasure { None, Extent, Drawn };
     struct TReturn {
-        double u = 0; // where the orbit came back
-        // With `measure`, the orbit as a cycle through u: its period,
-        // extremes, multiplier (the forward one, whichever the direction)
-        // and path; else only its period and rough extremes.
-        TLimitCycle orbit;
+        double u = 0;      // where the orbit came back
+        TLimitCycle orbit; // as a cycle through u, measured as asked
     };
     // The orbit from position u followed forward (direction +1) or backward
     // (−1) until it comes back to the line; none, with `why` set, when it
     // does not come back (it left the box, came to rest, failed).
-    std::optional<TReturn> Map(double u, int direction, bool measure, std::string* why = nullptr);
+    std::optional<TReturn> Map(double u, int direction, TMeasure measure,
+                               std::string* why = nullptr);
 
 private:
     struct TImpl;
