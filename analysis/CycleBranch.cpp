@@ -49,6 +49,9 @@ constexpr int kMaxSteps = 5000;
 constexpr double kShrunk = 1e-2;
 constexpr double kTiny = 1e-3;
 constexpr double kSmallest = 1e-6;
+// A parameter that moved less than this share of the range over the last
+// rows stands still.
+constexpr double kStandingStill = 1e-6;
 // A branch whose period passes this many times the Hopf period nears a saddle.
 constexpr double kHomoclinicPeriods = 20;
 
@@ -350,10 +353,13 @@ void TCycleContinuer::Follow(const std::vector<TBranchRow>& hopfs, std::size_t s
     branch.rows.push_back(first);
 
     TCyclePoint x;
-    double dp = 1e-3 * range_;
+    // A step of a thousandth of the range off the Hopf point, a longer one
+    // where the cycles are too small to pin down there, shorter ones where
+    // they end (in a loop through a saddle) closer to it.
     std::optional<TLimitCycle> cycle;
-    for (int tries = 0; tries < 3 && !cycle; ++tries, dp *= 3) {
-        x.p = std::clamp(hopf.p + side * dp, lo_, hi_);
+    for (const double share : {1e-3, 3e-3, 1e-2, 1e-4, 1e-5, 1e-6}) {
+        if (cycle) break;
+        x.p = std::clamp(hopf.p + side * share * range_, lo_, hi_);
         model_.SetParameter(parameter_, x.p);
         cycle = FirstCycle(model_, hopf.n1, hopf.n2, options_.box, super);
     }
@@ -446,9 +452,17 @@ void TCycleContinuer::Follow(const std::vector<TBranchRow>& hopfs, std::size_t s
             h /= 2;
             if (h < kShortestStep) {
                 // The cycle ends within the step: where it meets a saddle,
-                // its period has grown as far as the densities' digits let it
-                // come near.
-                if (x.cycle.period > 2 * hopfPeriod && NearSaddle(model_, Drawn(x, slope)))
+                // its period has grown as far as the parameter's digits let
+                // it come near (the last rows' periods rising while the
+                // parameter all but stands still), or the cycle passes
+                // through the saddle to the drawing's accuracy.
+                const std::size_t n = branch.rows.size();
+                const bool unbounded =
+                    n >= 4 && branch.rows[n - 1].period > 1.1 * branch.rows[n - 4].period &&
+                    std::fabs(branch.rows[n - 1].p - branch.rows[n - 4].p) <
+                        kStandingStill * range_;
+                if (x.cycle.period > 2 * hopfPeriod &&
+                    (unbounded || NearSaddle(model_, Drawn(x, slope))))
                     branch.rows.back().label = TSpecialPoint::Homoclinic;
                 else
                     result.stopped.push_back(

@@ -281,16 +281,31 @@ TEST(ContinuationCycles, OneBranchJoinsTwoHopfPointsThroughBothFolds) {
 
 namespace {
 
-// The unfolding of a Bogdanov–Takens point, x' = y, y' = β1 − x + x² − xy
-// about (5, 5): the cycles born at the Hopf point β1 = 0 grow into a loop
-// through the saddle as β1 falls. Where the branch says so, the search over
-// the plane finds the cycle just inside and none just past.
-TEST(ContinuationCycles, EndInAHomoclinicLoop) {
-    std::vector<ParameterRow> rows{Row("b1", -0.1)};
+// Cycles that end in a loop through saddles, their period growing without
+// bound: where the branch says so, the search over the plane finds the cycle
+// just inside and none just past.
+struct LoopCase {
+    const char* name;
+    std::vector<ParameterRow> rows;
+    std::string rate1, rate2;
+    double from, to;
+    TPlaneRect box;
+    double beside; // how far inside and past the end the plane is searched
+};
+
+std::ostream& operator<<(std::ostream& os, const LoopCase& c) {
+    return os << c.name;
+}
+
+class ContinuationLoops : public testing::TestWithParam<LoopCase> {};
+
+TEST_P(ContinuationLoops, EndWhereTheCyclesMeetASaddle) {
+    const LoopCase& c = GetParam();
+    std::vector<ParameterRow> rows = c.rows;
     TCompiledModel model;
-    model.Compile(rows, "N2-5", "b1-(N1-5)+(N1-5)^2-(N1-5)*(N2-5)");
-    const TPlaneRect box{0, 10, 0, 10};
-    const TContinuation found = Continue(model, 0, {-0.5, 0.1, box});
+    model.Compile(rows, c.rate1, c.rate2);
+    const TContinuation found = Continue(model, 0, {c.from, c.to, c.box});
+    EXPECT_TRUE(found.stopped.empty()) << found.stopped.front();
     const TBranch* cycles = nullptr;
     for (const TBranch& b : found.branches)
         if (b.object == TBranchObject::Cycle) cycles = &b;
@@ -298,11 +313,38 @@ TEST(ContinuationCycles, EndInAHomoclinicLoop) {
     const TBranchRow& end = cycles->rows.back();
     ASSERT_EQ(end.label, TSpecialPoint::Homoclinic);
     EXPECT_GT(end.period, 2.5 * cycles->rows.front().period);
-    for (const double past : {-1e-4, 1e-4}) {
-        model.Set("b1", end.p + past);
-        const TLimitCycles there = FindLimitCycles(model, box, FindEquilibria(model, box));
-        EXPECT_EQ(there.cycles.size(), past < 0 ? 0u : 1u) << end.p + past;
+    const double inside = cycles->rows.front().p < end.p ? -1 : 1;
+    for (const double side : {inside, -inside}) {
+        model.Set(c.rows[0].name, end.p + side * c.beside);
+        const TLimitCycles there = FindLimitCycles(model, c.box, FindEquilibria(model, c.box));
+        EXPECT_EQ(there.cycles.size(), side == inside ? 1u : 0u) << end.p + side * c.beside;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(ContinuationCycles, ContinuationLoops,
+                         testing::Values(
+                             // The unfolding of a Bogdanov–Takens point, x' = y,
+                             // y' = β1 − x + x² − xy about (5, 5): the cycles born at the Hopf
+                             // point β1 = 0 grow into a loop through the saddle as β1 falls.
+                             LoopCase{"homoclinic",
+                                      {Row("b1", -0.1)},
+                                      "N2-5",
+                                      "b1-(N1-5)+(N1-5)^2-(N1-5)*(N2-5)",
+                                      -0.5,
+                                      0.1,
+                                      {0, 10, 0, 10},
+                                      1e-4},
+                             // Prey with an Allee threshold at 20 and capacity 100 under a
+                             // predator: the cycles born at a = 1/120 grow into the loop through
+                             // the saddles (20, 0) and (100, 0) within 1.4E-4 of it.
+                             LoopCase{"heteroclinic",
+                                      {Row("a", 0.01)},
+                                      "N1*(N1/20-1)*(1-N1/100)-a*N1*N2",
+                                      "0.5*a*N1*N2-0.25*N2",
+                                      0,
+                                      0.02,
+                                      {0, 1000, 0, 1000},
+                                      1e-6}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
