@@ -99,6 +99,34 @@ TEST_F(FitCommand, FitsTheLynxAndHareCounts) {
     EXPECT_NE(model.origin.find("Title=Lynx and hare"), std::string::npos);
 }
 
+// Growth at the rate a·b fitted to logistic counts in columns of other
+// names: a and b read "not identifiable" and standard error says why; K is
+// estimated as usual.
+TEST_F(FitCommand, AParameterTheDataCannotDetermineReadsSo) {
+    const std::string model = Model("[Species 1]\nDensity=2\nRate=a*b*N1*(1-N1/K)\n[Species 2]\n"
+                                    "Density=0\nRate=0\n[Parameters]\nName1=a\nValue1=1\n"
+                                    "Name2=b\nValue2=0.5\nName3=K\nValue3=40\n");
+    std::string csv = "day,count\n";
+    for (int day = 0; day < 16; ++day)
+        csv += std::to_string(day) + "," +
+               FloatToText(50 / (1 + 24 * std::exp(-0.8 * day)) + 0.5 * std::sin(2.7 * day)) + "\n";
+    const std::string data = File("counts.csv", csv);
+    EXPECT_EQ(Run({model, data, "--params", "a,b,K", "--columns", "t=day,N1=count"}), 0)
+        << err.str();
+    const auto rows = CsvRows(out.str());
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0], (std::vector<std::string>{"a", rows[0][1], "not identifiable"}));
+    EXPECT_EQ(rows[1], (std::vector<std::string>{"b", rows[1][1], "not identifiable"}));
+    EXPECT_NEAR(TextToFloat(rows[0][1]) * TextToFloat(rows[1][1]), 0.8, 0.05);
+    EXPECT_EQ(rows[2][0], "K");
+    EXPECT_NEAR(TextToFloat(rows[2][1]), 50, 3 * TextToFloat(rows[2][2]));
+    EXPECT_NE(err.str().find(", points=16, "), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("'a' is not identifiable: the data determine it only together with "
+                             "others.\n'b' is not identifiable"),
+              std::string::npos)
+        << err.str();
+}
+
 TEST_F(FitCommand, WhatCannotBeFittedIsAnError) {
     const std::string model = kExamples + "/lynx-hare.ini";
     const std::string data = kExamples + "/lynx-hare.csv";
