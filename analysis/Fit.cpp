@@ -90,7 +90,8 @@ TStartEnd RunStart(TFitResiduals& residuals, std::vector<double> x,
     solverOptions.trust_region_strategy_type = ceres::LEVENBERG_MARQUARDT;
     solverOptions.linear_solver_type = ceres::DENSE_QR;
     solverOptions.max_num_iterations = 500;
-    // Far below the integration's own error would chase its noise.
+    // A start ends where the cost or the step stops changing at about the
+    // integration's accuracy: far finer than the estimates' errors.
     solverOptions.function_tolerance = 1e-12;
     solverOptions.gradient_tolerance = 1e-14;
     solverOptions.parameter_tolerance = std::max(1e-12, options.relTol * 1e-2);
