@@ -6,6 +6,7 @@
 #include "ContinueCommand.h"
 #include "CyclesCommand.h"
 #include "EquilibriaCommand.h"
+#include "FitCommand.h"
 #include "RenderCommand.h"
 #include "SweepCommand.h"
 
@@ -78,6 +79,21 @@ const std::vector<TCommandMode>& CommandModes() {
          "curve,kind,NAME,NAME2,N1,N2,label (kind fold or hopf; label bogdanov-takens, cusp or "
          "bautin).",
          RunContinue},
+        {"--fit", kFitUsage,
+         "Fits the model to observed counts by least squares and prints CSV "
+         "name,estimate,standard_error: a row per parameter named, in that order, then N1 and "
+         "N2 (the initial densities) with --densities; standard error gets a line "
+         "SSR=..., points=..., AIC=.... DATA.csv has a header row, columns t, time or year and "
+         "N1, N2 (letter case aside; --columns t=COL,N1=COL,N2=COL names others), blank or NA for "
+         "a count not "
+         "observed; model time 0 is its first row's time. --log fits logarithms of the counts; "
+         "--starts N starts from N points (default 8) on every core; a parameter stays within "
+         "its slider's span, a density within 0 to 10 times the largest count. A parameter the "
+         "data cannot determine reads \"not identifiable\". --out FILE.ini writes the model with "
+         "the "
+         "estimates. A fit that did not converge says so on standard error and gives exit code "
+         "1.",
+         RunFit},
         {"--render", kRenderUsage,
          "Runs the model N steps (default 1000) without a display and writes the picture the "
          "window would show, W x H pixels (default 625x300), as PNG, SVG or PDF by FILE's "

@@ -144,6 +144,18 @@ const std::vector<ExampleCase>& Cases() {
                  ASSERT_LT(Relative(V(r), V(rows[0])), 1e-5) << "t = " << r.t;
              EXPECT_GE(Peaks(rows, &Row::N1, 0).size(), 6u);
          }},
+        // Lotka-Volterra again, with the parameters named as the fit of the
+        // pelt counts names them: c N1 - d ln N1 + b N2 - a ln N2 is conserved.
+        {"lynx-hare.ini", 1000, 5,
+         [](const Params& p, const Rows& rows) {
+             const auto V = [&](const Row& r) {
+                 return p.at("c") * r.N1 - p.at("d") * std::log(r.N1) + p.at("b") * r.N2 -
+                        p.at("a") * std::log(r.N2);
+             };
+             for (const Row& r : rows)
+                 ASSERT_LT(Relative(V(r), V(rows[0])), 1e-5) << "t = " << r.t;
+             EXPECT_GE(Peaks(rows, &Row::N1, 0).size(), 4u);
+         }},
         // Coexistence: N1* = (K1 - a12 K2) / (1 - a12 a21), N2* likewise.
         {"logistic-competition.ini", 2000, 2000,
          [](const Params& p, const Rows& rows) {
