@@ -133,32 +133,6 @@ std::string UnknownName(const TCompiledModel& model, const TFitUnknown& u) {
     }
 }
 
-// The first start at the model's values (held within the bounds), the rest a
-// Latin hypercube over the bounds: each unknown's range cut into as many
-// strata as there are such starts, each stratum drawn once.
-std::vector<std::vector<double>> Starts(const TCompiledModel& model, const TFitOptions& options) {
-    const std::size_t k = options.unknowns.size();
-    const std::size_t count = std::size_t(options.starts);
-    std::vector<std::vector<double>> starts(count, std::vector<double>(k));
-    std::mt19937_64 random(options.seed);
-    std::uniform_real_distribution<double> uniform(0, 1);
-    for (std::size_t j = 0; j < k; ++j) {
-        const TFitUnknown& u = options.unknowns[j];
-        const double value = u.kind == TFitUnknown::TKind::Parameter ? model.Parameter(u.parameter)
-                             : u.kind == TFitUnknown::TKind::N1      ? options.n1
-                                                                     : options.n2;
-        starts[0][j] = std::clamp(value, u.lower, u.upper);
-        std::vector<std::size_t> strata(count - 1);
-        std::iota(strata.begin(), strata.end(), 0);
-        std::shuffle(strata.begin(), strata.end(), random);
-        for (std::size_t s = 1; s < count; ++s)
-            starts[s][j] = u.lower + (u.upper - u.lower) *
-                                         (double(strata[s - 1]) + uniform(random)) /
-                                         double(count - 1);
-    }
-    return starts;
-}
-
 // Options that cannot be fitted: a message, or empty.
 std::string Refusal(const TCompiledModel& model, const TFitOptions& options, std::size_t points) {
     if (options.unknowns.empty()) return "Nothing to fit: no parameter or density is estimated";
@@ -184,6 +158,32 @@ std::string Refusal(const TCompiledModel& model, const TFitOptions& options, std
 
 } // namespace
 
+// Each unknown's range is cut into as many strata as there are starts after
+// the first, each stratum drawn once.
+std::vector<std::vector<double>> FitStarts(const TCompiledModel& model,
+                                           const TFitOptions& options) {
+    const std::size_t k = options.unknowns.size();
+    const std::size_t count = std::size_t(options.starts);
+    std::vector<std::vector<double>> starts(count, std::vector<double>(k));
+    std::mt19937_64 random(options.seed);
+    std::uniform_real_distribution<double> uniform(0, 1);
+    for (std::size_t j = 0; j < k; ++j) {
+        const TFitUnknown& u = options.unknowns[j];
+        const double value = u.kind == TFitUnknown::TKind::Parameter ? model.Parameter(u.parameter)
+                             : u.kind == TFitUnknown::TKind::N1      ? options.n1
+                                                                     : options.n2;
+        starts[0][j] = std::clamp(value, u.lower, u.upper);
+        std::vector<std::size_t> strata(count - 1);
+        std::iota(strata.begin(), strata.end(), 0);
+        std::shuffle(strata.begin(), strata.end(), random);
+        for (std::size_t s = 1; s < count; ++s)
+            starts[s][j] = u.lower + (u.upper - u.lower) *
+                                         (double(strata[s - 1]) + uniform(random)) /
+                                         double(count - 1);
+    }
+    return starts;
+}
+
 TFitResult Fit(const TCompiledModel& model, const TObservedData& data, const TFitOptions& options) {
     TFitResult result;
     result.points = data.Points();
@@ -195,7 +195,7 @@ TFitResult Fit(const TCompiledModel& model, const TObservedData& data, const TFi
     residualOptions.n2 = options.n2;
     residualOptions.logarithms = options.logarithms;
     residualOptions.relTol = options.relTol;
-    const std::vector<std::vector<double>> starts = Starts(model, options);
+    const std::vector<std::vector<double>> starts = FitStarts(model, options);
     const int workers =
         std::min(options.starts, options.threads > 0
                                      ? options.threads

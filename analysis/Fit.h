@@ -66,6 +66,11 @@ struct TFitResult {
     std::string error;
 };
 
+// The starts of a fit, each a value per unknown: the first the model's values
+// (held within the bounds), the rest a Latin hypercube over the bounds drawn
+// from the options' seed.
+std::vector<std::vector<double>> FitStarts(const TCompiledModel& model, const TFitOptions& options);
+
 // The fit of `model` (cloned for every worker; its own cells are left as they
 // were) to `data`, model time 0 at the data's first time. A cancel ends every
 // start where it is and keeps the best point reached.

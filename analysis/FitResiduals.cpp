@@ -134,7 +134,15 @@ bool TFitResiduals::Integrate(const double* x, bool sensitivities) {
         states_[3 + 2 * std::size_t(j)] = kind == TFitUnknown::TKind::N2 ? 1 : 0;
     }
     if (times_.size() == 1) return true;
+    // Adams' method: counts that rise and fall smoothly, its high orders
+    // take the fewest steps; a trial point it cannot integrate (stiff, far
+    // from the data) is tried with the stiff method before it is given up.
+    return Solve(x, n1, n2, sensitivities, false) || Solve(x, n1, n2, sensitivities, true);
+}
 
+bool TFitResiduals::Solve(const double* x, double n1, double n2, bool sensitivities, bool stiff) {
+    const int k = int(unknowns_.size());
+    const std::size_t width = 2 + 2 * std::size_t(k);
     // A fresh integrator each time: the unknowns move the whole problem, and
     // the set-up costs little beside an orbit through every row.
     TSunVector y(N_VNew_Serial(2, context_.get()));
@@ -145,7 +153,7 @@ bool TFitResiduals::Integrate(const double* x, bool sensitivities) {
     if (!matrix) throw std::bad_alloc();
     TSunLinearSolver solver(SUNLinSol_Dense(y.get(), matrix.get(), context_.get()));
     if (!solver) throw std::bad_alloc();
-    TSunMemory<CVodeFree> memory(CVodeCreate(CV_BDF, context_.get()));
+    TSunMemory<CVodeFree> memory(CVodeCreate(stiff ? CV_BDF : CV_ADAMS, context_.get()));
     void* mem = memory.get();
     if (!mem) throw std::bad_alloc();
     const double absTol = options_.relTol * 1e-3 * scale_;
@@ -175,7 +183,9 @@ bool TFitResiduals::Integrate(const double* x, bool sensitivities) {
         set(CVodeSensInit1(mem, ns, CV_STAGGERED, SensitivityRhs, s.Get()));
         set(CVodeSetSensParams(mem, nullptr, scales.data(), nullptr));
         set(CVodeSensEEtolerances(mem));
-        set(CVodeSetSensErrCon(mem, SUNTRUE));
+        // The sensitivities ride on the states' steps: they are as smooth,
+        // and steps sized for them too would only be shorter.
+        set(CVodeSetSensErrCon(mem, SUNFALSE));
     }
 
     for (std::size_t row = 1; row < times_.size(); ++row) {

@@ -69,6 +69,8 @@ private:
     static int Jacobian(double t, N_Vector y, N_Vector fy, SUNMatrix J, void* self, N_Vector,
                         N_Vector, N_Vector) noexcept;
     bool Integrate(const double* x, bool sensitivities);
+    // One integration from (n1, n2) by Adams' method or the stiff one.
+    bool Solve(const double* x, double n1, double n2, bool sensitivities, bool stiff);
 
     TCompiledModel& model_;
     std::vector<TFitUnknown> unknowns_;
