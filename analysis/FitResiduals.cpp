@@ -9,6 +9,7 @@
 #include <cvodes/cvodes_ls.h>
 #include <sunlinsol/sunlinsol_dense.h>
 #include <sunmatrix/sunmatrix_dense.h>
+#include <sunnonlinsol/sunnonlinsol_fixedpoint.h>
 
 #include <algorithm>
 #include <cmath>
@@ -167,9 +168,19 @@ bool TFitResiduals::Solve(const double* x, double n1, double n2, bool sensitivit
     set(CVodeSetUserData(mem, this));
     set(CVodeSStolerances(mem, options_.relTol, absTol));
     set(CVodeSetMaxNumSteps(mem, kMaxSteps));
-    set(CVodeSetLinearSolver(mem, solver.get(), matrix.get()));
-    set(CVodeSetJacFn(mem, Jacobian));
+    // Adams' nonstiff steps converge by fixed-point iteration, without the
+    // Jacobian's factorisation; the stiff method needs Newton's.
+    TSunNonlinearSolver fixedPoint;
+    if (stiff) {
+        set(CVodeSetLinearSolver(mem, solver.get(), matrix.get()));
+        set(CVodeSetJacFn(mem, Jacobian));
+    } else {
+        fixedPoint.reset(SUNNonlinSol_FixedPoint(y.get(), 0, context_.get()));
+        if (!fixedPoint) throw std::bad_alloc();
+        set(CVodeSetNonlinearSolver(mem, fixedPoint.get()));
+    }
 
+    TSunNonlinearSolver sensFixedPoint;
     const int ns = sensitivities ? k : 0;
     TSunVectorArray s(ns, y.get());
     std::vector<double> scales;
@@ -181,6 +192,11 @@ bool TFitResiduals::Solve(const double* x, double n1, double n2, bool sensitivit
             scales.push_back(x[j] != 0 ? std::fabs(x[j]) : 1);
         }
         set(CVodeSensInit1(mem, ns, CV_STAGGERED, SensitivityRhs, s.Get()));
+        if (!stiff) {
+            sensFixedPoint.reset(SUNNonlinSol_FixedPointSens(ns, y.get(), 0, context_.get()));
+            if (!sensFixedPoint) throw std::bad_alloc();
+            set(CVodeSetNonlinearSolverSensStg(mem, sensFixedPoint.get()));
+        }
         set(CVodeSetSensParams(mem, nullptr, scales.data(), nullptr));
         set(CVodeSensEEtolerances(mem));
         // The sensitivities ride on the states' steps: they are as smooth,

@@ -7,6 +7,7 @@
 #include <sundials/sundials_context.h>
 #include <sundials/sundials_linearsolver.h>
 #include <sundials/sundials_matrix.h>
+#include <sundials/sundials_nonlinearsolver.h>
 
 #include <memory>
 #include <type_traits>
@@ -23,12 +24,17 @@ struct TSunMatrixFree {
 struct TSunLinearSolverFree {
     void operator()(SUNLinearSolver s) const { SUNLinSolFree(s); }
 };
+struct TSunNonlinearSolverFree {
+    void operator()(SUNNonlinearSolver s) const { SUNNonlinSolFree(s); }
+};
 
 using TSunContext = std::unique_ptr<std::remove_pointer_t<SUNContext>, TSunContextFree>;
 using TSunVector = std::unique_ptr<std::remove_pointer_t<N_Vector>, TSunVectorFree>;
 using TSunMatrix = std::unique_ptr<std::remove_pointer_t<SUNMatrix>, TSunMatrixFree>;
 using TSunLinearSolver =
     std::unique_ptr<std::remove_pointer_t<SUNLinearSolver>, TSunLinearSolverFree>;
+using TSunNonlinearSolver =
+    std::unique_ptr<std::remove_pointer_t<SUNNonlinearSolver>, TSunNonlinearSolverFree>;
 
 // Integrator memory (ARKODE, CVODE) freed by its module's free function.
 template <void (*Free)(void**)> struct TSunMemoryFree {
