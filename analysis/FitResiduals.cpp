@@ -92,8 +92,16 @@ TFitResiduals::TFitResiduals(TCompiledModel& model, const TObservedData& data,
 TFitResiduals::~TFitResiduals() = default;
 
 bool TFitResiduals::Evaluate(const double* x, double* residuals, double* jacobian) {
-    why_.clear();
-    if (!Integrate(x, jacobian != nullptr)) return false;
+    // The minimiser asks for the residuals at a trial point, then, once it
+    // takes the step, for them and the Jacobian there: one integration with
+    // the sensitivities serves both.
+    const std::size_t n = unknowns_.size();
+    if (!(integratedAt_.size() == n && std::equal(x, x + n, integratedAt_.begin()))) {
+        integratedAt_.clear();
+        why_.clear();
+        if (!Integrate(x, true)) return false;
+        integratedAt_.assign(x, x + n);
+    }
     const std::size_t k = unknowns_.size();
     const std::size_t width = 2 + 2 * k;
     for (std::size_t i = 0; i < cells_.size(); ++i) {

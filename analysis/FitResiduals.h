@@ -81,6 +81,8 @@ private:
     std::string why_;
     // Per row: both densities, then per unknown both sensitivities.
     std::vector<double> states_;
+    // Where states_ were integrated (with the sensitivities); empty when not.
+    std::vector<double> integratedAt_;
     // The Jacobian at the state last asked for, shared by the sensitivities.
     double jacobianAt_[2] = {};
     double jacobian_[4] = {};
