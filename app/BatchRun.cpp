@@ -34,7 +34,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
             } else if (modelFile.empty() && !arg.starts_with("--")) {
                 modelFile = arg;
             } else {
-                throw Exception(kUsage);
+                RefuseArgument(arg, kUsage, {"--steps", "--every"}, true);
             }
         }
         if (modelFile.empty()) throw Exception(kUsage);

@@ -65,9 +65,26 @@ void TSolverOptions::ApplyTo(TSolverSettings& settings) const {
     if (absTol) settings.AbsTol = *absTol;
 }
 
+EUnknownOption::EUnknownOption(const std::string& option, std::string usage)
+    : Exception(FormatMessage("unknown option '%s'", {option})), usage_(std::move(usage)) {}
+
+void RefuseArgument(const std::string& arg, const std::string& usage,
+                    std::initializer_list<const char*> known, bool solver) {
+    const auto is = [&](const char* k) { return arg == k; };
+    const bool knownHere = std::any_of(known.begin(), known.end(), is) ||
+                           (solver && (is("--method") || is("--rtol") || is("--atol")));
+    if (arg.starts_with("--") && !knownHere) throw EUnknownOption(arg, usage);
+    throw Exception(usage);
+}
+
 int RunHeadless(std::ostream& out, std::ostream& err, const std::function<int()>& command) {
     try {
         return command();
+    } catch (const EUnknownOption& e) {
+        out.flush();
+        // As for an unknown option before any mode.
+        err << "tarnivell: " << e.Message() << '\n' << e.Usage() << '\n';
+        return 2;
     } catch (const std::exception& e) {
         out.flush();
         err << ErrorDisplayText(ErrorMessage(e)) << '\n';

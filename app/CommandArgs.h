@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <initializer_list>
 #include <iosfwd>
 #include <optional>
 #include <string>
@@ -46,6 +47,23 @@ struct TSolverOptions {
     bool Take(const std::vector<std::string>& args, std::size_t& i);
     void ApplyTo(TSolverSettings& settings) const;
 };
+
+// An option starting with "--" that the mode does not know: RunHeadless
+// names it and prints the mode's usage, exit code 2.
+class EUnknownOption : public Exception {
+public:
+    EUnknownOption(const std::string& option, std::string usage);
+    const std::string& Usage() const { return usage_; }
+
+private:
+    std::string usage_;
+};
+
+// Refuses an argument of a mode: EUnknownOption when it starts with "--" and
+// is none of `known` (nor, with `solver`, of TSolverOptions'), else Exception
+// `usage` (an option without its value, a surplus operand).
+[[noreturn]] void RefuseArgument(const std::string& arg, const std::string& usage,
+                                 std::initializer_list<const char*> known, bool solver = false);
 
 // Runs a headless mode: its result, or for an error the output so far
 // flushed, the message on `err` as the window would show it, and 1.

@@ -84,7 +84,7 @@ TFitArgs ReadArgs(const std::vector<std::string>& args) {
         } else if (arg == "--out") {
             a.out = value();
         } else if (arg.starts_with("--")) {
-            throw usage;
+            RefuseArgument(arg, usage.Message(), {});
         } else {
             files.push_back(arg);
         }

@@ -53,7 +53,7 @@ TPlaneCommand::TPlaneCommand(const std::vector<std::string>& args, const std::st
         else if (operands_.size() < most && !arg.starts_with("--"))
             operands_.push_back(arg);
         else
-            throw Exception(wrong);
+            RefuseArgument(arg, wrong, {"--box"});
     }
     if (modelFile.empty() || operands_.size() < operands) throw Exception(wrong);
 

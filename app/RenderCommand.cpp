@@ -72,7 +72,7 @@ TRenderOptions ReadOptions(const std::vector<std::string>& args) {
         else if (o.model.empty() && !arg.starts_with("--"))
             o.model = arg;
         else
-            throw Exception(kUsage);
+            RefuseArgument(arg, kUsage, {"--out", "--view", "--steps", "--size"}, true);
     }
     if (o.model.empty() || o.out.empty()) throw Exception(kUsage);
     return o;

@@ -51,7 +51,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
             } else if (sweep.empty() && !arg.starts_with("--")) {
                 sweep = arg;
             } else {
-                throw Exception(kUsage);
+                RefuseArgument(arg, kUsage, {"--steps", "--discard", "--follow"}, true);
             }
         }
         if (sweep.empty()) throw Exception(kUsage);

@@ -58,7 +58,6 @@ TEST_F(BatchRun, ReportsBadModelsAndArguments) {
                                                                   {path, "--steps", "-1"},
                                                                   {path, "--every", "0"},
                                                                   {path, "--steps", "1x"},
-                                                                  {path, "--fast"},
                                                                   {path, path}}) {
         EXPECT_EQ(Run(args), 1);
         EXPECT_FALSE(err.str().empty());

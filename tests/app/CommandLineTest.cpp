@@ -1,6 +1,11 @@
 #include "CommandLine.h"
+#include "BatchRun.h"
 #include "CommandArgs.h"
+#include "ContinueCommand.h"
 #include "Exception.h"
+#include "FitCommand.h"
+#include "RenderCommand.h"
+#include "SweepCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -36,6 +41,30 @@ TEST(CommandLine, HelpVersionAndUnknownOptionsAnswerWithoutAWindow) {
         {{"--frobnicate"}, 2, "", "tarnivell: unknown option '--frobnicate'\n" + usage},
         {{"--Help"}, 2, "", "tarnivell: unknown option '--Help'\n" + usage},
         {{"--eval", "7 DIV 2"}, 0, "3\n", ""},
+        // After a mode: named, with the mode's usage, before any file is read.
+        {{"--batch", "m.ini", "--bogus"},
+         2,
+         "",
+         "tarnivell: unknown option '--bogus'\nusage: tarnivell " + std::string(kBatchUsage) +
+             "\n"},
+        {{"--sweep", "m.ini", "K=0:1:3", "--rtol", "1e-9", "--fast"},
+         2,
+         "",
+         "tarnivell: unknown option '--fast'\nusage: tarnivell " + std::string(kSweepUsage) + "\n"},
+        {{"--continue", "m.ini", "K=0:1", "--method", "rk4"},
+         2,
+         "",
+         "tarnivell: unknown option '--method'\nusage: tarnivell " + std::string(kContinueUsage) +
+             "\n"},
+        {{"--render", "m.ini", "--size"},
+         1,
+         "",
+         "usage: tarnivell " + std::string(kRenderUsage) + ".\n"},
+        {{"--fit", "m.ini", "d.csv", "--params", "a", "--weights", "w"},
+         2,
+         "",
+         "tarnivell: unknown option '--weights'\nusage: tarnivell " + std::string(kFitUsage) +
+             "\n"},
     };
     for (const Case& c : cases) {
         const Outcome r = RunArgs(c.args);

@@ -140,7 +140,6 @@ TEST_F(FitCommand, WhatCannotBeFittedIsAnError) {
     } cases[] = {
         {{model, data}, usage},
         {{model, "--params", "a"}, usage},
-        {{model, data, "--params", "a", "--frobnicate"}, usage},
         {{model, data, "--params"}, usage},
         {{model, data, "--params", "a,q"}, "No parameter is named 'q'.\n"},
         {{model, data, "--params", "a,a"}, "'a' is estimated twice.\n"},
