@@ -27,6 +27,9 @@ namespace {
 const std::string kUsage = std::string("usage: tarnivell ") + kRenderUsage;
 // A picture larger than this each way is no picture a window shows.
 constexpr int kMaxSide = 10000;
+// Below this the window's parts (title, axes, margins) would not fit and the
+// picture would come out larger than asked.
+constexpr int kMinSide = 80;
 
 struct TRenderOptions {
     std::string model;
@@ -42,10 +45,10 @@ QSize ReadSize(const std::string& text) {
     const QStringList parts = t.split(QLatin1Char('x'), Qt::KeepEmptyParts, Qt::CaseInsensitive);
     bool w = false, h = false;
     const QSize size = parts.size() == 2 ? QSize(parts[0].toInt(&w), parts[1].toInt(&h)) : QSize();
-    if (!w || !h || size.width() < 1 || size.height() < 1 || size.width() > kMaxSide ||
-        size.height() > kMaxSide)
-        throw Exception(
-            FormatMessage("'%s' is not a size WxH of 1 to 10000 pixels each way", {text}));
+    if (!w || !h || size.width() < kMinSide || size.height() < kMinSide ||
+        size.width() > kMaxSide || size.height() > kMaxSide)
+        throw Exception(FormatMessage("'%s' is not a size WxH of %s to %s pixels each way",
+                                      {text, std::to_string(kMinSide), std::to_string(kMaxSide)}));
     return size;
 }
 
@@ -91,6 +94,14 @@ void Write(TPlotGraph& graph, const TRenderOptions& o) {
 std::unique_ptr<QApplication> OffscreenApplication() {
     if (QApplication::instance()) return nullptr;
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Qt warns that it has no runtime folder of the user's (none is set
+    // where no one is logged in); a picture written needs none, and the
+    // warning would read as a fault of the run.
+    static const QtMessageHandler next = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& text) {
+            if (type == QtWarningMsg && text.startsWith(QLatin1String("QStandardPaths: "))) return;
+            if (next) next(type, context, text);
+        });
     static int argc = 1;
     static char name[] = "tarnivell";
     static char* argv[] = {name, nullptr};

@@ -54,7 +54,8 @@ TEST_F(Render, ThePictureIsTheWindowsAfterTheSteps) {
         QSize pixels;
     };
     const Case cases[] = {{"phase", TGraphViews::vw_PhasePlane, "500x400", {500, 400}},
-                          {"time", TGraphViews::vw_TimePlot, nullptr, {625, 300}}};
+                          {"time", TGraphViews::vw_TimePlot, nullptr, {625, 300}},
+                          {"time", TGraphViews::vw_TimePlot, "80x80", {80, 80}}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.view);
         std::vector<std::string> args{kModel, "--out",   Path("p.png"), "--view",
@@ -107,6 +108,10 @@ TEST_F(Render, BadRequestsAreErrorsAndWriteNothing) {
         {{kModel, "--out", "x.png", "--view", "side"}, "'side' is not a view: time or phase."},
         {{kModel, "--out", "x.png", "--size", "0x10"}, "'0x10' is not a size WxH"},
         {{kModel, "--out", "x.png", "--size", "640"}, "'640' is not a size WxH"},
+        // Smaller, the window's parts would not fit and the picture would
+        // come out larger than asked.
+        {{kModel, "--out", "x.png", "--size", "10x10"},
+         "'10x10' is not a size WxH of 80 to 10000 pixels each way."},
         {{kModel, "--out", "x.png", "--steps", "-1"}, "'-1' is not a valid count for --steps."},
         {{kModel, "--out", "x.txt"}, "Cannot save a picture as 'x.txt'"},
         {{"none.ini", "--out", "x.png"}, "Model file 'none.ini' does not exist."},
