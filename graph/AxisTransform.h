@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 class TAxis;
@@ -25,6 +26,13 @@ struct TAxisTransform {
         if (!(d >= -kBound)) return static_cast<int>(-kBound);
         if (d > kBound) return static_cast<int>(kBound);
         return static_cast<int>(std::lround(d)) + Edge;
+    }
+
+    // The position on the surface unrounded, within the same bounds.
+    double Exact(double v) const {
+        const double d = ((Log ? std::log(v) : v) - Origin) * Scale;
+        if (!(d >= -kBound)) return -kBound;
+        return std::min(d, kBound) + Edge;
     }
 
     // The axis value at a pixel.

@@ -42,6 +42,16 @@ public:
     // Device pixels per pixel of every pen: a picture drawn larger than the
     // screen widens its lines with it. 1 draws the screen's hairlines.
     void SetPenScale(qreal scale) { penScale_ = scale > 0 ? scale : 1; }
+    // Whether curves and markers are drawn at their exact positions rather
+    // than at whole pixels: for vector pictures and enlarged bitmaps, which
+    // would show the screen's rounding as steps. Consecutive points closer
+    // than Merge() logical pixels are one.
+    bool Exact() const { return exact_; }
+    double Merge() const { return merge_; }
+    void SetExact(bool exact, double merge) {
+        exact_ = exact;
+        merge_ = merge;
+    }
     // Sizes of graph fonts: points times the factor, at this resolution.
     void SetFontScale(double factor, int pixelsPerInch);
 
@@ -82,6 +92,8 @@ private:
     bool printer_;
     int penWidth_ = 1;
     qreal penScale_ = 1;
+    bool exact_ = false;
+    double merge_ = 0;
     double fontFactor_ = 1.0;
     int fontPpi_ = 96;
     QFont font_;

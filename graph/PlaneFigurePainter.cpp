@@ -1,6 +1,7 @@
 #include "PlaneFigurePainter.h"
 
 #include "AxisTransform.h"
+#include "ExactPolyline.h"
 
 #include "Appearance.h"
 #include "Axis.h"
@@ -45,7 +46,8 @@ void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& fi
         const QPointF d(a.extent.x() * s, -a.extent.y() * s);
         const double length = std::hypot(d.x(), d.y());
         if (!(length >= 1)) continue;
-        const QPointF centre(x(a.at.x()), y(a.at.y()));
+        const QPointF centre = c.Exact() ? QPointF(x.Exact(a.at.x()), y.Exact(a.at.y()))
+                                         : QPointF(x(a.at.x()), y(a.at.y()));
         const QPointF tail = centre - d / 2, tip = centre + d / 2;
         p.drawLine(QLineF(tail, tip));
         const double head = std::min(kHeadLength * s, 0.4 * length);
@@ -58,29 +60,27 @@ void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& fi
 
 void PaintNullclines(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                      const TPlaneLook& look) {
-    QPolygon line;
-    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
+    TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     for (int which = 0; which < 2; ++which) {
         c.SetPen(look.nullclineColors[std::size_t(which)], 2 * c.PenWidth(), 1);
         for (const QPolygonF& chain : figure.nullclines[std::size_t(which)]) {
-            line.clear();
+            line.Clear();
             for (const QPointF& q : chain)
-                line << QPoint(x(q.x()), y(q.y()));
-            c.Painter().drawPolyline(line);
+                line.Add(q.x(), q.y());
+            line.Draw();
         }
     }
 }
 
 void PaintCycles(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                  const TPlaneLook& look) {
-    QPolygon line;
-    const TAxisTransform x = graph.Transform(graph.XAxis()), y = graph.Transform(graph.YAxis());
+    TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     for (const TPlaneCycle& cycle : figure.cycles) {
         c.SetPen(look.cycleColor, 2 * c.PenWidth(), cycle.dashed ? 1 : 0);
-        line.clear();
+        line.Clear();
         for (const QPointF& q : cycle.path)
-            line << QPoint(x(q.x()), y(q.y()));
-        c.Painter().drawPolyline(line);
+            line.Add(q.x(), q.y());
+        line.Draw();
     }
 }
 
@@ -102,6 +102,8 @@ void PaintMarkers(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& 
         const QPoint o(x(m.at.x()), y(m.at.y()));
         const QRect box(o.x() - r, o.y() - r, 2 * r, 2 * r);
         c.SetPen(look.markerColor, width);
+        // Exactly where the point is: the marker shifted by its rounding.
+        const TShiftToExact exact(c, QPointF(x.Exact(m.at.x()), y.Exact(m.at.y())) - o);
         switch (m.shape) {
         case TPlaneMarkerShape::FilledDisc:
             c.SetBrush(look.markerColor);

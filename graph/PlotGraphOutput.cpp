@@ -151,6 +151,8 @@ void TPlotGraph::DrawToMetafile(QPicture& dest) {
     picture.setBoundingRect(QRect(0, 0, width(), height()));
     {
         TGraphCanvas canvas(picture, this, false);
+        // Vectors keep a hundredth of a pixel (SVG and PDF write no finer).
+        canvas.SetExact(true, 0.01);
         DrawOn(canvas, width(), height());
     }
     surfaceWidth_ = width();
@@ -175,6 +177,7 @@ void TPlotGraph::DrawToBitmap(QImage& dest) {
     {
         TGraphCanvas canvas(work, &work, false);
         canvas.SetPenScale(ratio);
+        if (ratio > 1) canvas.SetExact(true, 0.25 / ratio);
         const QSize logical = work.deviceIndependentSize().toSize();
         DrawOn(canvas, logical.width(), logical.height());
     }

@@ -1,5 +1,7 @@
 #include "SeriesPainter.h"
 
+#include "ExactPolyline.h"
+
 #include "Appearance.h"
 #include "Axis.h"
 #include "GraphCanvas.h"
@@ -171,6 +173,14 @@ void TSeriesPainter::PaintLine(const TSeries& s, int first, int last) {
     if (first >= last) return;
     const std::vector<TDataPoint>& pts = s.Points();
     const double zero = s.ZeroValue();
+    if (canvas_.Exact()) {
+        canvas_.SetPen(s.LineColor(), canvas_.PenWidth(), s.LineStyle());
+        TExactPolyline line(canvas_, x_, y_);
+        for (int i = first; i < last; ++i)
+            line.Add(pts[i].X, pts[i].Y - zero);
+        line.Draw(kMaxRun);
+        return;
+    }
     mapped_.clear();
     mapped_.reserve(last - first);
     for (int i = first; i < last; ++i)
@@ -216,6 +226,7 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
         shape == sh_Square && fill == s.PointColor() && canvas_.PenWidth() == 1;
     const QColor solid = canvas_.Color(fill);
     QPoint previous(INT_MIN, INT_MIN);
+    QPointF previousAt(-HUGE_VAL, -HUGE_VAL);
     for (int i = first; i < last; ++i) {
         const double y = pts[i].Y - zero;
         if (!offGraph) {
@@ -226,9 +237,16 @@ void TSeriesPainter::PaintSymbols(const TSeries& s, int from, int last) {
             if (pts[i].X < xAxis.Min() || !(yAxis.Min() <= y && y <= yAxis.Max())) continue;
         }
         const QPoint c(x_(pts[i].X), y_(y));
-        // The same symbol again on the same pixel changes nothing.
-        if (c == previous) continue;
+        // The same symbol again on the same pixel (drawn exactly: within
+        // the picture's resolution) changes nothing.
+        const QPointF at(x_.Exact(pts[i].X), y_.Exact(y));
+        if (canvas_.Exact() ? std::fabs(at.x() - previousAt.x()) < canvas_.Merge() &&
+                                  std::fabs(at.y() - previousAt.y()) < canvas_.Merge()
+                            : c == previous)
+            continue;
         previous = c;
+        previousAt = at;
+        const TShiftToExact exact(canvas_, at - c);
         if (solidSquare)
             p.fillRect(c.x() - r, c.y() - r, 2 * r + 1, 2 * r + 1, solid);
         else

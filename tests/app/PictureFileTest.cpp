@@ -2,6 +2,7 @@
 #include "PictureFile.h"
 #include "AtomicFile.h"
 #include "Axis.h"
+#include "AxisTransform.h"
 #include "Color.h"
 #include "GraphOutputError.h"
 #include "PlotGraph.h"
@@ -17,7 +18,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <vector>
 
 namespace {
 
@@ -114,6 +117,61 @@ TEST_F(PictureFile, EachFormatReadsBackAsThePictureOfTheGraph) {
     EXPECT_GT(red[2], 0.8 * 16 * red[0]);
     // Nothing but the pictures themselves is left in the folder.
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), std::size(cases));
+}
+
+// The polylines of an SVG picture, each as its vertices.
+std::vector<std::vector<QPointF>> Polylines(const QByteArray& svg) {
+    std::vector<std::vector<QPointF>> lines;
+    static const QRegularExpression polyline(QStringLiteral("<polyline[^>]*points=\"([^\"]*)\""));
+    for (auto m = polyline.globalMatch(QString::fromUtf8(svg)); m.hasNext();) {
+        std::vector<QPointF>& line = lines.emplace_back();
+        for (const QString& pair : m.next().captured(1).split(u' ', Qt::SkipEmptyParts)) {
+            const QStringList xy = pair.split(u',');
+            line.emplace_back(xy.value(0).toDouble(), xy.value(1).toDouble());
+        }
+    }
+    return lines;
+}
+
+// A vector picture draws a curve through the exact positions of its points,
+// not the screen's whole pixels, and a point repeated at one position once.
+TEST_F(PictureFile, VectorCurvesAreExactAndRepeatsMerged) {
+    TSeries& repeated = g.GetSeries(2);
+    repeated.SetShowPoints(false);
+    for (int i = 0; i < 3000; ++i)
+        repeated.AddPoint(5, 5);
+    repeated.AddPoint(6, 6);
+    // Between the screen's pixels.
+    TSeries& between = g.GetSeries(3);
+    between.SetShowPoints(false);
+    for (int i = 0; i <= 16; ++i)
+        between.AddPoint(i + 0.33, 0.137 * i + 0.05);
+    const std::vector<std::vector<QPointF>> lines = Polylines(TPictureFile::Svg(g));
+    const TAxisTransform x = g.Transform(g.XAxis()), y = g.Transform(g.YAxis());
+    bool curve = false, merged = false, fractional = false;
+    for (const std::vector<QPointF>& line : lines) {
+        EXPECT_LT(line.size(), 3000u);
+        if (line.size() == 2 && std::fabs(line[0].x() - x.Exact(5)) < 0.01 &&
+            std::fabs(line[1].x() - x.Exact(6)) < 0.01)
+            merged = true;
+        if (line.size() == 17) {
+            for (int i = 0; i <= 16; ++i) {
+                const QPointF& v = line[std::size_t(i)];
+                EXPECT_NEAR(v.x(), x.Exact(i + 0.33), 0.01) << i;
+                EXPECT_NEAR(v.y(), y.Exact(0.137 * i + 0.05), 0.01) << i;
+                fractional = fractional || v.x() != std::round(v.x());
+            }
+        }
+        if (line.size() != 21) continue;
+        curve = true;
+        for (int i = 0; i <= 20; ++i) {
+            EXPECT_NEAR(line[std::size_t(i)].x(), x.Exact(i), 0.01) << i;
+            EXPECT_NEAR(line[std::size_t(i)].y(), y.Exact((i * 7) % 11), 0.01) << i;
+        }
+    }
+    EXPECT_TRUE(curve);
+    EXPECT_TRUE(merged);
+    EXPECT_TRUE(fractional);
 }
 
 TEST_F(PictureFile, SvgBytesAreTheSvgFile) {
