@@ -64,6 +64,10 @@ TEST_F(DataWindow, OpensTheLynxAndHareCountsAndFilesTheirLink) {
     EXPECT_EQ(first.Y, 4);
     EXPECT_EQ(TimeTitle(), "Years since 1900");
     EXPECT_TRUE(form.ModelChanged());
+    // The plane's trajectories are not the observed states, nor does a Reset clear them.
+    EXPECT_NE(&form.PlotGraph2->Trajectory(), form.PlotGraph2->Observed());
+    form.ButtonClearClick();
+    EXPECT_EQ(ObservedStates(), 21u);
 
     // Beside a copy of the data one folder down, the link is relative.
     ASSERT_TRUE(QDir(dir.path()).mkdir("counts"));
