@@ -5,12 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <limits>
 #include <optional>
-#include <sstream>
 
 namespace {
 
@@ -29,32 +25,19 @@ std::string Lower(std::string text) {
     return text;
 }
 
-std::vector<std::string> Cells(const std::string& line, bool commas) {
-    std::vector<std::string> cells;
-    if (commas) {
-        std::istringstream in(line);
-        for (std::string cell; std::getline(in, cell, ',');)
-            cells.push_back(Trimmed(cell));
-        // A trailing comma ends an empty last cell.
-        if (!line.empty() && line.back() == ',') cells.emplace_back();
-    } else {
-        std::istringstream in(line);
-        for (std::string cell; in >> cell;)
-            cells.push_back(cell);
-    }
-    return cells;
-}
-
 // The index of the column named `wanted` (or of the first of `defaults` when
 // none is asked for); none when it is not there.
 std::optional<std::size_t> Column(const std::vector<std::string>& header, const std::string& wanted,
                                   const std::vector<std::string>& defaults) {
-    const std::vector<std::string> names = wanted.empty() ? defaults : std::vector{Lower(wanted)};
+    const std::vector<std::string> names =
+        wanted.empty() ? defaults : std::vector{Lower(Trimmed(wanted))};
     for (const std::string& name : names)
         for (std::size_t i = 0; i < header.size(); ++i)
-            if (Lower(header[i]) == name) return i;
+            if (Lower(Trimmed(header[i])) == name) return i;
     return std::nullopt;
 }
+
+const std::vector<std::string> kTimeNames = {"t", "time", "year"};
 
 } // namespace
 
@@ -74,22 +57,21 @@ double TObservedData::Largest() const {
     return largest;
 }
 
-TObservedData ParseObservedData(const std::string& text, const std::string& name,
-                                const TDataColumns& columns) {
-    std::istringstream lines(text);
-    std::string line;
-    int lineNumber = 0;
-    std::vector<std::string> header;
-    bool commas = false;
-    while (header.empty() && std::getline(lines, line)) {
-        ++lineNumber;
-        if (Trimmed(line).empty()) continue;
-        commas = line.find(',') != std::string::npos;
-        header = Cells(line, commas);
-    }
-    if (header.empty()) throw Exception(FormatMessage("'%s' holds no data", {name}));
+bool DefaultColumnsMatch(const std::vector<std::string>& header) {
+    return Column(header, "", kTimeNames) &&
+           (Column(header, "", {"n1"}) || Column(header, "", {"n2"}));
+}
 
-    const auto timeColumn = Column(header, columns.t, {"t", "time", "year"});
+std::string TimeColumnName(const std::vector<std::string>& header, const TDataColumns& columns) {
+    const auto column = Column(header, columns.t, kTimeNames);
+    return column ? Trimmed(header[*column]) : std::string();
+}
+
+TObservedData ObservedDataFromTable(const std::vector<std::string>& header,
+                                    const std::vector<TDataRow>& rows, const std::string& name,
+                                    const TDataColumns& columns) {
+    if (header.empty()) throw Exception(FormatMessage("'%s' holds no data", {name}));
+    const auto timeColumn = Column(header, columns.t, kTimeNames);
     if (!timeColumn) {
         if (!columns.t.empty())
             throw Exception(FormatMessage("'%s' has no column '%s'", {name, columns.t}));
@@ -104,19 +86,19 @@ TObservedData ParseObservedData(const std::string& text, const std::string& name
         throw Exception(FormatMessage("'%s' has neither an N1 nor an N2 column", {name}));
 
     TObservedData data;
-    while (std::getline(lines, line)) {
-        ++lineNumber;
-        if (Trimmed(line).empty()) continue;
-        const std::vector<std::string> cells = Cells(line, commas);
+    for (const TDataRow& row : rows) {
+        if (std::all_of(row.cells.begin(), row.cells.end(),
+                        [](const std::string& cell) { return Trimmed(cell).empty(); }))
+            continue;
         const auto read = [&](std::optional<std::size_t> column) {
-            if (!column || *column >= cells.size()) return kMissing;
-            const std::string& cell = cells[*column];
+            if (!column || *column >= row.cells.size()) return kMissing;
+            const std::string cell = Trimmed(row.cells[*column]);
             if (cell.empty() || Lower(cell) == "na") return kMissing;
             double value = 0;
             if (!TryTextToFloat(cell, value) || !std::isfinite(value))
                 throw Exception(
                     FormatMessage("'%s' line %s: '%s' is not a valid floating point value",
-                                  {name, std::to_string(lineNumber), cell}));
+                                  {name, std::to_string(row.line), cell}));
             return value;
         };
         const double t = read(timeColumn);
@@ -124,25 +106,14 @@ TObservedData ParseObservedData(const std::string& text, const std::string& name
         const double n2 = read(n2Column);
         if (std::isnan(t))
             throw Exception(
-                FormatMessage("'%s' line %s has no time", {name, std::to_string(lineNumber)}));
+                FormatMessage("'%s' line %s has no time", {name, std::to_string(row.line)}));
         if (!data.t.empty() && !(t > data.t.back()))
             throw Exception(FormatMessage("'%s' line %s: the times must increase from row to row",
-                                          {name, std::to_string(lineNumber)}));
+                                          {name, std::to_string(row.line)}));
         data.t.push_back(t);
         data.n1.push_back(n1);
         data.n2.push_back(n2);
     }
     if (data.t.empty()) throw Exception(FormatMessage("'%s' holds no data", {name}));
     return data;
-}
-
-TObservedData ReadObservedData(const std::string& fileName, const TDataColumns& columns) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(fileName, ec))
-        throw Exception(FormatMessage("Data file '%s' does not exist", {fileName}));
-    std::ifstream file(fileName, std::ios::binary);
-    std::string text{std::istreambuf_iterator<char>(file), {}};
-    if (!file && !file.eof())
-        throw Exception(FormatMessage("Data file '%s' cannot be read", {fileName}));
-    return ParseObservedData(text, fileName, columns);
 }

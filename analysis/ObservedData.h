@@ -25,17 +25,28 @@ struct TDataColumns {
     std::string t, n1, n2;
 };
 
-// Reads a table with a header row, comma-separated when the header holds a
-// comma and blank-separated otherwise. A blank or "NA" cell is not observed,
-// and so is a cell missing at the end of a short row; blank lines are
-// skipped. Nothing is loaded on an error (Exception): a cell that is no number
-// ("'FILE' line N: 'TEXT' is not a valid floating point value"), no time
-// column, a column asked for that is not there, neither species, a row
-// without its time or out of order in time, or no rows at all. `name` is the
-// file's name as the messages give it.
-TObservedData ParseObservedData(const std::string& text, const std::string& name,
-                                const TDataColumns& columns = {});
+// A row of a table cut into cells, with the number of its line in the file
+// (from 1) for the messages.
+struct TDataRow {
+    int line = 0;
+    std::vector<std::string> cells;
+};
 
-// The same read from a file; one that cannot be read throws "Data file '%s'
-// does not exist" or "... cannot be read".
-TObservedData ReadObservedData(const std::string& fileName, const TDataColumns& columns = {});
+// Whether the default names find a time column and a column of either species
+// in a header: a table with such a header needs no columns named.
+bool DefaultColumnsMatch(const std::vector<std::string>& header);
+
+// The header's name of the time column `columns` picks; empty for none.
+std::string TimeColumnName(const std::vector<std::string>& header, const TDataColumns& columns);
+
+// Builds the observed data from a table's header and rows of cell texts,
+// however the file was cut into them. Cells are trimmed of blanks; a blank or
+// "NA" cell is not observed, and so is a cell missing at the end of a short
+// row; a row of blank cells only is skipped. Nothing is built on an error
+// (Exception): a cell that is no number ("'FILE' line N: 'TEXT' is not a valid
+// floating point value"), no time column, a column asked for that is not
+// there, neither species, a row without its time or out of order in time, or
+// no rows at all. `name` is the file's name as the messages give it.
+TObservedData ObservedDataFromTable(const std::vector<std::string>& header,
+                                    const std::vector<TDataRow>& rows, const std::string& name,
+                                    const TDataColumns& columns = {});

@@ -2,6 +2,7 @@
 
 #include "CommandArgs.h"
 #include "CsvRow.h"
+#include "DataFile.h"
 #include "Exception.h"
 #include "Fit.h"
 #include "FloatText.h"
@@ -111,7 +112,7 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
         TCompiledModel model;
         std::vector<ParameterRow> rows = file.rows;
         model.Compile(rows, file.rate1, file.rate2, file.N1, file.N2);
-        const TObservedData data = ReadObservedData(a.data, a.columns);
+        const TObservedData data = TDataFile::Read(a.data).Data(a.columns);
 
         TFitOptions options;
         for (const std::string& name : a.params) {

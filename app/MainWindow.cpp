@@ -30,6 +30,8 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -336,6 +338,9 @@ void TForm1::BuildMenus() {
     Examples1 = file->addMenu(QStringLiteral("Examples"));
     Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
+    OpenData1 = file->addAction(QString::fromUtf8("Open &data\u2026"));
+    CloseData1 = file->addAction(QStringLiteral("Close data"));
+    CloseData1->setEnabled(false);
     ExportData1 = file->addAction(QString::fromUtf8("Export data\u2026"));
     Exit1 = file->addAction(QStringLiteral("Exit"));
     QMenu* run = menuBar()->addMenu(QStringLiteral("Run"));
@@ -434,6 +439,8 @@ void TForm1::WireHandlers() {
     }
     Examples1->setEnabled(!Examples1->isEmpty());
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
+    connect(OpenData1, &QAction::triggered, this, &TForm1::OpenData1Click);
+    connect(CloseData1, &QAction::triggered, this, &TForm1::CloseData1Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
     connect(Start1, &QAction::triggered, this, &TForm1::ButtonStartPauseClick);
     connect(Reset1, &QAction::triggered, this, &TForm1::ButtonClearClick);
@@ -724,6 +731,7 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     ParameterPanel1->SetRows(model.rows);
     SetGraphTitleFromFile(fileName);
     origin_ = model.origin;
+    LoadModelData(fileName, model.data);
     modelChanged_ = false;
     // The plane shows the model just loaded, not the one it had before.
     PlaneController1->Load(PlaneModel());
@@ -748,7 +756,15 @@ TModel TForm1::ScreenModel() {
 }
 
 void TForm1::SaveModelSettings(const QString& fileName) {
-    SaveModelFile(fileName.toStdString(), ScreenModel());
+    TModel model = ScreenModel();
+    if (dataLink_) {
+        // Filed relative to the model, so that both move together.
+        model.data = dataLink_;
+        model.data->file = QDir(QFileInfo(fileName).absolutePath())
+                               .relativeFilePath(QString::fromStdString(dataLink_->file))
+                               .toStdString();
+    }
+    SaveModelFile(fileName.toStdString(), model);
     SetGraphTitleFromFile(fileName);
     modelChanged_ = false;
 }
@@ -825,12 +841,20 @@ void TForm1::FormCreate(const QString& modelFile) {
 void TForm1::ColorButton1ColorChange() {
     PlotGraph1->GetSeries(1).SetLineColor(ColorButton1->Color());
     PlotGraph1->GetSeries(1).SetPointColor(ColorButton1->Color());
+    if (TSeries* observed = PlotGraph1->FindSeries(kObservedSeries1)) {
+        observed->SetLineColor(ColorButton1->Color());
+        observed->SetPointColor(ColorButton1->Color());
+    }
     PlotGraph2->SetNullclineColor(0, ColorButton1->Color());
 }
 
 void TForm1::ColorButton2ColorChange() {
     PlotGraph1->GetSeries(2).SetLineColor(ColorButton2->Color());
     PlotGraph1->GetSeries(2).SetPointColor(ColorButton2->Color());
+    if (TSeries* observed = PlotGraph1->FindSeries(kObservedSeries2)) {
+        observed->SetLineColor(ColorButton2->Color());
+        observed->SetPointColor(ColorButton2->Color());
+    }
     PlotGraph2->SetNullclineColor(1, ColorButton2->Color());
 }
 

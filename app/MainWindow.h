@@ -3,6 +3,8 @@
 #include "CurvesCsv.h"
 #include "DiagramDialog.h"
 #include "ExampleLibrary.h"
+#include "ModelFile.h"
+#include "ObservedData.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
@@ -86,6 +88,8 @@ public:
     QAction* Load1 = nullptr;
     QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* OpenData1 = nullptr;
+    QAction* CloseData1 = nullptr;
     QAction* ExportData1 = nullptr;
     QAction* Exit1 = nullptr;
     QAction* Start1 = nullptr;
@@ -167,6 +171,24 @@ public:
     // the texts, the table with its sliders' spans and the solver settings.
     TModel ScreenModel();
     void SetGraphTitleFromFile(const QString& fileName);
+
+    // Observed data (MainWindowData.cpp). File > Open data... reads a table,
+    // asking which columns hold the time and the species when their names
+    // are not the defaults; the data go with the model into its file.
+    void OpenData1Click();
+    // File > Close data: the model has no data from now on.
+    void CloseData1Click();
+    // Reads the data of `fileName` for the model on screen: `columns` names
+    // them, or when empty the defaults do, or else the user (false when he
+    // cancels). A file that cannot be read or holds a bad table throws and
+    // changes nothing.
+    bool LoadData(const QString& fileName, const TDataColumns& columns);
+    const TObservedData* ObservedData() const { return observedData_ ? &*observedData_ : nullptr; }
+    // The first data row's time, which is the model's time 0 (0 without data).
+    double DataTimeOrigin() const;
+    // The time plot's series of the observed counts of species 1 and 2.
+    static constexpr int kObservedSeries1 = 3;
+    static constexpr int kObservedSeries2 = 4;
 
     // Start-up, the series' look, output and the rest of the commands.
     void FormCreate(const QString& modelFile);
@@ -258,6 +280,16 @@ private:
     // "No parameter row has a name and a value to `verb`".
     std::vector<TSweepChoice> ParameterChoices(const TModel& model, const std::string& verb) const;
 
+    // Draws the observed data (or none) on both graphs.
+    void ShowObservedData(const std::string& timeColumn);
+    // The link of a model file loaded: its data are read, and one that cannot
+    // be is reported while the model stays.
+    void LoadModelData(const QString& modelFile, const std::optional<TDataLink>& link);
+
+    std::optional<TObservedData> observedData_;
+    // The data file (an absolute name) and the columns named; kept when the
+    // file could not be read, so that a save keeps the model's link.
+    std::optional<TDataLink> dataLink_;
     TSweepRequest sweepRequest_;        // the last sweep asked for, offered again
     TDiagramRequest diagramRequest_;    // the last diagram asked for, offered again
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it

@@ -118,13 +118,17 @@ TSeries& TPhasePlaneGraph::NewPiece(int number) {
     return s;
 }
 
+bool TPhasePlaneGraph::HasTrajectory() const {
+    return !SeriesList().empty() && SeriesList().back()->Number() != kObservedSeries;
+}
+
 TSeries& TPhasePlaneGraph::Trajectory() {
-    if (SeriesList().empty()) return NewPiece(1);
+    if (!HasTrajectory()) return NewPiece(1);
     return *SeriesList().back();
 }
 
 TSeries& TPhasePlaneGraph::StartTrajectory() {
-    if (SeriesList().empty()) return NewPiece(1);
+    if (!HasTrajectory()) return NewPiece(1);
     TSeries& last = *SeriesList().back();
     const bool held = last.Hold();
     last.SetHold(false);
@@ -134,13 +138,40 @@ TSeries& TPhasePlaneGraph::StartTrajectory() {
 }
 
 void TPhasePlaneGraph::ClearTrajectories() {
+    std::vector<std::pair<double, double>> observed;
+    TColor color = clBlack;
+    if (const TSeries* s = Observed()) {
+        color = s->PointColor();
+        for (const TDataPoint& p : s->Points())
+            observed.emplace_back(p.X, p.Y);
+    }
     ClearAllSeries();
+    if (!observed.empty()) SetObserved(observed, color);
+}
+
+void TPhasePlaneGraph::SetObserved(const std::vector<std::pair<double, double>>& points,
+                                   TColor color) {
+    TSeries& s = GetSeries(kObservedSeries);
+    s.Clear();
+    s.SetPointLimit(0);
+    s.SetSeriesName(QStringLiteral("Observed"));
+    s.SetShowInLegend(points.empty() ? le_None : le_NameSymbol);
+    s.SetShowLine(false);
+    s.SetShowPoints(true);
+    s.SetFillPoints(true);
+    s.SetPointShape(sh_Diamond);
+    s.SetPointSize(4);
+    s.SetLineColor(color);
+    s.SetPointColor(color);
+    for (const auto& [n1, n2] : points)
+        s.AddPoint(n1, n2);
 }
 
 void TPhasePlaneGraph::SetTrajectoryColor(TColor color) {
     trajectoryColor_ = color;
     UpdateCycleColor();
     for (const auto& s : SeriesList()) {
+        if (s->Number() == kObservedSeries) continue;
         s->SetLineColor(color);
         s->SetPointColor(color);
     }

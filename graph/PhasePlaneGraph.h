@@ -7,6 +7,8 @@
 #include <QSize>
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 // A phase plane: a graph of N2 (vertical) against N1 (horizontal) on the
 // same axes, painters and output as any graph, whose series are the
@@ -57,6 +59,13 @@ public:
     TColor TrajectoryColor() const { return trajectoryColor_; }
     void SetTrajectoryColor(TColor color);
 
+    // Observed states (N1 and N2 counted at one time), drawn as symbols and
+    // never joined: the series before every trajectory, which the
+    // trajectories' commands leave alone. Empty when nothing is observed.
+    static constexpr int kObservedSeries = 0;
+    void SetObserved(const std::vector<std::pair<double, double>>& points, TColor color);
+    const TSeries* Observed() const { return FindSeries(kObservedSeries); }
+
     // A plain click (left button, no key, hardly moved) inside the plot: the
     // point of the plane under it.
     std::function<void(double n1, double n2)> OnPlaneClick;
@@ -75,6 +84,7 @@ protected:
 private:
     void PaintFigure(TGraphCanvas& canvas, bool overSeries);
     TSeries& NewPiece(int number);
+    bool HasTrajectory() const;
     void UpdateCycleColor();
 
     TPlaneFigure figure_;

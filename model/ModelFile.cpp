@@ -15,6 +15,7 @@ const char* const kSpecies1 = "Species 1";
 const char* const kSpecies2 = "Species 2";
 const char* const kParameters = "Parameters";
 const char* const kSolver = "Solver";
+const char* const kData = "Data";
 
 double ReadNumber(const IniFile& ini, const char* section, const char* key, double current) {
     return TextToFloat(ini.ReadString(section, key, FloatToText(current)));
@@ -96,6 +97,27 @@ bool HoldsModel(const IniFile& ini) {
     return std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
 }
 
+std::optional<TDataLink> ReadDataLink(const IniFile& ini) {
+    const std::string file = ini.ReadString(kData, "File", "");
+    if (file.empty()) return std::nullopt;
+    return TDataLink{file, ini.ReadString(kData, "Time", ""), ini.ReadString(kData, "N1", ""),
+                     ini.ReadString(kData, "N2", "")};
+}
+
+void WriteDataLink(IniFile& ini, const std::optional<TDataLink>& data) {
+    if (!data) {
+        if (ini.SectionExists(kData)) ini.EraseSection(kData);
+        return;
+    }
+    ini.WriteString(kData, "File", data->file);
+    for (const auto& [key, name] :
+         {std::pair{"Time", &data->t}, {"N1", &data->n1}, {"N2", &data->n2}})
+        if (!name->empty())
+            ini.WriteString(kData, key, *name);
+        else if (ini.ValueExists(kData, key))
+            ini.DeleteKey(kData, key);
+}
+
 } // namespace
 
 void LoadModelFile(const std::string& fileName, TModel& model) {
@@ -124,6 +146,7 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
         row.range = ranges[i - 1];
     }
     model.solver = solver;
+    model.data = ReadDataLink(ini);
     model.origin = ini.Text();
 }
 
@@ -149,6 +172,7 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
         WriteRange(ini, i, row);
     }
     WriteSolver(ini, model.solver);
+    WriteDataLink(ini, model.data);
     ini.UpdateFile();
 }
 

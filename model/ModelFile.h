@@ -3,11 +3,23 @@
 #include "ParameterRow.h"
 #include "SolverSettings.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
 // The rows of the parameter table: a model always has this many.
 constexpr int kParameterRows = 20;
+
+// Observed data the model is compared with, as filed in [Data]: the data
+// file's name as written (relative to the model file's folder unless
+// absolute) and the names of its time and species columns (empty: the default
+// column, or none for a species).
+struct TDataLink {
+    std::string file;
+    std::string t, n1, n2;
+
+    bool operator==(const TDataLink&) const = default;
+};
 
 // A model as it is filed: the time step, both densities, both rate texts as
 // typed, the parameter table in displayed order and the solver settings.
@@ -23,6 +35,8 @@ struct TModel {
     // sections and keys go with the model to any file it is saved in, so
     // that what the program does not show (an example's [About]) is kept.
     std::string origin;
+    // Filed only when there is some: a model without data is filed as ever.
+    std::optional<TDataLink> data;
 };
 
 // Reads a model file into `model`, key by key in the filing order; a missing
@@ -43,8 +57,9 @@ void LoadModelFile(const std::string& fileName, TModel& model);
 // that the file lacks are added first, section by section in their order. A solver setting is
 // filed, after the other keys, and a slider's span, after its row, only when it is not the default
 // (a setting back at its default loses its key), so a model integrated by Euler and without sliders
-// moved is filed as it always was. The file is replaced in one step: on failure (EIniFileException
-// "Unable to write to %s") it is unchanged.
+// moved is filed as it always was. [Data] is written when the model has data, each column's key
+// only when it names one, and goes when it has none. The file is replaced in one step: on failure
+// (EIniFileException "Unable to write to %s") it is unchanged.
 void SaveModelFile(const std::string& fileName, const TModel& model);
 
 // The graph title for a model file: the name without its folder and without

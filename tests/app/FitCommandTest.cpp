@@ -1,8 +1,8 @@
 #include "FitCommand.h"
 
+#include "DataFile.h"
 #include "FloatText.h"
 #include "ModelFile.h"
-#include "ObservedData.h"
 
 #include "CommandTest.h"
 
@@ -81,7 +81,7 @@ TEST_F(FitCommand, FitsTheLynxAndHareCounts) {
         EXPECT_GT(se, 0) << names[i];
         EXPECT_LT(se, estimate[names[i]]) << names[i];
     }
-    const double ssr = LotkaVolterraSsr(estimate, ReadObservedData(data));
+    const double ssr = LotkaVolterraSsr(estimate, TDataFile::Read(data).Data());
     const std::string e = err.str();
     ASSERT_EQ(e.rfind("SSR=", 0), 0u) << e;
     EXPECT_NEAR(TextToFloat(e.substr(4, e.find(',') - 4)), ssr, 1e-5 * ssr);

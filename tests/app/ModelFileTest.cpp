@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 
@@ -271,6 +272,43 @@ TEST_F(ModelFile, AnExampleSavedUnchangedIsByteForByteWhatItWas) {
     }
     EXPECT_GE(examples, 2);
     EXPECT_GE(fromScratch, 2);
+}
+
+// [Data] holds what the model has: written with it, its column keys only
+// when named, and gone when the data are.
+TEST_F(ModelFile, TheDataLinkComesBackAsSavedAndGoesWithTheData) {
+    const struct {
+        const char* before; // the file's [Data] section before the save
+        std::optional<TDataLink> data;
+        const char* section; // [Data] as saved
+    } cases[] = {
+        {"", TDataLink{"lynx-hare.csv", "", "", ""}, "[Data]\nFile=lynx-hare.csv\n"},
+        {"", TDataLink{"../counts/pelts 1900.txt", "Year", "hare", "lynx"},
+         "[Data]\nFile=../counts/pelts 1900.txt\nTime=Year\nN1=hare\nN2=lynx\n"},
+        {"[Data]\nFile=old.csv\nTime=day\nN2=lynx\n", TDataLink{"new.csv", "", "", "N2"},
+         "[Data]\nFile=new.csv\nN2=N2\n"},
+        {"[Data]\nFile=old.csv\nTime=day\n", std::nullopt, ""},
+    };
+    for (const auto& c : cases) {
+        const std::string path = Path("model.ini");
+        TModel model;
+        model.rate1 = "N1";
+        WriteAll(path, std::string("[Time]\nStep=1\n") + c.before);
+        LoadModelFile(path, model);
+        model.data = c.data;
+        SaveModelFile(path, model);
+        const std::string saved = ReadAll(path);
+        const auto at = saved.find("[Data]");
+        const auto next = saved.find("\n[", at);
+        EXPECT_EQ(at == std::string::npos
+                      ? ""
+                      : saved.substr(at, next == std::string::npos ? next : next + 1 - at),
+                  c.section)
+            << c.before;
+        TModel loaded;
+        LoadModelFile(path, loaded);
+        EXPECT_EQ(loaded.data, c.data) << c.before;
+    }
 }
 
 // A span is filed after its row only when it is not the default of the
