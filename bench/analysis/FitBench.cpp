@@ -3,6 +3,7 @@
 // it, when SciPy is installed, least_squares on solve_ivp (as a SciPy user
 // fits an ODE model) on the same model, data, bounds and starts, one start
 // after the other as a script runs them.
+#include "DataFile.h"
 #include "Fit.h"
 #include "ModelFile.h"
 #include "ObservedData.h"
@@ -35,7 +36,7 @@ void Load(TProblem& p) {
     LoadModelFile(TARNIVELL_EXAMPLES "/lynx-hare.ini", p.file);
     std::vector<ParameterRow> rows = p.file.rows;
     p.model.Compile(rows, p.file.rate1, p.file.rate2, p.file.N1, p.file.N2);
-    p.data = ReadObservedData(TARNIVELL_EXAMPLES "/lynx-hare.csv");
+    p.data = TDataFile::Read(TARNIVELL_EXAMPLES "/lynx-hare.csv").Data();
     for (std::size_t k = 0; k < p.model.ParameterCount(); ++k) {
         const TParameterRange span = DefaultRange(p.model.Parameter(k));
         p.options.unknowns.push_back({TFitUnknown::TKind::Parameter, k, span.min, span.max});
