@@ -3,6 +3,8 @@
 #include "CurvesCsv.h"
 #include "DiagramDialog.h"
 #include "ExampleLibrary.h"
+#include "FitDialog.h"
+#include "ObservedData.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
@@ -93,6 +95,7 @@ public:
     QAction* Solver1 = nullptr;
     QAction* Sweep1 = nullptr;
     QAction* Diagram1 = nullptr;
+    QAction* Fit1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
@@ -156,6 +159,19 @@ public:
     // moves the parameter's slider there; the diagrams' lines follow the
     // sliders.
     void Diagram1Click();
+    // Run > Fit...: asks which parameters and initial densities to estimate
+    // from the observed data, within which bounds, and opens a window that
+    // runs the fit off the window thread and shows the result. Its Apply puts
+    // the estimates into the table and the density edits and draws a run
+    // from t = 0 with them over the data's time span; Revert puts back the
+    // values from before. Says so when there are no observed data.
+    void Fit1Click();
+
+    // The observed data the window compares the model with: none until a
+    // data file is opened. Model time 0 is the first row's time.
+    const TObservedData* ObservedData() const { return observedData_ ? &*observedData_ : nullptr; }
+    double DataTimeOrigin() const { return observedData_ ? observedData_->t[0] : 0; }
+    void SetObservedData(TObservedData data);
 
     // The model file.
     void SpeedButton1Click();
@@ -266,4 +282,7 @@ private:
     bool modelChanged_ = false;
     bool eulerHintShown_ = false; // the hint comes once per Start or Continue
     QString cycleNote_;           // the settled cycle's note last shown
+
+    std::optional<TObservedData> observedData_;
+    TFitRequest fitRequest_; // the last fit asked for, offered again
 };
