@@ -12,10 +12,12 @@
 #include <QDeadlineTimer>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTemporaryDir>
@@ -175,6 +177,33 @@ TEST_F(FitWindow, CancelKeepsTheBestSoFar) {
     EXPECT_EQ(fit.estimates.size(), 3u);
     EXPECT_TRUE(result->ApplyButton->isEnabled());
     EXPECT_TRUE(result->Text->toPlainText().contains("Cancelled"));
+}
+
+// A newer fit cancels the one running, and so does closing its window: had
+// either waited for its 5000 starts, this would take minutes.
+TEST_F(FitWindow, ANewerFitOrClosingCancelsTheRunningOne) {
+    form.SetObservedData(LogisticData());
+    const auto many = [](QDialog& dialog) {
+        Choose(dialog, 0);
+        Choose(dialog, 1);
+        Choose(dialog, 2);
+        dialog.findChild<QSpinBox*>("StartsBox")->setValue(5000);
+        Button(dialog, QDialogButtonBox::Ok)->click();
+    };
+    QElapsedTimer clock;
+    clock.start();
+    const QPointer<TFitResultDialog> first = AskFit(many);
+    ASSERT_FALSE(first.isNull());
+    QTest::qWait(50);
+    TFitResultDialog* second = AskFit(many);
+    EXPECT_TRUE(first.isNull());
+    ASSERT_NE(second, nullptr);
+    QTest::qWait(50);
+    EXPECT_FALSE(second->Done());
+    second->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(form.findChild<TFitResultDialog*>(), nullptr);
+    EXPECT_LT(clock.elapsed(), 20000);
 }
 
 // Wrong answers are refused with a message and the dialog stays open;
