@@ -34,7 +34,7 @@
 
 namespace {
 
-// Logistic growth from N1(0) = 5, observed yearly from 1990 (model time 0)
+// Logistic growth at the rate r·s (s = 1) from N1(0) = 5, observed yearly from 1990 (model time 0)
 // with a known scatter; N2 stands still and is never observed.
 constexpr double kR = 0.8, kK = 120, kN0 = 5;
 
@@ -59,16 +59,16 @@ protected:
         const QString file = dir.filePath("logistic.ini");
         QFile out(file);
         ASSERT_TRUE(out.open(QIODevice::WriteOnly));
-        out.write("[Time]\nStep=0.1\n[Species 1]\nDensity=5\nRate=r*N1*(1 - N1/K)\n"
+        out.write("[Time]\nStep=0.1\n[Species 1]\nDensity=5\nRate=r*s*N1*(1 - N1/K)\n"
                   "[Species 2]\nDensity=1\nRate=0\n[Parameters]\nName1=r\nValue1=0.5\n"
-                  "Name2=K\nValue2=100\n");
+                  "Name2=K\nValue2=100\nName3=s\nValue3=1\n");
         out.close();
         form.LoadModelSettings(file);
         ASSERT_EQ(Cell(1, 0), "K");
     }
 
     // Run > Fit... with `answer` filling in the set-up dialog (r is row 0, K
-    // row 1, then N1 and N2); the result window it opened, or null.
+    // row 1, s row 2, then N1 and N2); the result window it opened, or null.
     TFitResultDialog* AskFit(const std::function<void(QDialog&)>& answer) {
         QTimer::singleShot(0, [&] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -160,7 +160,7 @@ TEST_F(FitWindow, CancelKeepsTheBestSoFar) {
     TFitResultDialog* result = AskFit([](QDialog& dialog) {
         Choose(dialog, 0);
         Choose(dialog, 1);
-        Choose(dialog, 2);
+        Choose(dialog, 3);
         dialog.findChild<QSpinBox*>("StartsBox")->setValue(5000);
         Button(dialog, QDialogButtonBox::Ok)->click();
     });
@@ -186,7 +186,7 @@ TEST_F(FitWindow, ANewerFitOrClosingCancelsTheRunningOne) {
     const auto many = [](QDialog& dialog) {
         Choose(dialog, 0);
         Choose(dialog, 1);
-        Choose(dialog, 2);
+        Choose(dialog, 3);
         dialog.findChild<QSpinBox*>("StartsBox")->setValue(5000);
         Button(dialog, QDialogButtonBox::Ok)->click();
     };
@@ -204,6 +204,33 @@ TEST_F(FitWindow, ANewerFitOrClosingCancelsTheRunningOne) {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(form.findChild<TFitResultDialog*>(), nullptr);
     EXPECT_LT(clock.elapsed(), 20000);
+}
+
+// r and s act only as their product: the data cannot tell them apart, and
+// the result says so rather than give either a standard error.
+TEST_F(FitWindow, SaysWhatTheDataCannotDetermine) {
+    form.SetObservedData(LogisticData());
+    TFitResultDialog* result = AskFit([](QDialog& dialog) {
+        for (int row : {0, 1, 2})
+            Choose(dialog, row);
+        dialog.findChild<QSpinBox*>("StartsBox")->setValue(2);
+        Button(dialog, QDialogButtonBox::Ok)->click();
+    });
+    ASSERT_NE(result, nullptr);
+    ASSERT_TRUE(WaitDone(*result));
+    const TFitResult& fit = result->Result();
+    ASSERT_EQ(fit.estimates.size(), 3u) << fit.error;
+    EXPECT_TRUE(fit.estimates[1].identifiable);
+    const QStringList lines = result->Text->toPlainText().split('\n');
+    for (int j : {0, 2}) {
+        const TFitEstimate& e = fit.estimates[std::size_t(j)];
+        EXPECT_FALSE(e.identifiable) << e.name;
+        // The estimate's line: its name, its value and no error.
+        ASSERT_GT(lines.size(), j + 1);
+        EXPECT_TRUE(lines[j + 1].startsWith(QString::fromStdString(e.name) + ' '));
+        EXPECT_TRUE(lines[j + 1].contains("not identifiable")) << lines[j + 1].toStdString();
+        EXPECT_FALSE(lines[j + 1].contains("e+")) << lines[j + 1].toStdString();
+    }
 }
 
 // Wrong answers are refused with a message and the dialog stays open;
