@@ -1,6 +1,7 @@
 #include "WindowDriver.h"
 
 #include "FitResultDialog.h"
+#include "FloatEdit.h"
 #include "FloatText.h"
 #include "PlotGraph.h"
 #include "ResidualWindow.h"
@@ -38,8 +39,8 @@ namespace {
 // with a known scatter; N2 stands still and is never observed.
 constexpr double kR = 0.8, kK = 120, kN0 = 5;
 
-double Logistic(double r, double k, double t) {
-    return k / (1 + (k / kN0 - 1) * std::exp(-r * t));
+double Logistic(double r, double k, double t, double n0 = kN0) {
+    return k / (1 + (k / n0 - 1) * std::exp(-r * t));
 }
 
 TObservedData LogisticData() {
@@ -100,6 +101,7 @@ TEST_F(FitWindow, EstimatesTheLogisticAndApplyAndRevertSetTheTable) {
     TFitResultDialog* result = AskFit([](QDialog& dialog) {
         Choose(dialog, 0);
         Choose(dialog, 1);
+        Choose(dialog, 3);
         dialog.findChild<QSpinBox*>("StartsBox")->setValue(4);
         Button(dialog, QDialogButtonBox::Ok)->click();
     });
@@ -107,11 +109,11 @@ TEST_F(FitWindow, EstimatesTheLogisticAndApplyAndRevertSetTheTable) {
     ASSERT_TRUE(WaitDone(*result));
     const TFitResult& fit = result->Result();
     ASSERT_TRUE(fit.error.empty()) << fit.error;
-    ASSERT_EQ(fit.estimates.size(), 2u);
+    ASSERT_EQ(fit.estimates.size(), 3u);
     EXPECT_EQ(fit.points, 21u);
     EXPECT_TRUE(fit.converged) << fit.why;
-    const double truth[2] = {kR, kK};
-    for (int j = 0; j < 2; ++j) {
+    const double truth[3] = {kR, kK, kN0};
+    for (int j = 0; j < 3; ++j) {
         const TFitEstimate& e = fit.estimates[std::size_t(j)];
         ASSERT_TRUE(e.identifiable && std::isfinite(e.standardError) && e.standardError > 0)
             << e.name;
@@ -126,13 +128,17 @@ TEST_F(FitWindow, EstimatesTheLogisticAndApplyAndRevertSetTheTable) {
     result->ApplyButton->click();
     EXPECT_EQ(Cell(0, 1), QString::fromStdString(FloatToText(fit.estimates[0].value)));
     EXPECT_EQ(Cell(1, 1), QString::fromStdString(FloatToText(fit.estimates[1].value)));
+    const double n0 = fit.estimates[2].value;
+    EXPECT_NEAR(form.N1Edit->Value(), n0, 1e-4 * n0);
+    EXPECT_EQ(form.N2Edit->Value(), 1);
     // The fitted run starts at the data's first time and spans them.
     const TSeries& fitted = S(5);
     ASSERT_GT(fitted.Points().size(), 2u);
     EXPECT_EQ(fitted.Points().front().X, 0);
+    EXPECT_NEAR(fitted.Points().front().Y, n0, 1e-4 * n0);
     EXPECT_NEAR(fitted.Points().back().X, 20, 1e-9);
     EXPECT_NEAR(fitted.Points().back().Y,
-                Logistic(fit.estimates[0].value, fit.estimates[1].value, 20), 0.05);
+                Logistic(fit.estimates[0].value, fit.estimates[1].value, 20, n0), 0.05);
 
     // The residuals are the model's with the estimates minus the counts.
     result->ResidualsButton->click();
@@ -143,15 +149,17 @@ TEST_F(FitWindow, EstimatesTheLogisticAndApplyAndRevertSetTheTable) {
     for (std::size_t i = 0; i < data.Rows(); ++i) {
         const TResidual& r = residuals->Residuals()[i];
         EXPECT_EQ(r.t, data.t[i]);
-        EXPECT_NEAR(
-            r.value,
-            Logistic(fit.estimates[0].value, fit.estimates[1].value, double(i)) - data.n1[i], 1e-4)
+        EXPECT_NEAR(r.value,
+                    Logistic(fit.estimates[0].value, fit.estimates[1].value, double(i), n0) -
+                        data.n1[i],
+                    1e-4)
             << i;
     }
 
     result->RevertButton->click();
     EXPECT_EQ(Cell(0, 1), "0.5");
     EXPECT_EQ(Cell(1, 1), "100");
+    EXPECT_EQ(form.N1Edit->Value(), kN0);
     EXPECT_TRUE(S(5).Points().empty());
 }
 
