@@ -17,6 +17,7 @@
 #include "Series.h"
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <utility>
 
@@ -24,8 +25,10 @@ namespace {
 
 // The fitted curves stand beside the run's two series and the data's.
 constexpr int kFittedSeries[2] = {5, 6};
-// A fitted curve is drawn with at least this many steps over the data.
-constexpr int kFittedSteps = 400;
+// A fitted curve is drawn in the window's time step, but with at least the
+// first and at most the second number of steps over the data's span.
+constexpr int kFewestFittedSteps = 400;
+constexpr int kMostFittedSteps = 2000;
 
 // What Apply replaces, for Revert: the values of the parameters estimated
 // (by name) and both densities.
@@ -116,7 +119,10 @@ void TForm1::Fit1Click() {
         const double span = observedData_->t.back() - observedData_->t.front();
         TSimulation run;
         run.Settings = Sim.Settings;
-        run.dt = span > 0 ? std::min(Sim.dt, span / kFittedSteps) : Sim.dt;
+        // A tiny step would hold the window up; a large one would draw the
+        // curve as a few corners.
+        if (span > 0)
+            run.dt = std::clamp(Sim.dt, span / kMostFittedSteps, span / kFewestFittedSteps);
         run.N1 = N1Edit->Value();
         run.N2 = N2Edit->Value();
         std::vector<ParameterRow> rows = ParameterPanel1->Rows();
@@ -125,7 +131,9 @@ void TForm1::Fit1Click() {
         TSeries& s2 = PlotGraph1->GetSeries(kFittedSeries[1]);
         s1.AddPoint(0, run.N1);
         s2.AddPoint(0, run.N2);
-        while (run.t < span * (1 - 1e-12)) {
+        // Counted, not compared with the time summed up step by step.
+        const long long steps = span > 0 ? (long long)std::ceil(span / run.dt - 1e-6) : 0;
+        for (long long k = 0; k < steps; ++k) {
             run.Step();
             s1.AddPoint(run.t, run.N1);
             s2.AddPoint(run.t, run.N2);

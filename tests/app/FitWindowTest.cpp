@@ -163,6 +163,30 @@ TEST_F(FitWindow, EstimatesTheLogisticAndApplyAndRevertSetTheTable) {
     EXPECT_TRUE(S(5).Points().empty());
 }
 
+// The fitted curve is drawn in the window's time step within limits, so
+// that a tiny step does not hold the window up and a large one still gives
+// a curve.
+TEST_F(FitWindow, TheFittedCurveTakesABoundedNumberOfSteps) {
+    form.SetObservedData(LogisticData());
+    const struct {
+        const char* dt;
+        std::size_t points;
+    } cases[] = {{"1e-4", 2001}, {"0.02", 1001}, {"5", 401}};
+    for (const auto& c : cases) {
+        SetStep(c.dt);
+        TFitResultDialog* result = AskFit([](QDialog& dialog) {
+            Choose(dialog, 0);
+            dialog.findChild<QSpinBox*>("StartsBox")->setValue(1);
+            Button(dialog, QDialogButtonBox::Ok)->click();
+        });
+        ASSERT_NE(result, nullptr);
+        ASSERT_TRUE(WaitDone(*result));
+        result->ApplyButton->click();
+        EXPECT_EQ(S(5).Points().size(), c.points) << c.dt;
+        EXPECT_NEAR(S(5).Points().back().X, 20, 1e-6) << c.dt;
+    }
+}
+
 TEST_F(FitWindow, CancelKeepsTheBestSoFar) {
     form.SetObservedData(LogisticData());
     TFitResultDialog* result = AskFit([](QDialog& dialog) {
