@@ -349,6 +349,7 @@ void TForm1::BuildMenus() {
     Solver1 = run->addAction(QString::fromUtf8("Solver\u2026"));
     Sweep1 = run->addAction(QString::fromUtf8("Sweep\u2026"));
     Diagram1 = run->addAction(QString::fromUtf8("Bifurcation diagram\u2026"));
+    Fit1 = run->addAction(QString::fromUtf8("&Fit\u2026"));
     QMenu* graph = menuBar()->addMenu(QStringLiteral("Graph"));
     Copy1 = graph->addAction(QStringLiteral("&Copy to clipboard"));
     Print2 = graph->addAction(QStringLiteral("&Print"));
@@ -447,6 +448,7 @@ void TForm1::WireHandlers() {
     connect(Solver1, &QAction::triggered, this, &TForm1::Solver1Click);
     connect(Sweep1, &QAction::triggered, this, &TForm1::Sweep1Click);
     connect(Diagram1, &QAction::triggered, this, &TForm1::Diagram1Click);
+    connect(Fit1, &QAction::triggered, this, &TForm1::Fit1Click);
     ParameterPanel1->OnMove = [this](const std::string& name, double value) {
         ParameterSliderMove(name, value);
     };

@@ -3,6 +3,7 @@
 #include "CurvesCsv.h"
 #include "DiagramDialog.h"
 #include "ExampleLibrary.h"
+#include "FitDialog.h"
 #include "ModelFile.h"
 #include "ObservedData.h"
 #include "Simulation.h"
@@ -97,6 +98,7 @@ public:
     QAction* Solver1 = nullptr;
     QAction* Sweep1 = nullptr;
     QAction* Diagram1 = nullptr;
+    QAction* Fit1 = nullptr;
     QAction* Copy1 = nullptr;
     QAction* Print2 = nullptr;
     QAction* Bitmap2 = nullptr;
@@ -160,6 +162,16 @@ public:
     // moves the parameter's slider there; the diagrams' lines follow the
     // sliders.
     void Diagram1Click();
+    // Run > Fit...: asks which parameters and initial densities to estimate
+    // from the observed data, within which bounds, and opens a window that
+    // runs the fit off the window thread and shows the result. Its Apply puts
+    // the estimates into the table and the density edits and draws a run
+    // from t = 0 with them over the data's time span; Revert puts back the
+    // values from before. Says so when there are no observed data.
+    void Fit1Click();
+
+    // Puts observed data on show as a data file would (for tests).
+    void SetObservedData(TObservedData data);
 
     // The model file.
     void SpeedButton1Click();
@@ -183,6 +195,8 @@ public:
     // cancels). A file that cannot be read or holds a bad table throws and
     // changes nothing.
     bool LoadData(const QString& fileName, const TDataColumns& columns);
+    // The observed data the window compares the model with: none until a
+    // data file is opened.
     const TObservedData* ObservedData() const { return observedData_ ? &*observedData_ : nullptr; }
     // The first data row's time, which is the model's time 0 (0 without data).
     double DataTimeOrigin() const;
@@ -298,4 +312,6 @@ private:
     bool modelChanged_ = false;
     bool eulerHintShown_ = false; // the hint comes once per Start or Continue
     QString cycleNote_;           // the settled cycle's note last shown
+
+    TFitRequest fitRequest_; // the last fit asked for, offered again
 };
