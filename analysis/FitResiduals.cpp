@@ -1,5 +1,6 @@
 #include "FitResiduals.h"
 
+#include "CvodeFlag.h"
 #include "Equilibria.h"
 #include "ExactJacobian.h"
 #include "Exception.h"
@@ -43,25 +44,6 @@ private:
     int count_;
     N_Vector* vectors_ = nullptr;
 };
-
-std::string Reason(int flag) {
-    switch (flag) {
-    case CV_TOO_MUCH_WORK:
-        return "too many steps";
-    case CV_TOO_MUCH_ACC:
-        return "tolerances too small";
-    case CV_ERR_FAILURE:
-        return "step size too small";
-    case CV_CONV_FAILURE:
-        return "Newton iteration failed to converge";
-    default:
-        break;
-    }
-    char* name = CVodeGetReturnFlagName(flag);
-    std::string text = name ? name : "unknown failure";
-    std::free(name);
-    return text;
-}
 
 } // namespace
 
@@ -168,7 +150,8 @@ bool TFitResiduals::Solve(const double* x, double n1, double n2, bool sensitivit
     const double absTol = options_.relTol * 1e-3 * scale_;
     const auto set = [](int flag) {
         if (flag < 0)
-            throw Exception(FormatMessage("The integrator refused its set-up: %s", {Reason(flag)}));
+            throw Exception(
+                FormatMessage("The integrator refused its set-up: %s", {CvodeFlagReason(flag)}));
     };
     set(CVodeSetErrHandlerFn(
         mem, [](int, const char*, const char*, char*, void*) {}, nullptr));
@@ -217,7 +200,7 @@ bool TFitResiduals::Solve(const double* x, double n1, double n2, bool sensitivit
         why_.clear();
         const int flag = CVode(mem, times_[row], y.get(), &reached, CV_NORMAL);
         if (flag < 0) {
-            if (why_.empty()) why_ = Reason(flag);
+            if (why_.empty()) why_ = CvodeFlagReason(flag);
             return false;
         }
         double* state = &states_[row * width];

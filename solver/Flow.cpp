@@ -1,5 +1,6 @@
 #include "Flow.h"
 
+#include "CvodeFlag.h"
 #include "ExactJacobian.h"
 #include "FloatText.h"
 
@@ -21,28 +22,6 @@ constexpr int kSize = 3;
 
 // The most internal steps one call may take; Next asks for one at a time.
 constexpr long kMaxSteps = 1000;
-
-// What a failure flag means, as a message says it.
-std::string Reason(int flag) {
-    switch (flag) {
-    case CV_TOO_MUCH_ACC:
-        return "tolerances too small";
-    case CV_ERR_FAILURE:
-        return "step size too small";
-    case CV_CONV_FAILURE:
-        return "Newton iteration failed to converge";
-    case CV_RHSFUNC_FAIL:
-    case CV_REPTD_RHSFUNC_ERR:
-    case CV_UNREC_RHSFUNC_ERR:
-        return "the rates are not finite";
-    default:
-        break;
-    }
-    char* name = CVodeGetReturnFlagName(flag);
-    std::string text = name ? name : "unknown failure";
-    std::free(name);
-    return text;
-}
 
 } // namespace
 
@@ -127,7 +106,7 @@ TFlow::TStop TFlow::Next() {
                 why_ = fault.what();
             }
         } else {
-            why_ = Reason(flag);
+            why_ = CvodeFlagReason(flag);
         }
         return TStop::Failed;
     }
