@@ -16,12 +16,16 @@ QString CanonicalFolder(const QString& path) {
 }
 
 QString TitleOf(const QFileInfo& file) {
-    const IniFile ini(file.filePath().toStdString());
-    const QString title = QString::fromStdString(ini.ReadString("About", "Title", ""));
+    const QString title = AboutTitle(file.filePath());
     return title.isEmpty() ? file.completeBaseName() : title;
 }
 
 } // namespace
+
+QString AboutTitle(const QString& fileName) {
+    const IniFile ini(fileName.toStdString());
+    return QString::fromStdString(ini.ReadString("About", "Title", ""));
+}
 
 TExampleLibrary::TExampleLibrary(QString folder) : folder_(CanonicalFolder(folder)) {}
 

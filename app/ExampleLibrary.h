@@ -10,6 +10,9 @@ struct TExample {
     QString path;
 };
 
+// The title a model file gives itself in [About] (Title=), or empty.
+QString AboutTitle(const QString& fileName);
+
 // The folder of shipped example models and what it holds. An installed
 // program finds it below its own folder (bin/../share/tarnivell/examples);
 // one run from its build folder uses the source tree's examples/.

@@ -806,7 +806,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
 }
 
 void TForm1::SetGraphTitleFromFile(const QString& fileName) {
-    const QString title = Q(GraphTitleFromFileName(fileName.toStdString()));
+    // A model that names itself (as the examples do) is titled so.
+    QString title = fileName.isEmpty() ? QString() : AboutTitle(fileName);
+    if (title.isEmpty()) title = Q(GraphTitleFromFileName(fileName.toStdString()));
     PlotGraph1->Appearance().SetGraphTitle(title);
     PlotGraph2->Appearance().SetGraphTitle(title);
 }

@@ -92,7 +92,8 @@ TEST_F(ExamplesMenu, ChoosingOneLoadsItAsLoadDoesAndPausesARun) {
     EXPECT_EQ(form.Sim.N1, 0.9999);
     EXPECT_EQ(form.Sim.dt, 0.25);
     EXPECT_EQ(form.ParameterPanel1->Rows()[1].name, "gamma");
-    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "sir");
+    // Titled as the file titles itself.
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "SIR epidemic (Kermack-McKendrick)");
 }
 
 TEST_F(ExamplesMenu, SaveAsksForANewNameInsteadOfWritingAnExample) {
@@ -121,7 +122,8 @@ TEST_F(ExamplesMenu, SaveAsksForANewNameInsteadOfWritingAnExample) {
     EXPECT_EQ(ReadAll(example), original);
     EXPECT_FALSE(QFile::exists(QStringLiteral(TARNIVELL_EXAMPLES "/mine.ini")));
     EXPECT_TRUE(ReadAll(mine).contains("Rate=b*N1\n"));
-    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "mine");
+    // The copy keeps the example's [About], and with it its title.
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "Lotka-Volterra predator-prey");
 
     // Cancelling after a refusal writes nothing at all.
     gDialogs.Clear();
@@ -130,7 +132,7 @@ TEST_F(ExamplesMenu, SaveAsksForANewNameInsteadOfWritingAnExample) {
     EXPECT_EQ(cancel.requests.size(), 2u);
     EXPECT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(ReadAll(example), original);
-    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "mine");
+    EXPECT_EQ(form.PlotGraph1->Appearance().GraphTitle(), "Lotka-Volterra predator-prey");
 }
 
 } // namespace
