@@ -4,6 +4,7 @@
 // in two) share: small vectors, the bordered system's solution, and the
 // location of a test function's zero between two points of a curve.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstddef>
@@ -30,6 +31,46 @@ template <std::size_t N> TArcVec<N> Add(const TArcVec<N>& a, double s, const TAr
         r[i] = a[i] + s * b[i];
     return r;
 }
+
+// The length of the steps along a curve, in its scaled units (the box's
+// extent, the ranges' widths): the longest keeps rows at most 1/100 of
+// either apart; a step that bends the curve so much that the chord between
+// two rows strays more than kSagitta from it is taken again shorter.
+struct TArcStep {
+    static constexpr double kFirst = 1e-3;
+    static constexpr double kLongest = 1e-2;
+    static constexpr double kShortest = 1e-9;
+    static constexpr double kSagitta = 5e-3;
+
+    double h = kFirst;
+
+    // The turn of the tangent from a to b, in radians.
+    template <typename TPoint> static double Turn(const TPoint& a, const TPoint& b) {
+        return std::acos(std::clamp(Dot(a.tangent, b.tangent), -1.0, 1.0));
+    }
+
+    // The point a step of h along x's tangent, as `correct(guess)` puts it
+    // on the curve, taken again at half the length while the corrector fails
+    // or the chord from x would stray too far (it strays by about h·θ/8, θ
+    // the turn of the tangent over the step); none once h falls below
+    // kShortest, near a singular point.
+    template <typename TPoint, typename TCorrect>
+    std::optional<TPoint> Take(const TPoint& x, TCorrect correct) {
+        for (; h >= kShortest; h /= 2) {
+            std::optional<TPoint> next = correct(Add(x.y, h, x.tangent));
+            if (!next) continue;
+            const double turn = Turn(x, *next);
+            if (h * turn / 8 <= kSagitta && turn <= 0.5) return next;
+        }
+        return std::nullopt;
+    }
+
+    // After a step from x to next is kept: longer where the curve hardly
+    // turned.
+    template <typename TPoint> void Kept(const TPoint& x, const TPoint& next) {
+        if (h * Turn(x, next) / 8 < kSagitta / 4) h = std::min(h * 1.5, kLongest);
+    }
+};
 
 // Solves m x = b by Gaussian elimination with partial pivoting; false when m
 // is singular to working precision or the solution is not finite.

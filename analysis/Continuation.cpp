@@ -46,14 +46,6 @@ namespace {
 using TVec = TArcVec<3>;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// Steps along a branch, in units of the box's extent and the range's width:
-// the longest keeps rows at most 1/100 of either apart; a step that bends the
-// branch so much that the chord between two rows strays more than kSagitta
-// from it is taken again shorter.
-constexpr double kFirstStep = 1e-3;
-constexpr double kLongestStep = 1e-2;
-constexpr double kShortestStep = 1e-9;
-constexpr double kSagitta = 5e-3;
 // Newton's method on the bordered system: converged when the correction is
 // below this (scaled), given up after kNewtonIterations.
 constexpr double kNewtonTolerance = 1e-12;
@@ -279,7 +271,7 @@ bool TContinuer::CrossingKnown(const TVec& at, std::size_t origin) const {
             const double length2 = Dot(d, d);
             const double share =
                 length2 > 0 ? std::clamp(Dot(Add(at, -1, a), d) / length2, 0.0, 1.0) : 0;
-            if (Norm(Add(Add(a, share, d), -1, at)) <= 2 * kSagitta) return true;
+            if (Norm(Add(Add(a, share, d), -1, at)) <= 2 * TArcStep::kSagitta) return true;
         }
     }
     return false;
@@ -317,29 +309,19 @@ void TContinuer::Follow(TPoint x, const std::optional<TPoint>& from, TContinuati
     TBranch branch;
     if (from) branch.rows.push_back(Row(*from));
     branch.rows.push_back(Row(x));
-    double h = kFirstStep;
+    TArcStep step;
     for (int steps = 0; steps < kMaxSteps; ++steps) {
         if (options_.cancel && options_.cancel->load()) {
             result.cancelled = true;
             break;
         }
-        const TVec guess = Add(x.y, h, x.tangent);
-        std::optional<TPoint> next = Correct(guess, guess, x.tangent, x.tangent);
-        if (next) {
-            // The chord from x strays from the branch by about h·θ/8, θ the
-            // turn of the tangent over the step.
-            const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
-            if (h * turn / 8 > kSagitta || turn > 0.5) next.reset();
-        }
+        const std::optional<TPoint> next = step.Take(
+            x, [&](const TVec& guess) { return Correct(guess, guess, x.tangent, x.tangent); });
         if (!next) {
-            h /= 2;
-            if (h < kShortestStep) {
-                result.stopped.push_back(
-                    Stopped(x, "the step became too small near a singular point"));
-                break;
-            }
-            continue;
+            result.stopped.push_back(Stopped(x, "the step became too small near a singular point"));
+            break;
         }
+        const double h = step.h;
         // The ends: of the range (the last row exactly at it) and of the box.
         const double p = P(next->y);
         if (p < lo_ || p > hi_) {
@@ -414,9 +396,8 @@ void TContinuer::Follow(TPoint x, const std::optional<TPoint>& from, TContinuati
         for (auto& s : special)
             branch.rows.push_back(s.second);
         branch.rows.push_back(Row(*next));
-        const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+        step.Kept(x, *next);
         x = *next;
-        if (h * turn / 8 < kSagitta / 4) h = std::min(h * 1.5, kLongestStep);
     }
     result.branches.push_back(std::move(branch));
 }

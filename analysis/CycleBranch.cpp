@@ -23,12 +23,12 @@ using TVec = TArcVec<2>;
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Steps in units of the box's extent (along the section) and the range's
-// width (in the parameter), as for equilibrium branches: the chord between
-// two rows strays at most kSagitta from the branch drawn.
-constexpr double kFirstStep = 1e-3;
-constexpr double kLongestStep = 1e-2;
-constexpr double kShortestStep = 1e-9;
-constexpr double kSagitta = 5e-3;
+// width (in the parameter), of the lengths equilibrium branches take
+// (TArcStep); here the chord's stray is judged on the branch drawn.
+constexpr double kFirstStep = TArcStep::kFirst;
+constexpr double kLongestStep = TArcStep::kLongest;
+constexpr double kShortestStep = TArcStep::kShortest;
+constexpr double kSagitta = TArcStep::kSagitta;
 // Newton's method on the return map, with the Jacobian kept up to date by
 // Broyden's updates: given up after this many revolutions.
 constexpr int kCorrections = 8;

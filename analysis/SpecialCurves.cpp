@@ -34,12 +34,6 @@ namespace {
 using TVec4 = TArcVec<4>;
 using TMat4 = std::array<TVec4, 4>;
 
-// As for branches: steps in units of the box's extent and the ranges'
-// widths, chords within kSagitta of the curve.
-constexpr double kFirstStep = 1e-3;
-constexpr double kLongestStep = 1e-2;
-constexpr double kShortestStep = 1e-9;
-constexpr double kSagitta = 5e-3;
 constexpr double kNewtonTolerance = 1e-11;
 constexpr int kNewtonIterations = 12;
 constexpr int kMaxSteps = 20000;
@@ -252,7 +246,7 @@ double TTracer::FoldCoefficient(const TPoint& x) {
 }
 
 void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
-    double h = kFirstStep;
+    TArcStep step;
     double l1 = kind_ == TCurveKind::Hopf ? Lyapunov(x) : 0;
     double a = kind_ == TCurveKind::Fold ? FoldCoefficient(x) : 0;
     for (int steps = 0; steps < kMaxSteps; ++steps) {
@@ -260,23 +254,16 @@ void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
             result.cancelled = true;
             return;
         }
-        const TVec4 guess = Add(x.y, h, x.tangent);
-        std::optional<TPoint> next = Correct(guess, guess, x.tangent, x.tangent);
-        if (next) {
-            const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
-            if (h * turn / 8 > kSagitta || turn > 0.5) next.reset();
-        }
+        const std::optional<TPoint> next = step.Take(
+            x, [&](const TVec4& guess) { return Correct(guess, guess, x.tangent, x.tangent); });
         if (!next) {
-            h /= 2;
-            if (h < kShortestStep) {
-                result.stopped.push_back(
-                    "Continuation stopped at " + model_.ParameterName(p1_) + " = " +
-                    FloatToText(At(x.y, 2)) + ", " + model_.ParameterName(p2_) + " = " +
-                    FloatToText(At(x.y, 3)) + ": the step became too small near a singular point");
-                return;
-            }
-            continue;
+            result.stopped.push_back("Continuation stopped at " + model_.ParameterName(p1_) +
+                                     " = " + FloatToText(At(x.y, 2)) + ", " +
+                                     model_.ParameterName(p2_) + " = " + FloatToText(At(x.y, 3)) +
+                                     ": the step became too small near a singular point");
+            return;
         }
+        const double h = step.h;
         if (!Inside(next->y)) {
             // The last row where the curve leaves the box or a range, through
             // the bound the step went furthest past.
@@ -317,9 +304,8 @@ void TTracer::Follow(TPoint x, TSpecialCurve& curve, TSpecialCurves& result) {
             l1 = l1Next;
         }
         curve.rows.push_back(Row(*next));
-        const double turn = std::acos(std::clamp(Dot(x.tangent, next->tangent), -1.0, 1.0));
+        step.Kept(x, *next);
         x = *next;
-        if (h * turn / 8 < kSagitta / 4) h = std::min(h * 1.5, kLongestStep);
     }
 }
 
@@ -343,7 +329,7 @@ void TTracer::From(TCurveKind kind, double n1, double n2, double v1, double v2,
             const double length2 = Dot(d, d);
             const double share =
                 length2 > 0 ? std::clamp(Dot(Add(x->y, -1, a), d) / length2, 0.0, 1.0) : 0;
-            if (Norm(Add(Add(a, share, d), -1, x->y)) <= 2 * kSagitta) return;
+            if (Norm(Add(Add(a, share, d), -1, x->y)) <= 2 * TArcStep::kSagitta) return;
         }
     }
     TSpecialCurve curve;
