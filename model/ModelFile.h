@@ -29,6 +29,9 @@ struct TModel {
     double N2 = 1;
     std::string rate1 = "0";
     std::string rate2 = "0";
+    // The species' own names ("hare", "lynx"); empty: none, and the window
+    // speaks of N1 and N2 as ever.
+    std::string name1, name2;
     std::vector<ParameterRow> rows = std::vector<ParameterRow>(kParameterRows);
     TSolverSettings solver;
     // The text of the file the model was read from (empty: none). Its

@@ -18,10 +18,12 @@ declare -A profiles=(
     # qt6-base-dev brings moc and rcc, the platform plugins and the OpenGL
     # headers Qt6Gui's CMake files look for. The window and --render draw their
     # text in DejaVu, named since fontconfig would settle for any font.
-    # Ceres Solver fits models to data (least squares with bounds).
-    [run]="g++ make cmake qt6-base-dev qt6-svg-dev libsundials-dev libceres-dev fonts-dejavu-core"
-    # The graph's database supplier is tested on SQLite files through Qt's driver.
-    [test]="libgtest-dev libqt6sql6-sqlite"
+    # Ceres Solver fits models to data (least squares with bounds); libSBML
+    # reads and writes models as SBML.
+    [run]="g++ make cmake qt6-base-dev qt6-svg-dev libsundials-dev libceres-dev libsbml5-dev fonts-dejavu-core"
+    # The graph's database supplier is tested on SQLite files through Qt's
+    # driver; exported .ode files are run by XPPAUT to the same numbers.
+    [test]="libgtest-dev libqt6sql6-sqlite xppaut"
     # muparser, QCustomPlot, XPPAUT, AUTO-07p and SciPy are the peers;
     # pkg-config finds muparser, AUTO compiles its models with gfortran, and
     # the loading benchmark reads an SQLite table.
