@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "FloatText.h"
 #include "ParserErrors.h"
+#include "RateFault.h"
 
 #include <limits>
 
@@ -77,8 +78,8 @@ void TCompiledModel::Compile(std::vector<ParameterRow>& rows, const std::string&
         parameters.push_back(std::move(p));
     }
     try {
-        CompileRate(parsers_[0], "dN1/dt", rate1);
-        CompileRate(parsers_[1], "dN2/dt", rate2);
+        CompileSpeciesRate(0, rate1);
+        CompileSpeciesRate(1, rate2);
     } catch (...) {
         Clear();
         throw;
@@ -86,6 +87,20 @@ void TCompiledModel::Compile(std::vector<ParameterRow>& rows, const std::string&
     parameters_ = std::move(parameters);
     MakeDerivatives();
     compiled_ = true;
+}
+
+void TCompiledModel::CompileSpeciesRate(int k, const std::string& rate) {
+    const std::string species = std::to_string(k + 1);
+    try {
+        CompileRate(parsers_[k], "dN" + species + "/dt", rate);
+    } catch (const EMathParserError& error) {
+        // Where, first; the parser's own words after it.
+        const std::string fault = RateFault(parsers_[k], rate);
+        throw ERateError(k + 1, "Species " + species + " rate: " +
+                                    (fault.empty() ? "" : fault + "\r") + error.Message());
+    } catch (const Exception& error) {
+        throw ERateError(k + 1, error.Message());
+    }
 }
 
 void TCompiledModel::MakeDerivatives() {

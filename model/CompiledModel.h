@@ -39,8 +39,9 @@ public:
     // the densities' cells at (n1, n2): each named row in order (its value
     // text is rewritten in the general number form), then the rates without
     // blanks. Throws on names that shadow each other (CheckParameterNames), a
-    // value that is no number, a rate too long or one that does not compile;
-    // the model is then not compiled.
+    // value that is no number, or a rate too long or one that does not
+    // compile (ERateError "Species 2 rate: unknown name 'M'" followed by the
+    // parser's message); the model is then not compiled.
     void Compile(std::vector<ParameterRow>& rows, const std::string& rate1,
                  const std::string& rate2, double n1 = 0, double n2 = 0);
     bool IsCompiled() const { return compiled_; }
@@ -133,6 +134,9 @@ private:
         std::array<double*, 2> cells{};
     };
 
+    // Compiles rate k (0: dN1/dt); a fault throws ERateError naming the
+    // species and, where it can, the name or bracket at fault.
+    void CompileSpeciesRate(int k, const std::string& rate);
     void MakeDerivatives();
     TDualEvaluator& ParameterDual(std::size_t index, int which);
 

@@ -119,6 +119,10 @@ double TCustomParser::VariableValue(const std::string& name) const {
     return it == variables_.end() ? 0 : *it->second;
 }
 
+bool TCustomParser::HasVariable(const std::string& name) const {
+    return variables_.contains(UpperCase(name));
+}
+
 void TCustomParser::RemoveVariables() {
     SetExpression(std::string());
     variables_.clear();

@@ -55,6 +55,7 @@ public:
     double* DefineVariable(const std::string& name, double value);
     // 0 when there is no such variable.
     double VariableValue(const std::string& name) const;
+    bool HasVariable(const std::string& name) const;
     // Drops the compiled form (Expression becomes empty) and every variable,
     // the one-letter ones included, until they are defined again.
     void RemoveVariables();

@@ -46,7 +46,7 @@ TEST_F(BatchRun, AnArithmeticFaultStopsAfterTheRowsBeforeIt) {
 
 TEST_F(BatchRun, ReportsBadModelsAndArguments) {
     EXPECT_EQ(Run({Model("[Species 2]\nRate=N1+\n")}), 1);
-    EXPECT_EQ(err.str(), "Error parsing expression:\nN1+.\n");
+    EXPECT_EQ(err.str(), "Species 2 rate: Error parsing expression:\nN1+.\n");
     EXPECT_EQ(out.str(), "");
 
     EXPECT_EQ(Run({Model("[Time]\nStep=fast\n")}), 1);

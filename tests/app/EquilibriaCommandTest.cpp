@@ -226,7 +226,7 @@ TEST_F(Equilibria, WhatCannotBeAnsweredIsAnErrorWithItsMessage) {
     };
     const std::string lv = Cases()[0].file;
     const Case cases[] = {
-        {"[Species 1]\nRate=N1+\n", {}, "Error parsing expression:\nN1+."},
+        {"[Species 1]\nRate=N1+\n", {}, "Species 1 rate: Error parsing expression:\nN1+."},
         {lv, {"--box", "1:2:3"}, "'1:2:3' is not a box N1MIN:N1MAX:N2MIN:N2MAX"},
         {lv, {"--box", "5:1:0:1"}, "'5:1:0:1' is not a box"},
         {lv, {"--box", "a:1:0:1"}, "'a:1:0:1' is not a box"},

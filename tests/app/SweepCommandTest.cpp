@@ -161,7 +161,7 @@ TEST_F(SweepCommand, BadArgumentsAndModelsAreRefusedBeforeAnyRun) {
         {{dir.filePath("none.ini").toStdString(), "a=0:1:2"},
          "Model file '" + dir.filePath("none.ini").toStdString() + "' does not exist.\n"},
         {{Model("[Species 1]\nRate=a*\n[Parameters]\nName1=a\nValue1=1\n", "rate.ini"), "a=0:1:2"},
-         "Error parsing expression:\nA*.\n"},
+         "Species 1 rate: Error parsing expression:\nA*.\n"},
         {{Model("[Parameters]\nName1=a\nValue1=1\nName2=b\nValue2=?\n", "value.ini"), "a=0:1:2"},
          "'?' is not a valid floating point value.\n"},
     };

@@ -1,6 +1,7 @@
 #include "CompiledModel.h"
 #include "Exception.h"
 #include "ModelFile.h"
+#include "RateFault.h"
 
 #include <gtest/gtest.h>
 
@@ -182,3 +183,43 @@ TEST(CompiledModel, ParametersByNameAndFaults) {
 }
 
 } // namespace
+
+// A rate that does not compile names its species and, where it can, what is
+// at fault; the parser's own message follows as it stands.
+TEST(CompiledModelRateFault, SaysWhichSpeciesAndWhere) {
+    struct Case {
+        std::string rate1, rate2;
+        int species;
+        std::string head, tail;
+    };
+    const std::string parse = "Error parsing expression:\r";
+    const std::string brackets = "Missing brackets in expression";
+    const Case cases[] = {
+        {"R*N1", "E*A*N1*N2/(1+A*H*N1)-M*N2", 2, "Species 2 rate: unknown name 'M'\r", parse},
+        {"r*N1*(1-N1/K", "0", 1, "Species 1 rate: the bracket at position 6 is not closed\r",
+         brackets},
+        {"r * N1)", "0", 1, "Species 1 rate: the bracket at position 7 closes nothing\r", brackets},
+        {"0", "r(1-N2/K)", 2, "Species 2 rate: 'r' is no function: write r*(...) for a product\r",
+         parse},
+        {"sine(N1)", "0", 1, "Species 1 rate: unknown function 'sine'\r", parse},
+        // Numerals, PI, DIV written without blanks and known functions are
+        // no names at fault; the parser's message is then all there is.
+        {"2.5E-3*N1*PI+", "0", 1, "Species 1 rate: ", parse},
+        {"N1 DIV R+", "0", 1, "Species 1 rate: ", parse},
+        {"N1+ MAX(R, K) +", "0", 1, "Species 1 rate: ", parse},
+    };
+    for (const Case& c : cases) {
+        std::vector<ParameterRow> rows = {
+            {"R", "1", ""}, {"K", "10", ""}, {"H", "1", ""}, {"E", "1", ""}, {"A", "1", ""}};
+        TCompiledModel model;
+        try {
+            model.Compile(rows, c.rate1, c.rate2);
+            ADD_FAILURE() << c.rate1 << " / " << c.rate2 << " compiled";
+        } catch (const ERateError& e) {
+            EXPECT_EQ(e.Species(), c.species) << c.rate1;
+            EXPECT_EQ(e.Message().substr(0, c.head.size() + c.tail.size()), c.head + c.tail)
+                << e.Message();
+            EXPECT_FALSE(model.IsCompiled());
+        }
+    }
+}
