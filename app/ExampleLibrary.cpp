@@ -27,6 +27,24 @@ QString AboutTitle(const QString& fileName) {
     return QString::fromStdString(ini.ReadString("About", "Title", ""));
 }
 
+QString AboutModelText(const std::string& fileText) {
+    const IniFile ini(std::string(), fileText);
+    QStringList lines;
+    const std::string title = ini.ReadString("About", "Title", "");
+    if (!title.empty()) lines << QString::fromStdString(title) << QString();
+    for (const std::string& key : ini.ReadSection("About")) {
+        if (QString::fromStdString(key).compare(QLatin1String("Title"), Qt::CaseInsensitive) == 0)
+            continue;
+        const std::string value = ini.ReadString("About", key, "");
+        if (!value.empty())
+            lines << QStringLiteral("%1: %2").arg(QString::fromStdString(key),
+                                                  QString::fromStdString(value));
+    }
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines.join(QLatin1Char('\n'));
+}
+
 TExampleLibrary::TExampleLibrary(QString folder) : folder_(CanonicalFolder(folder)) {}
 
 TExampleLibrary TExampleLibrary::OfThisProgram() {

@@ -12,6 +12,11 @@ struct TExample {
 
 // The title a model file gives itself in [About] (Title=), or empty.
 QString AboutTitle(const QString& fileName);
+// What a model file's text says of the model in [About], as plain text for
+// Help > About this model…: the title on a line of its own, then the source
+// and any other key as "Key: value", in the file's order. Empty when it says
+// nothing.
+QString AboutModelText(const std::string& fileText);
 
 // The folder of shipped example models and what it holds. An installed
 // program finds it below its own folder (bin/../share/tarnivell/examples);

@@ -12,14 +12,18 @@
 #include "FixLabelAutoSize.h"
 #include "FloatEdit.h"
 #include "FloatText.h"
+#include "GraphOutputError.h"
 #include "GraphViews.h"
 #include "Legend.h"
 #include "ModelFile.h"
+#include "PanelScrollArea.h"
 #include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
 #include "PictureFile.h"
 #include "PlaneController.h"
 #include "PlotGraph.h"
+#include "RateFault.h"
+#include "RateLawHelp.h"
 #include "SavePicture.h"
 #include "Series.h"
 #include "TFormStorage.h"
@@ -39,6 +43,9 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QPainter>
+#include <QPicture>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSlider>
 #include <QSplitter>
@@ -63,6 +70,8 @@ constexpr double kDensityMax = 99999999.9;
 constexpr QSize kWindowSize(625, 503);
 constexpr int kPanelHeight = 281;
 constexpr int kPagesHeight = 240;
+// The speed slider's widest: its eleven ticks stay easy to tell apart.
+constexpr int kTrackBarMaxWidth = 320;
 constexpr int kNumberEditWidth = 110;
 constexpr char kShownTextProperty[] = "shownText";
 
@@ -161,13 +170,14 @@ TForm1::TForm1(const QString& modelFile, QWidget* parent) : QMainWindow(parent) 
     BuildPhasePlane();
     Views1 = new TGraphViews(*PlotGraph1, *PlotGraph2, central);
     column->addWidget(Views1->Splitter(), 1);
-    column->addWidget(BuildPanel());
+    column->addWidget(new TPanelScrollArea(BuildPanel(), central));
     setCentralWidget(central);
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
 
     BuildMenus();
     BuildComponents();
     WireHandlers();
+    FollowDesktopFont();
     FormCreate(modelFile);
 }
 
@@ -260,6 +270,9 @@ QWidget* TForm1::BuildPanel() {
     MethodBox->setObjectName(QStringLiteral("MethodBox"));
     MethodBox->setToolTip(QStringLiteral("Integration method"));
     row->addWidget(MethodBox);
+    // The speed and Start keep to the right; beyond a sensible width the
+    // slider does not grow, and the room goes between the groups.
+    row->addStretch(1);
     row->addSpacing(16);
     row->addWidget(new QLabel(QStringLiteral("Slow"), Panel1));
     TrackBar1 = new QSlider(Qt::Horizontal, Panel1);
@@ -270,7 +283,8 @@ QWidget* TForm1::BuildPanel() {
     TrackBar1->setTickInterval(1);
     TrackBar1->setValue(5);
     TrackBar1->setToolTip(QStringLiteral("Simulation speed"));
-    row->addWidget(TrackBar1, 1);
+    TrackBar1->setMaximumWidth(kTrackBarMaxWidth);
+    row->addWidget(TrackBar1, 4);
     row->addWidget(new QLabel(QStringLiteral("Fast"), Panel1));
     row->addSpacing(16);
     ButtonStartPause = new QPushButton(kStartCaption, Panel1);
@@ -316,7 +330,7 @@ QWidget* TForm1::BuildSpeciesTab() {
         grid->addWidget(new QLabel(QStringLiteral("Rate:"), group), 1, 0);
         rate = new QLineEdit(QStringLiteral("0"), group);
         rate->setObjectName(QStringLiteral("Rate") + num);
-        rate->setToolTip(QStringLiteral("dN%1 / dt").arg(n));
+        rate->setToolTip(QStringLiteral("dN%1 / dt\n").arg(n) + RateLawTip());
         rate->setMinimumWidth(417);
         grid->addWidget(rate, 1, 1, 1, 2);
         grid->setColumnStretch(2, 1);
@@ -357,6 +371,9 @@ void TForm1::BuildMenus() {
     SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
     BuildViewMenu();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
+    RateLaws1 = help->addAction(QString::fromUtf8("&Rate laws\u2026"));
+    AboutModel1 = help->addAction(QString::fromUtf8("About this &model\u2026"));
+    help->addSeparator();
     About2 = help->addAction(QStringLiteral("About"));
 
     PopupMenu1 = new QMenu(this);
@@ -457,16 +474,18 @@ void TForm1::WireHandlers() {
     connect(Rate1, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
     connect(Rate2, &QLineEdit::textEdited, this, &TForm1::MarkModelChanged);
     connect(MethodBox, &QComboBox::activated, this, &TForm1::MarkModelChanged);
-    connect(Copy1, &QAction::triggered, this, &TForm1::Clip1Click);
-    connect(Print2, &QAction::triggered, this, &TForm1::Print1Click);
-    connect(Bitmap2, &QAction::triggered, this, &TForm1::Bitmap1Click);
-    connect(SavePicture1, &QAction::triggered, this, &TForm1::SavePicture1Click);
+    connect(Copy1, &QAction::triggered, this, [this] { Clip1Click(true); });
+    connect(Print2, &QAction::triggered, this, [this] { Print1Click(true); });
+    connect(Bitmap2, &QAction::triggered, this, [this] { Bitmap1Click(true); });
+    connect(SavePicture1, &QAction::triggered, this, [this] { SavePicture1Click(true); });
     connect(ExportData1, &QAction::triggered, this, &TForm1::ExportData1Click);
     connect(About2, &QAction::triggered, this, &TForm1::About2Click);
+    connect(RateLaws1, &QAction::triggered, this, [this] { ShowRateLawHelp(this); });
+    connect(AboutModel1, &QAction::triggered, this, &TForm1::AboutModel1Click);
     connect(Running1, &QAction::triggered, this, &TForm1::Running1Click);
-    connect(Clip1, &QAction::triggered, this, &TForm1::Clip1Click);
-    connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
-    connect(Bitmap1, &QAction::triggered, this, &TForm1::Bitmap1Click);
+    connect(Clip1, &QAction::triggered, this, [this] { Clip1Click(false); });
+    connect(Print1, &QAction::triggered, this, [this] { Print1Click(false); });
+    connect(Bitmap1, &QAction::triggered, this, [this] { Bitmap1Click(false); });
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
 }
 
@@ -553,6 +572,26 @@ void TForm1::Timer1Timer() {
     });
 }
 
+void TForm1::FollowDesktopFont() {
+    constexpr double kDesignedPoints = 9;
+    const double points = QApplication::font().pointSizeF();
+    const double scale = points > kDesignedPoints ? points / kDesignedPoints : 1.0;
+    PlotGraph1->SetTextScale(scale);
+    PlotGraph2->SetTextScale(scale);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::ApplicationFontChange)
+        FollowDesktopFont();
+    QMainWindow::changeEvent(event);
+}
+
+void TForm1::FocusRate(int species) {
+    PageControl1->setCurrentIndex(0);
+    QLineEdit* rate = species == 1 ? Rate1 : Rate2;
+    rate->setFocus(Qt::OtherFocusReason);
+}
+
 void TForm1::ButtonStartPauseClick() {
     if (Running()) {
         SetRunCaptions(kContinueCaption);
@@ -569,6 +608,11 @@ void TForm1::ButtonStartPauseClick() {
         model.rate2 = Rate2->text().toStdString();
         try {
             Sim.Bind(model.rows, model.rate1, model.rate2);
+        } catch (const ERateError& error) {
+            ParameterPanel1->SetRows(model.rows);
+            PlaneController1->Clear();
+            FocusRate(error.Species());
+            throw;
         } catch (...) {
             // The rows bound before the fault show their values.
             ParameterPanel1->SetRows(model.rows);
@@ -878,31 +922,77 @@ void TForm1::CheckBox4Click() {
     PlotGraph1->GetSeries(2).SetShowPoints(CheckBox4->isChecked());
 }
 
-void TForm1::Clip1Click() {
+void TForm1::Clip1Click(bool ask) {
+    const std::vector<TPlotGraph*> graphs = GraphsToWrite(ask);
+    if (graphs.empty()) return;
+    std::unique_ptr<QMimeData> data;
+    if (graphs.size() == 1) {
+        data.reset(graphs[0]->ClipboardData());
+    } else {
+        data = std::make_unique<QMimeData>();
+        data->setImageData(TPictureFile::Image(graphs));
+    }
     // Drawing and office programs paste the SVG as a vector picture.
-    std::unique_ptr<QMimeData> data(GraphOnShow().ClipboardData());
-    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(GraphOnShow()));
+    data->setData(QStringLiteral("image/svg+xml"), TPictureFile::Svg(graphs));
     QGuiApplication::clipboard()->setMimeData(data.release());
 }
 
-void TForm1::Print1Click() {
+void TForm1::Print1Click(bool ask) {
     Pause();
-    TPlotGraph& graph = GraphOnShow();
+    const std::vector<TPlotGraph*> graphs = GraphsToWrite(ask);
+    if (graphs.empty()) return;
     // The legend belongs on paper only, also when printing fails.
-    graph.Legend().setVisible(true);
-    try {
-        graph.Print();
-    } catch (...) {
-        graph.Legend().setVisible(false);
-        throw;
-    }
-    graph.Legend().setVisible(false);
+    for (TPlotGraph* graph : graphs)
+        graph->Legend().setVisible(true);
+    struct THideLegends {
+        const std::vector<TPlotGraph*>& graphs;
+        ~THideLegends() {
+            for (TPlotGraph* graph : graphs)
+                graph->Legend().setVisible(false);
+        }
+    } hide{graphs};
+    if (graphs.size() == 1) return graphs[0]->Print();
+    // Both on one page: the screen's picture of the two, scaled to the page.
+    QPrinter printer(QPrinter::HighResolution);
+    if (!graphs[0]->SetUpPrinter(printer)) return;
+    const QPicture picture = TPictureFile::Picture(graphs);
+    QPainter painter(&printer);
+    if (!painter.isActive()) throw EGraphOutputError("The printer could not be opened");
+    const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+    const QRectF drawn = picture.boundingRect();
+    const double scale = std::min(page.width() / drawn.width(), page.height() / drawn.height());
+    painter.scale(scale, scale);
+    painter.drawPicture(0, 0, picture);
 }
 
-void TForm1::Bitmap1Click() {
+void TForm1::Bitmap1Click(bool ask) {
     Pause();
+    const std::vector<TPlotGraph*> graphs = GraphsToWrite(ask);
+    if (graphs.empty()) return;
     const QString name = ChooseFileName(this, kBitmapFileDialog);
-    if (!name.isEmpty()) GraphOnShow().SaveBitmap(name);
+    if (name.isEmpty()) return;
+    if (graphs.size() == 1) return graphs[0]->SaveBitmap(name);
+    if (!TPictureFile::Image(graphs).save(name, "BMP"))
+        throw EGraphOutputError(
+            FormatMessage("Cannot write the bitmap file %s", {name.toStdString()}));
+}
+
+std::vector<TPlotGraph*> TForm1::GraphsToWrite(bool ask) {
+    if (!ask || Views1->View() != TGraphViews::vw_Both) return {&GraphOnShow()};
+    TPlotGraph* time = &Views1->TimePlot();
+    TPlotGraph* plane = &Views1->PhasePlane();
+    switch (ChooseItemBox(this, QStringLiteral("Which Graph"), QStringLiteral("Write which graph?"),
+                          {QStringLiteral("Time plot"), QStringLiteral("Phase plane"),
+                           QStringLiteral("Both side by side")})) {
+    case 0:
+        return {time};
+    case 1:
+        return {plane};
+    case 2:
+        return {time, plane};
+    default:
+        return {};
+    }
 }
 
 TPlotGraph& TForm1::GraphOnShow() {
@@ -920,9 +1010,10 @@ std::vector<TCurveRow> TForm1::CurvesOnShow() const {
     return rows;
 }
 
-void TForm1::SavePicture1Click() {
+void TForm1::SavePicture1Click(bool ask) {
     Pause();
-    SavePicture(this, GraphOnShow());
+    const std::vector<TPlotGraph*> graphs = GraphsToWrite(ask);
+    if (!graphs.empty()) SavePicture(this, graphs);
 }
 
 void TForm1::ExportData1Click() {
@@ -935,6 +1026,14 @@ void TForm1::About2Click() {
     ShowInfoBox(this, Title(),
                 QStringLiteral("Tarnivell v") + QLatin1String(kProgramVersion) + QLatin1Char('\n') +
                     Title());
+}
+
+void TForm1::AboutModel1Click() {
+    const QString about = AboutModelText(origin_);
+    ShowInfoBox(this, QStringLiteral("About this model"),
+                about.isEmpty() ? QStringLiteral("This model says nothing about itself: its file "
+                                                 "has no [About] section with a title or source.")
+                                : about);
 }
 
 void TForm1::ButtonExitClick() {

@@ -104,6 +104,8 @@ public:
     QAction* Bitmap2 = nullptr;
     QAction* SavePicture1 = nullptr;
     QAction* About2 = nullptr;
+    QAction* RateLaws1 = nullptr;   // Help > Rate laws…
+    QAction* AboutModel1 = nullptr; // Help > About this model…
     QAction* Field1 = nullptr;
     QAction* Refresh1 = nullptr;
     QAction* Equilibria1 = nullptr;
@@ -212,18 +214,26 @@ public:
     void CheckBox2Click();
     void CheckBox3Click();
     void CheckBox4Click();
-    void Clip1Click();
-    void Print1Click();
-    void Bitmap1Click();
+    // The output commands write the graph on show. From the Graph menu in the
+    // split view (`ask`) they first ask which: the time plot, the phase plane
+    // or both side by side; from a graph's pop-up menu, the graph clicked.
+    void Clip1Click(bool ask = false);
+    void Print1Click(bool ask = false);
+    void Bitmap1Click(bool ask = false);
     // Graph > Save picture...: PNG at 1x, 2x or 4x, SVG or PDF of the graph on show.
-    void SavePicture1Click();
+    void SavePicture1Click(bool ask = true);
     // File > Export data...: the curves on show as CSV.
     void ExportData1Click();
     // The graph the window shows, which the picture and data commands write.
     TPlotGraph& GraphOnShow();
+    // The graphs an output command writes (see Clip1Click); none when the
+    // user cancels the question.
+    std::vector<TPlotGraph*> GraphsToWrite(bool ask);
     // The rows of the curves on show: time, N1, N2, from the run's start.
     std::vector<TCurveRow> CurvesOnShow() const;
     void About2Click();
+    // The [About] of the model's file: its title, source and description.
+    void AboutModel1Click();
     // Closes the window (asking for a changed model) and ends the program.
     void ButtonExitClick();
 
@@ -251,8 +261,15 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // A new desktop font size reaches the graphs' text (FollowDesktopFont).
+    void changeEvent(QEvent* event) override;
 
 private:
+    // The graphs' text grows with the desktop's font beyond the 9 points it
+    // is designed at; a smaller desktop font leaves it as designed.
+    void FollowDesktopFont();
+    // Shows the species page with the rate of species 1 or 2 in focus.
+    void FocusRate(int species);
     // The look both graphs share: white, titled axes that size and step
     // themselves, labels kept inside, the legend for paper only.
     struct TAxisStyle {

@@ -14,6 +14,7 @@
 #include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
 #include "PlaneController.h"
+#include "RateFault.h"
 #include "Series.h"
 
 #include <QAction>
@@ -83,7 +84,12 @@ TModel TForm1::PlaneModel() const {
 
 void TForm1::Refresh1Click() {
     ParameterPanel1->CommitEdit();
-    PlaneController1->Refresh(PlaneModel());
+    try {
+        PlaneController1->Refresh(PlaneModel());
+    } catch (const ERateError& error) {
+        FocusRate(error.Species());
+        throw;
+    }
 }
 
 void TForm1::Equilibria1Click() {

@@ -3,6 +3,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <span>
+
+class QImage;
+class QPicture;
 class TPlotGraph;
 
 // The graph's picture as a file, drawn by the graph's own full draw (the
@@ -17,9 +21,18 @@ public:
     // unknown extension, a scale outside (0, 16], a graph without area or a
     // failed write throws an Exception saying which; no half file is left.
     static void Write(TPlotGraph& graph, const QString& fileName, double scale = 1);
+    // The same for several graphs side by side, left to right in the order
+    // given, each at its size on screen and aligned at the top (the window's
+    // split view on one page).
+    static void Write(std::span<TPlotGraph* const> graphs, const QString& fileName,
+                      double scale = 1);
 
     // The picture as an SVG document of the graph's size on screen.
     static QByteArray Svg(TPlotGraph& graph);
+    static QByteArray Svg(std::span<TPlotGraph* const> graphs);
+    // The graphs side by side as a vector picture and as a bitmap at `scale`.
+    static QPicture Picture(std::span<TPlotGraph* const> graphs);
+    static QImage Image(std::span<TPlotGraph* const> graphs, double scale = 1);
 
     // Throws as Write does when `fileName` names no format it writes, so that
     // a caller can refuse the name before drawing anything.

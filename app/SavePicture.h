@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 class QWidget;
 class TPlotGraph;
 
@@ -8,3 +10,5 @@ class TPlotGraph;
 // the graph's on screen), then writes the graph's picture there. Cancelling
 // either question writes nothing; a failed write throws as TPictureFile does.
 void SavePicture(QWidget* parent, TPlotGraph& graph);
+// The same for graphs side by side in one picture.
+void SavePicture(QWidget* parent, std::span<TPlotGraph* const> graphs);

@@ -203,7 +203,7 @@ void TPlotGraph::DrawGraph() {
     TGraphCanvas* c = canvas_ ? canvas_ : screen.get();
     if (c) {
         c->SetPenWidth(canvasPenWidth_);
-        c->SetFontScale(fontFactor_, fontPpi_ > 0 ? fontPpi_ : logicalDpiY());
+        c->SetFontScale(fontFactor_ * textScale_, fontPpi_ > 0 ? fontPpi_ : logicalDpiY());
     }
 
     const bool rangeChanged = FitAxes();

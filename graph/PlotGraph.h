@@ -156,6 +156,13 @@ public:
     // Output (PlotGraphOutput.cpp). Print uses PrinterSetup when assigned,
     // else the default printer, else a PDF file the user names.
     void Print();
+    // All text of the graph at `scale` times its font sizes, on the screen
+    // and in every output (the window follows the desktop's font size with
+    // it). 1 by default; kept within [0.5, 4].
+    void SetTextScale(double scale);
+    double TextScale() const { return textScale_; }
+    // Readies `printer` as Print does; false when the user cancels.
+    bool SetUpPrinter(QPrinter& printer);
     // Draws the print page on any device: a printer, a PDF writer, an image.
     void PrintPage(QPaintDevice& page);
     // Puts ClipboardData() on the clipboard.
@@ -291,6 +298,7 @@ private:
     TGraphCanvas* canvas_ = nullptr; // the surface of the draw under way, if not the screen
     int canvasPenWidth_ = 1;
     double fontFactor_ = 1.0;
+    double textScale_ = 1.0;
     int fontPpi_ = 0; // 0: the screen's
     std::unique_ptr<QImage> backBuffer_;
     std::vector<TDrawnSeries> drawn_;  // empty: the picture cannot be added to

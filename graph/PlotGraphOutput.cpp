@@ -17,6 +17,8 @@
 #include <QPrinter>
 #include <QPrinterInfo>
 
+#include <algorithm>
+
 using graphmath::Round;
 
 const char* const TPlotGraph::kClipboardFormat = "Internal PlotGraph Format";
@@ -64,10 +66,20 @@ void Apply(TDimensions& d, const int (&m)[10]) {
 
 } // namespace
 
+void TPlotGraph::SetTextScale(double scale) {
+    scale = std::clamp(scale, 0.5, 4.0);
+    if (scale == textScale_) return;
+    textScale_ = scale;
+    RequestRepaint(TRepaintKind::Full);
+}
+
+bool TPlotGraph::SetUpPrinter(QPrinter& printer) {
+    return PrinterSetup ? PrinterSetup(printer) : DefaultPrinterSetup(printer, this);
+}
+
 void TPlotGraph::Print() {
     QPrinter printer(QPrinter::HighResolution);
-    const bool ready = PrinterSetup ? PrinterSetup(printer) : DefaultPrinterSetup(printer, this);
-    if (!ready) return;
+    if (!SetUpPrinter(printer)) return;
     PrintPage(printer);
 }
 

@@ -2,6 +2,8 @@
 #include "WindowDriver.h"
 
 #include "FloatEdit.h"
+#include "GraphViews.h"
+#include "PhasePlaneGraph.h"
 #include "MainWindow.h"
 #include "PlotGraph.h"
 #include "Series.h"
@@ -19,6 +21,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -74,6 +77,50 @@ TEST_F(ExportCommands, SavePictureAsksTheSizeOfRastersOnlyAndWritesTheGraphOnSho
         EXPECT_EQ(QFile::exists(dir.filePath(c.file)), c.item >= 0);
     }
     EXPECT_TRUE(QSvgRenderer(dir.filePath("d.svg")).isValid());
+    EXPECT_TRUE(gDialogs.errors.empty());
+}
+
+// In the split view the Graph menu's commands ask which graph to write (no
+// click on a graph, which could start a run, chooses it); the pop-up menu
+// writes the graph it belongs to.
+TEST_F(ExportCommands, InTheSplitViewTheGraphMenuAsksWhichGraphToWrite) {
+    form.Views1->SetView(TGraphViews::vw_Both);
+    QCoreApplication::processEvents();
+    const QSize time = form.PlotGraph1->size(), plane = form.PlotGraph2->size();
+    const QSize both(time.width() + plane.width(), std::max(time.height(), plane.height()));
+    const struct {
+        const char* file;
+        int item; // the graph answered (0 time, 1 plane, 2 both), then the size
+        std::optional<QSize> size;
+    } cases[] = {
+        {"plane.png", 1, plane * 2}, {"both.png", 2, both * 4},      {"time.svg", 0, time},
+        {"both.svg", 2, both},       {"none.svg", -1, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        gDialogs.Clear();
+        gDialogs.chosenFile = dir.filePath(c.file);
+        gDialogs.chosenItem = c.item;
+        form.SavePicture1->trigger();
+        ASSERT_GE(gDialogs.itemChoices.size(), 1u);
+        EXPECT_EQ(gDialogs.itemChoices[0],
+                  QStringList({"Time plot", "Phase plane", "Both side by side"}));
+        EXPECT_EQ(gDialogs.fileRequests.size(), c.size ? 1u : 0u);
+        if (!c.size) continue;
+        const QString path = dir.filePath(c.file);
+        EXPECT_EQ(path.endsWith(".svg") ? QSvgRenderer(path).viewBox().size() : QImage(path).size(),
+                  *c.size);
+    }
+    EXPECT_FALSE(form.Running());
+
+    gDialogs.Clear();
+    gDialogs.chosenItem = 2;
+    form.Copy1->trigger();
+    EXPECT_EQ(QApplication::clipboard()->image().size(), both);
+    gDialogs.Clear();
+    form.Clip1->trigger(); // the pop-up menu: the graph last clicked, unasked
+    EXPECT_TRUE(gDialogs.itemChoices.empty());
+    EXPECT_EQ(QApplication::clipboard()->image().size(), form.GraphOnShow().size());
     EXPECT_TRUE(gDialogs.errors.empty());
 }
 

@@ -10,6 +10,7 @@
 #include "IniFile.h"
 #include "Legend.h"
 #include "MainWindow.h"
+#include "PhasePlaneGraph.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -19,11 +20,14 @@
 #include <QClipboard>
 #include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSlider>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -185,6 +189,86 @@ TEST_F(MainWindow, TheRunningItemsMarkShowsTheRunStateAlsoWhenAStartFails) {
     choose();
     EXPECT_EQ(gDialogs.errors.size(), 2u);
     ExpectState("&Continue", false);
+}
+
+// A rate that does not compile is named in the message, and the focus goes
+// to its field on the species page.
+TEST_F(MainWindow, ARateThatDoesNotCompileIsNamedAndGetsTheFocus) {
+    form.PageControl1->setCurrentIndex(1);
+    SetRates("0.5*N1", "E*N2 (1+N1)-M*N2");
+    QMetaObject::invokeMethod(form.Start1, &QAction::trigger, Qt::QueuedConnection);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(gDialogs.errors.size(), 1u);
+    EXPECT_TRUE(gDialogs.errors[0].text.startsWith("Species 2 rate: unknown name 'E'\n"))
+        << gDialogs.errors[0].text.toStdString();
+    EXPECT_EQ(form.PageControl1->currentIndex(), 0);
+    EXPECT_EQ(form.focusWidget(), form.Rate2);
+}
+
+// Help > About this model shows what the model's file says of itself.
+TEST_F(MainWindow, AboutThisModelShowsTheFilesTitleAndSource) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("m.ini");
+    for (const auto& [about, shown] : std::vector<std::pair<std::string, QString>>{
+             {"[About]\nTitle=Hares\nSource=Elton (1924)\nNote=yearly\n",
+              "Hares\n\nSource: Elton (1924)\nNote: yearly"},
+             {"", "This model says nothing about itself"}}) {
+        std::ofstream(file.toStdString()) << about << "[Species 1]\nRate=N1\n";
+        form.LoadModelSettings(file);
+        gDialogs.infos.clear();
+        form.AboutModel1->trigger();
+        ASSERT_EQ(gDialogs.infos.size(), 1u);
+        EXPECT_TRUE(gDialogs.infos[0].text.startsWith(shown))
+            << gDialogs.infos[0].text.toStdString();
+    }
+}
+
+// However narrow the window, the control panel's labels and buttons keep
+// their width (the panel scrolls sideways instead); however wide, the speed
+// slider stays a slider's width.
+TEST_F(MainWindow, ThePanelScrollsWhenNarrowAndItsSliderStopsGrowingWhenWide) {
+    form.show();
+    for (const int width : {300, 640, 1600}) {
+        SCOPED_TRACE(width);
+        form.resize(width, 600);
+        QCoreApplication::processEvents();
+        for (const auto* label : form.Panel1->findChildren<QLabel*>()) {
+            if (label->isVisible()) {
+                EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+            }
+        }
+        EXPECT_GE(form.ButtonStartPause->width(), form.ButtonStartPause->sizeHint().width());
+        const auto* scroll = form.findChild<QScrollArea*>("PanelScroll1");
+        ASSERT_NE(scroll, nullptr);
+        EXPECT_EQ(scroll->horizontalScrollBar()->isVisible(),
+                  scroll->width() < form.Panel1->minimumSizeHint().width());
+        // The whole panel stays in view above the scroll bar.
+        EXPECT_GE(scroll->viewport()->height(), form.Panel1->height());
+        EXPECT_LE(form.TrackBar1->width(), 320);
+    }
+}
+
+// The graphs' text follows a desktop font larger than the 9 points it is
+// designed at, and a font change while the window is open; the room below
+// the plot, sized to the labels and the axis title, grows with it.
+TEST_F(MainWindow, TheGraphsTextFollowsTheDesktopFontSize) {
+    const QFont saved = QApplication::font();
+    form.resize(800, 600);
+    form.show();
+    QCoreApplication::processEvents();
+    const int bottom = form.PlotGraph1->PlotMargins().bottom();
+    for (const auto& [points, scale] : {std::pair{18.0, 2.0}, {7.0, 1.0}, {9.0, 1.0}}) {
+        QFont font = saved;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(form.PlotGraph1->TextScale(), scale) << points;
+        EXPECT_EQ(form.PlotGraph2->TextScale(), scale) << points;
+        if (scale > 1) {
+            EXPECT_GT(form.PlotGraph1->PlotMargins().bottom(), bottom);
+        }
+    }
+    QApplication::setFont(saved);
 }
 
 // The state is -11 behind an edit that shows "0"; the user types "0".
