@@ -4,6 +4,7 @@
 #include "LimitCycleText.h"
 #include "OrbitSketch.h"
 #include "PhasePlaneGraph.h"
+#include "PlaneFrame.h"
 #include "Series.h"
 
 #include <QTimer>
@@ -162,6 +163,7 @@ void TPlaneController::CyclesCame(long long number, TLimitCycles found,
     cycles_ = std::move(found);
     separatrices_ = std::move(separatrices);
     sameModel_ = latest_ = true;
+    FrameCycles();
     graph_.SetCycles(DrawnCycles(cycles_));
     graph_.SetSeparatrices(DrawnSeparatrices(separatrices_));
     emit CyclesFound();
@@ -222,14 +224,35 @@ void TPlaneController::Reset(double n1, double n2) {
     sketchStarts_.clear();
     sketches_.clear();
     graph_.SetSketches({});
-    const TPlaneRect frame = analysis_.Frame(n1, n2);
+    SetShown(analysis_.Frame(n1, n2));
+}
+
+TPlaneRect TPlaneController::Shown() const {
+    return {graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(), graph_.YAxis().Max()};
+}
+
+void TPlaneController::FrameCycles() {
+    // Only while the axes are as Reset framed them: not after a run or a zoom.
+    if (!framed_ || !SameBox(*framed_, Shown())) return;
+    TPlaneRect frame = *framed_;
+    for (const TLimitCycle& c : cycles_.cycles) {
+        const TPlaneRect around = FrameAround({{c.n1Min, c.n2Min}, {c.n1Max, c.n2Max}});
+        frame = {std::min(frame.n1Min, around.n1Min), std::max(frame.n1Max, around.n1Max),
+                 std::min(frame.n2Min, around.n2Min), std::max(frame.n2Max, around.n2Max)};
+    }
+    if (SameBox(frame, *framed_)) return;
+    SetShown(frame);
+}
+
+void TPlaneController::SetShown(const TPlaneRect& range) {
+    framed_ = range;
     TAxis& x = graph_.XAxis();
-    x.SetMin(frame.n1Min);
-    x.SetMax(frame.n1Max);
+    x.SetMin(range.n1Min);
+    x.SetMax(range.n1Max);
     x.SetAutoSizing(true);
     TAxis& y = graph_.YAxis();
-    y.SetMin(frame.n2Min);
-    y.SetMax(frame.n2Max);
+    y.SetMin(range.n2Min);
+    y.SetMax(range.n2Max);
     y.SetAutoSizing(true);
 }
 
@@ -237,8 +260,7 @@ void TPlaneController::Sketch(double n1, double n2, bool stiff) {
     if (!analysis_.IsBound()) return;
     stiff_ = stiff;
     sketchStarts_.push_back({n1, n2});
-    const TPlaneRect shown{graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(),
-                           graph_.YAxis().Max()};
+    const TPlaneRect shown = Shown();
     if (!sketchedFor_ || sketchedFor_->generation != generation_ ||
         !SameBox(sketchedFor_->box, shown)) {
         UpdateSketches(shown);

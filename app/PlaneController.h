@@ -59,9 +59,10 @@ public:
     // Nothing to show: the model did not compile.
     void Clear();
     // Reset: no trajectory or sketched orbit, and the axes on what matters
-    // of the plane's model (TPlaneAnalysis::Frame) with (n1, n2) the start;
-    // the equilibria are still looked for in the default box of (n1, n2),
-    // grown where nullclines leave it toward a crossing.
+    // of the plane's model (TPlaneAnalysis::Frame) with (n1, n2) the start,
+    // grown to the cycles when they come as long as the axes stay so; the
+    // equilibria are still looked for in the default box of (n1, n2), grown
+    // where nullclines leave it toward a crossing.
     void Reset(double n1, double n2);
 
     // How long a sketched orbit is followed each way, in the model's time.
@@ -114,6 +115,9 @@ private:
                             const TPlaneRect& shown) const;
     void UpdateSketches(const TPlaneRect& shown);
     void ForgetCycles();
+    TPlaneRect Shown() const;
+    void SetShown(const TPlaneRect& range);
+    void FrameCycles();
 
     TPhasePlaneGraph& graph_;
     TPlaneAnalysis analysis_;
@@ -140,5 +144,6 @@ private:
     };
     std::optional<TSketched> sketchedFor_;
     bool stiff_ = false;
-    TCycleWorker search_; // last: joined before the rest goes
+    std::optional<TPlaneRect> framed_; // the axes as Reset framed them
+    TCycleWorker search_;              // last: joined before the rest goes
 };

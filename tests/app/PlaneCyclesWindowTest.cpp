@@ -89,13 +89,13 @@ TEST_F(PlaneCyclesWindow, TheCycleIsDrawnWhenFoundAndTheStatusBarNamesItOnceARun
     EXPECT_NEAR(Plane().Cycles()->cycles.at(0).period, period, 1e-6 * period);
     EXPECT_TRUE(drawn.tip.contains("stable")) << drawn.tip.toStdString();
     EXPECT_TRUE(drawn.tip.contains(QString::number(period, 'g', 6))) << drawn.tip.toStdString();
-    // The tip of the line under the mouse, where the range shown has it.
+    // Before a run the range shown grows to the whole cycle.
     const TAxis &x = form.PlotGraph2->XAxis(), &y = form.PlotGraph2->YAxis();
-    const auto shown = std::find_if(drawn.path.begin(), drawn.path.end(), [&](QPointF p) {
-        return x.Min() < p.x() && p.x() < x.Max() && y.Min() < p.y() && p.y() < y.Max();
-    });
-    ASSERT_NE(shown, drawn.path.end());
-    const QPointF on = *shown;
+    for (const QPointF& p : drawn.path)
+        ASSERT_TRUE(x.Min() <= p.x() && p.x() <= x.Max() && y.Min() <= p.y() && p.y() <= y.Max())
+            << p.x() << " " << p.y();
+    // The tip of the line under the mouse.
+    const QPointF on = drawn.path.at(0);
     const QPoint at(form.PlotGraph2->XToPixel(on.x()), form.PlotGraph2->YToPixel(on.y()));
     ASSERT_NE(form.PlotGraph2->CycleAt(at), nullptr);
     EXPECT_EQ(form.PlotGraph2->CycleAt(at)->tip, drawn.tip);
