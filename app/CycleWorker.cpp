@@ -59,26 +59,38 @@ void TCycleWorker::Work() {
 
         job.request.options.cancel = &cancel_;
         TLimitCycles result;
+        std::vector<TSeparatrix> separatrices;
         try {
             result = finder(*job.request.model, job.request.box, job.request.equilibria,
                             job.request.options);
+            if (!result.cancelled && result.error.empty()) {
+                TSeparatrixOptions options;
+                options.cycles = result.cycles;
+                options.cancel = &cancel_;
+                separatrices = FindSeparatrices(*job.request.model, job.request.box,
+                                                job.request.equilibria, options);
+                result.cancelled = cancel_;
+            }
         } catch (const std::exception& e) {
             result = TLimitCycles();
             result.box = job.request.box;
             result.error = ErrorMessage(e);
+            separatrices.clear();
         }
         // Posted, never waited on: the window may be joining this thread.
         QMetaObject::invokeMethod(
             this,
-            [this, number = job.number, found = std::move(result)]() mutable {
-                Deliver(number, std::move(found));
+            [this, number = job.number, found = std::move(result),
+             lines = std::move(separatrices)]() mutable {
+                Deliver(number, std::move(found), std::move(lines));
             },
             Qt::QueuedConnection);
         lock.lock();
     }
 }
 
-void TCycleWorker::Deliver(long long number, TLimitCycles result) {
+void TCycleWorker::Deliver(long long number, TLimitCycles result,
+                           std::vector<TSeparatrix> separatrices) {
     if (awaited_ == number) awaited_.reset();
-    if (OnResult) OnResult(number, std::move(result));
+    if (OnResult) OnResult(number, std::move(result), std::move(separatrices));
 }

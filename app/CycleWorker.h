@@ -4,6 +4,7 @@
 #include "Equilibria.h"
 #include "LimitCycles.h"
 #include "PlaneRect.h"
+#include "Separatrices.h"
 
 #include <QObject>
 
@@ -15,7 +16,8 @@
 #include <optional>
 #include <thread>
 
-// The search for limit cycles off the window thread. One worker runs the
+// The search for limit cycles off the window thread, and after it for the
+// separatrices of the saddles, which may end on the cycles found. One worker runs the
 // latest search asked for, each on a model of its own (a Clone, since a
 // compiled model serves one thread); asking while a search runs cancels it,
 // and a search asked for but not yet begun is replaced. Each result comes
@@ -49,9 +51,11 @@ public:
     bool Busy() const { return awaited_.has_value(); }
 
     // A result, on this object's thread: the search's number and what it
-    // found (`cancelled` when it was cut short). An exception in the search
-    // comes as `error`.
-    std::function<void(long long number, TLimitCycles result)> OnResult;
+    // found (`cancelled` when it was cut short, and then no separatrices).
+    // An exception in the search comes as `error`.
+    std::function<void(long long number, TLimitCycles result,
+                       std::vector<TSeparatrix> separatrices)>
+        OnResult;
 
     // What runs a search: FindLimitCycles, or a stand-in that a test holds
     // back to put searches in a known order.
@@ -59,7 +63,7 @@ public:
 
 private:
     void Work();
-    void Deliver(long long number, TLimitCycles result);
+    void Deliver(long long number, TLimitCycles result, std::vector<TSeparatrix> separatrices);
 
     std::mutex mutex_;
     std::condition_variable wake_;

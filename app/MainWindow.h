@@ -109,8 +109,9 @@ public:
     QAction* Field1 = nullptr;
     QAction* Refresh1 = nullptr;
     QAction* Equilibria1 = nullptr;
-    QAction* Cycles1 = nullptr;      // View > Limit cycles: shows or hides them
-    QAction* LimitCycles1 = nullptr; // View > Limit cycles...: lists them
+    QAction* Cycles1 = nullptr;       // View > Limit cycles: shows or hides them
+    QAction* LimitCycles1 = nullptr;  // View > Limit cycles...: lists them
+    QAction* Separatrices1 = nullptr; // View > Separatrices: shows or hides them
     QAction* Running1 = nullptr;
     QAction* Clip1 = nullptr;
     QAction* Print1 = nullptr;
@@ -249,6 +250,9 @@ public:
     // The phase plane (MainWindowPlane.cpp). A click in it while stopped or
     // paused puts the point into the density edits, as if typed, and starts.
     void PlotGraph2Click(double n1, double n2);
+    // A Ctrl-click while stopped or paused sketches the orbit through the
+    // point, forward and backward, without a run; Reset clears the sketches.
+    void PlotGraph2CtrlClick(double n1, double n2);
     void Field1Click();
     // Compiles the model on screen for the plane and draws it again; a model
     // that does not compile leaves the plane empty and reports its error.
@@ -258,6 +262,7 @@ public:
     // Lists the limit cycles of the model on screen in the range the plane
     // shows; the list fills in when a search still running ends.
     void LimitCycles1Click();
+    void Separatrices1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

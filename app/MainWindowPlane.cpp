@@ -1,6 +1,7 @@
 // The window's phase plane: its graph, the View menu, the model on screen
 // that the plane's controller compiles, the click that starts a run from a
-// point of the plane, and the limit cycles.
+// point of the plane, the Ctrl-click that sketches an orbit through one, the
+// limit cycles and the separatrices.
 #include "MainWindow.h"
 
 #include "Appearance.h"
@@ -29,7 +30,9 @@ void TForm1::BuildPhasePlane() {
     PlotGraph2 = new TPhasePlaneGraph(this);
     PlotGraph2->setObjectName(QStringLiteral("PlotGraph2"));
     PlotGraph2->setToolTip(QStringLiteral("Density of species 2 against that of species 1; "
-                                          "click to start a run from a point"));
+                                          "click to start a run from a point, Ctrl-click to "
+                                          "sketch the orbit through it"));
+    PlotGraph2->OnPlaneCtrlClick = [this](double n1, double n2) { PlotGraph2CtrlClick(n1, n2); };
     PlotGraph2->setMinimumSize(120, 80);
     // A graph that moves or resizes itself has no place in the splitter.
     PlotGraph2->SetDragAllowed(false);
@@ -48,6 +51,10 @@ void TForm1::BuildViewMenu() {
     Cycles1 = view->addAction(QStringLiteral("Limit cycles"));
     Cycles1->setCheckable(true);
     Cycles1->setChecked(PlotGraph2->Look().showCycles);
+    Separatrices1 = view->addAction(QStringLiteral("Separatrices"));
+    Separatrices1->setCheckable(true);
+    Separatrices1->setChecked(PlotGraph2->Look().showSeparatrices);
+    connect(Separatrices1, &QAction::triggered, this, &TForm1::Separatrices1Click);
     Refresh1 = view->addAction(QStringLiteral("Refresh"));
     Equilibria1 = view->addAction(QString::fromUtf8("Equilibria\u2026"));
     LimitCycles1 = view->addAction(QString::fromUtf8("Limit cycles\u2026"));
@@ -66,6 +73,11 @@ void TForm1::PlotGraph2Click(double n1, double n2) {
         edit->setModified(true);
     }
     ButtonStartPauseClick();
+}
+
+void TForm1::PlotGraph2CtrlClick(double n1, double n2) {
+    if (Running()) return;
+    PlaneController1->Sketch(n1, n2, Sim.Settings.Method == sm_BDF);
 }
 
 void TForm1::Field1Click() {
@@ -101,6 +113,10 @@ void TForm1::Equilibria1Click() {
 
 void TForm1::Cycles1Click() {
     PlotGraph2->SetShowCycles(Cycles1->isChecked());
+}
+
+void TForm1::Separatrices1Click() {
+    PlotGraph2->SetShowSeparatrices(Separatrices1->isChecked());
 }
 
 void TForm1::LimitCycles1Click() {

@@ -1,6 +1,7 @@
 #include "PlaneAnalysis.h"
 
 #include "PhasePlane.h"
+#include "PlaneFrame.h"
 
 #include <algorithm>
 #include <cmath>
@@ -129,4 +130,16 @@ TEquilibria TPlaneAnalysis::Equilibria() {
         MergeEquilibria(*visible_, *inBox_, std::max(inBox_->box.Extent(), visibleRect_.Extent()));
     all.box = inBox_->box;
     return all;
+}
+
+TPlaneRect TPlaneAnalysis::Frame(double n1, double n2) {
+    if (!IsBound()) return DefaultBox(n1, n2);
+    const TEquilibria found = Equilibria();
+    const TPlaneRect box = found.error.empty() && found.box.IsValid() ? found.box : box_;
+    std::vector<TCurvePoint> points = NullclineIntercepts(model_, box);
+    for (const TEquilibrium& e : found.points)
+        if (e.n1 >= box.n1Min && e.n1 <= box.n1Max && e.n2 >= box.n2Min && e.n2 <= box.n2Max)
+            points.push_back({e.n1, e.n2});
+    points.push_back({n1, n2});
+    return FrameAround(points);
 }

@@ -57,6 +57,12 @@ public:
     // bound).
     TEquilibria Equilibria();
 
+    // The range to show before a run: the equilibria in the default box (as
+    // grown), where the nullclines meet the axes there, and the start
+    // (n1, n2), with a margin (FrameAround). The default box of (n1, n2)
+    // when unbound.
+    TPlaneRect Frame(double n1, double n2);
+
     static constexpr const char* kNoModel = "The model did not compile";
 
 private:

@@ -2,7 +2,9 @@
 
 #include "Axis.h"
 #include "LimitCycleText.h"
+#include "OrbitSketch.h"
 #include "PhasePlaneGraph.h"
+#include "PlaneFrame.h"
 #include "Series.h"
 
 #include <QTimer>
@@ -21,6 +23,18 @@ std::vector<TPlaneCycle> DrawnCycles(const TLimitCycles& found) {
             d.path << QPointF(p.n1, p.n2);
         d.dashed = c.kind != TCycleKind::Stable;
         d.tip = CycleTip(c);
+    }
+    return drawn;
+}
+
+std::vector<TPlaneSeparatrix> DrawnSeparatrices(const std::vector<TSeparatrix>& found) {
+    std::vector<TPlaneSeparatrix> drawn;
+    for (const TSeparatrix& s : found) {
+        TPlaneSeparatrix& d = drawn.emplace_back();
+        d.path.reserve(qsizetype(s.path.size()));
+        for (const TCurvePoint& p : s.path)
+            d.path << QPointF(p.n1, p.n2);
+        d.stable = s.manifold == TManifold::Stable;
     }
     return drawn;
 }
@@ -58,12 +72,20 @@ TPlaneController::TPlaneController(TPhasePlaneGraph& graph, QObject* parent)
     connect(tick_, &QTimer::timeout, this, &TPlaneController::Tick);
     graph_.OnFigureNeeded = [this](const TPhasePlaneGraph::TFigureRequest& request) {
         TPlaneFigure figure = analysis_.Figure(request);
-        AskCycles({request.n1Min, request.n1Max, request.n2Min, request.n2Max});
+        const TPlaneRect shown{request.n1Min, request.n1Max, request.n2Min, request.n2Max};
+        AskCycles(shown);
         figure.cycles = DrawnCycles(cycles_);
+        figure.separatrices = DrawnSeparatrices(separatrices_);
+        // Orbits of the model as it is now, through the range shown.
+        if (!sketchedFor_ || sketchedFor_->generation != generation_ ||
+            !SameBox(sketchedFor_->box, shown))
+            UpdateSketches(shown);
+        figure.sketches = sketches_;
         return figure;
     };
-    search_.OnResult = [this](long long number, TLimitCycles found) {
-        CyclesCame(number, std::move(found));
+    search_.OnResult = [this](long long number, TLimitCycles found,
+                              std::vector<TSeparatrix> separatrices) {
+        CyclesCame(number, std::move(found), std::move(separatrices));
     };
 }
 
@@ -81,15 +103,26 @@ void TPlaneController::Bind(const TModel& model) {
         analysis_.Bind(model.rows, model.rate1, model.rate2, model.N1, model.N2);
     } catch (...) {
         // Nothing to show: the cycles of the model before go too.
-        cycles_ = {};
-        graph_.SetCycles({});
+        ForgetCycles();
         throw;
     }
 }
 
-void TPlaneController::AskCycles(const TPlaneRect& box) {
+void TPlaneController::AskCycles(const TPlaneRect& shown) {
+    TPlaneRect box = shown;
+    if (analysis_.IsBound()) {
+        // The range shown before a run frames the equilibria tightly; a
+        // cycle round them reaches farther, and should be found all the same.
+        const TEquilibria equilibria = analysis_.Equilibria();
+        if (equilibria.error.empty() && equilibria.box.IsValid() && box.IsValid())
+            box = {std::min(box.n1Min, equilibria.box.n1Min),
+                   std::max(box.n1Max, equilibria.box.n1Max),
+                   std::min(box.n2Min, equilibria.box.n2Min),
+                   std::max(box.n2Max, equilibria.box.n2Max)};
+    }
     if (!analysis_.IsBound() || !box.IsValid()) {
         cycles_ = {};
+        separatrices_ = {};
         latest_ = false;
         asked_.reset();
         return;
@@ -116,12 +149,23 @@ void TPlaneController::SearchCycles() {
         {graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(), graph_.YAxis().Max()});
 }
 
-void TPlaneController::CyclesCame(long long number, TLimitCycles found) {
+void TPlaneController::ForgetCycles() {
+    cycles_ = {};
+    separatrices_ = {};
+    graph_.SetCycles({});
+    graph_.SetSeparatrices({});
+}
+
+void TPlaneController::CyclesCame(long long number, TLimitCycles found,
+                                  std::vector<TSeparatrix> separatrices) {
     if (found.cancelled || !asked_ || asked_->number != number || asked_->generation != generation_)
         return;
     cycles_ = std::move(found);
+    separatrices_ = std::move(separatrices);
     sameModel_ = latest_ = true;
+    FrameCycles();
     graph_.SetCycles(DrawnCycles(cycles_));
+    graph_.SetSeparatrices(DrawnSeparatrices(separatrices_));
     emit CyclesFound();
 }
 
@@ -170,27 +214,85 @@ void TPlaneController::RunStarts(const TModel& model) {
 void TPlaneController::Clear() {
     ModelChanged();
     analysis_.Clear();
-    cycles_ = {};
-    graph_.SetCycles({});
+    ForgetCycles();
     dirty_ = false;
     graph_.InvalidateFigure();
 }
 
 void TPlaneController::Reset(double n1, double n2) {
     graph_.ClearTrajectories();
-    TPlaneRect box = DefaultBox(n1, n2);
-    if (analysis_.IsBound()) {
-        const TEquilibria found = analysis_.Equilibria();
-        if (found.error.empty() && found.box.IsValid()) box = found.box;
+    sketchStarts_.clear();
+    sketches_.clear();
+    graph_.SetSketches({});
+    SetShown(analysis_.Frame(n1, n2));
+}
+
+TPlaneRect TPlaneController::Shown() const {
+    return {graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(), graph_.YAxis().Max()};
+}
+
+void TPlaneController::FrameCycles() {
+    // Only while the axes are as Reset framed them: not after a run or a zoom.
+    if (!framed_ || !SameBox(*framed_, Shown())) return;
+    TPlaneRect frame = *framed_;
+    for (const TLimitCycle& c : cycles_.cycles) {
+        const TPlaneRect around = FrameAround({{c.n1Min, c.n2Min}, {c.n1Max, c.n2Max}});
+        frame = {std::min(frame.n1Min, around.n1Min), std::max(frame.n1Max, around.n1Max),
+                 std::min(frame.n2Min, around.n2Min), std::max(frame.n2Max, around.n2Max)};
     }
+    if (SameBox(frame, *framed_)) return;
+    SetShown(frame);
+}
+
+void TPlaneController::SetShown(const TPlaneRect& range) {
+    framed_ = range;
     TAxis& x = graph_.XAxis();
-    x.SetMin(box.n1Min);
-    x.SetMax(box.n1Max);
+    x.SetMin(range.n1Min);
+    x.SetMax(range.n1Max);
     x.SetAutoSizing(true);
     TAxis& y = graph_.YAxis();
-    y.SetMin(box.n2Min);
-    y.SetMax(box.n2Max);
+    y.SetMin(range.n2Min);
+    y.SetMax(range.n2Max);
     y.SetAutoSizing(true);
+}
+
+void TPlaneController::Sketch(double n1, double n2, bool stiff) {
+    if (!analysis_.IsBound()) return;
+    stiff_ = stiff;
+    sketchStarts_.push_back({n1, n2});
+    const TPlaneRect shown = Shown();
+    if (!sketchedFor_ || sketchedFor_->generation != generation_ ||
+        !SameBox(sketchedFor_->box, shown)) {
+        UpdateSketches(shown);
+    } else {
+        const std::unique_ptr<TCompiledModel> model = analysis_.CloneModel();
+        sketches_.push_back(SketchedOrbit(*model, sketchStarts_.back(), shown));
+    }
+    graph_.SetSketches(sketches_);
+}
+
+QPolygonF TPlaneController::SketchedOrbit(TCompiledModel& model, TCurvePoint start,
+                                          const TPlaneRect& shown) const {
+    TSketchOptions options;
+    options.duration = kSketchTime;
+    options.stiff = stiff_;
+    // Generous, so that an orbit that leaves the view and comes back is
+    // drawn whole, yet bounded for one that runs away.
+    options.bounds = {shown.n1Min - shown.Width(), shown.n1Max + shown.Width(),
+                      shown.n2Min - shown.Height(), shown.n2Max + shown.Height()};
+    QPolygonF line;
+    for (const TCurvePoint& p : SketchOrbit(model, start.n1, start.n2, options))
+        line << QPointF(p.n1, p.n2);
+    return line;
+}
+
+void TPlaneController::UpdateSketches(const TPlaneRect& shown) {
+    sketchedFor_ = TSketched{generation_, shown};
+    sketches_.clear();
+    if (sketchStarts_.empty() || !analysis_.IsBound()) return;
+    const std::unique_ptr<TCompiledModel> model = analysis_.CloneModel();
+    for (const TCurvePoint& start : sketchStarts_)
+        sketches_.push_back(SketchedOrbit(*model, start, shown));
 }
 
 void TPlaneController::MoveParameter(const std::string& name, double value) {

@@ -6,6 +6,7 @@
 #include "PlaneAnalysis.h"
 
 #include <QObject>
+#include <QPolygonF>
 
 #include <functional>
 #include <optional>
@@ -21,10 +22,10 @@ class TPhasePlaneGraph;
 // plane works out a figure when it is drawn (TPhasePlaneGraph asks for it),
 // so a hidden plane costs nothing and catches up when shown.
 //
-// The limit cycles of the range shown are searched for with the figure but
-// on a worker (TCycleWorker), since a search takes far longer than a figure:
-// the plane keeps showing the last cycles found until the new ones come, and
-// cycles found for a model, parameter values or range that have changed
+// The limit cycles of the range shown, and then the separatrices, are
+// searched for with the figure but on a worker (TCycleWorker), since a search
+// takes far longer than a figure: the plane keeps showing the last ones found
+// until the new ones come, and those found for a model, parameter values or range that have changed
 // since are dropped, never drawn over those of the newer ones.
 //
 // A model is given as TModel; of it the plane takes the rows, both rates and
@@ -57,10 +58,20 @@ public:
     void RunStarts(const TModel& model);
     // Nothing to show: the model did not compile.
     void Clear();
-    // Reset: no trajectory, and the axes on the box where the equilibria of
-    // the plane's model are looked for (the default box of (n1, n2), grown
-    // where nullclines leave it toward a crossing).
+    // Reset: no trajectory or sketched orbit, and the axes on what matters
+    // of the plane's model (TPlaneAnalysis::Frame) with (n1, n2) the start,
+    // grown to the cycles when they come as long as the axes stay so; the
+    // equilibria are still looked for in the default box of (n1, n2), grown
+    // where nullclines leave it toward a crossing.
     void Reset(double n1, double n2);
+
+    // How long a sketched orbit is followed each way, in the model's time.
+    static constexpr double kSketchTime = 100;
+    // Sketches the orbit through (n1, n2), forward and backward (by BDF for
+    // a stiff model), without a run: kSketchTime each way, or until it goes
+    // a view's width or height past the range shown. Sketches follow the
+    // model as it changes and the range as it moves, until Reset.
+    void Sketch(double n1, double n2, bool stiff);
 
     // A parameter moved: the plane's model takes the value when it has a
     // parameter of that name, and the plane is drawn again at the next tick;
@@ -77,13 +88,15 @@ public:
     std::function<std::optional<TModel>()> OnModelWanted;
 
     // Asks for the cycles of the plane's model in the range the axes show
-    // now, unless they are known or being searched for already: for a list
-    // of them while the plane is hidden and draws no figure.
+    // now (and at least in the box the equilibria are looked for), unless they are known or being
+    // searched for already: for a list of them while the plane is hidden and draws no figure.
     void SearchCycles();
     // The cycles of the plane's model as it is now, in the range last
     // searched; none while they are being searched for or when no model is
     // bound.
     const TLimitCycles* Cycles() const { return latest_ ? &cycles_ : nullptr; }
+    // The separatrices found with them, as they are shown.
+    const std::vector<TSeparatrix>& Separatrices() const { return separatrices_; }
     // The period of the stable cycle the state (n1, n2) lies on (within
     // kSettled), among the cycles of the model as it is now.
     std::optional<double> SettledPeriod(double n1, double n2) const;
@@ -97,7 +110,14 @@ private:
     // The model changed: cycles found or searched for until now are stale.
     void ModelChanged();
     void AskCycles(const TPlaneRect& box);
-    void CyclesCame(long long number, TLimitCycles found);
+    void CyclesCame(long long number, TLimitCycles found, std::vector<TSeparatrix> separatrices);
+    QPolygonF SketchedOrbit(TCompiledModel& model, TCurvePoint start,
+                            const TPlaneRect& shown) const;
+    void UpdateSketches(const TPlaneRect& shown);
+    void ForgetCycles();
+    TPlaneRect Shown() const;
+    void SetShown(const TPlaneRect& range);
+    void FrameCycles();
 
     TPhasePlaneGraph& graph_;
     TPlaneAnalysis analysis_;
@@ -111,9 +131,19 @@ private:
         TPlaneRect box;
         long long number;
     };
-    std::optional<TAsked> asked_; // the latest search
-    TLimitCycles cycles_;         // the last found, shown until the next come
-    bool sameModel_ = false;      // cycles_ are of the model as it is now
-    bool latest_ = false;         // cycles_ answer the latest search asked
-    TCycleWorker search_;         // last: joined before the rest goes
+    std::optional<TAsked> asked_;           // the latest search
+    TLimitCycles cycles_;                   // the last found, shown until the next come
+    std::vector<TSeparatrix> separatrices_; // found with cycles_
+    bool sameModel_ = false;                // cycles_ are of the model as it is now
+    bool latest_ = false;                   // cycles_ answer the latest search asked
+    std::vector<TCurvePoint> sketchStarts_; // the points Ctrl-clicked since Reset
+    std::vector<QPolygonF> sketches_;       // their orbits, for sketchedFor_
+    struct TSketched {
+        long long generation;
+        TPlaneRect box;
+    };
+    std::optional<TSketched> sketchedFor_;
+    bool stiff_ = false;
+    std::optional<TPlaneRect> framed_; // the axes as Reset framed them
+    TCycleWorker search_;              // last: joined before the rest goes
 };

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -46,7 +47,7 @@ bool SameRequest(const TPhasePlaneGraph::TFigureRequest& a,
 } // namespace
 
 TPhasePlaneGraph::TPhasePlaneGraph(QWidget* parent) : TPlotGraph(parent) {
-    UpdateCycleColor();
+    UpdateColors();
     OverlayPainter = [this](TGraphCanvas& canvas, bool overSeries) {
         PaintFigure(canvas, overSeries);
     };
@@ -78,18 +79,38 @@ void TPhasePlaneGraph::SetNullclineColor(int which, TColor color) {
     TColor& c = look_.nullclineColors[which == 0 ? 0 : 1];
     if (c == color) return;
     c = color;
-    UpdateCycleColor();
+    UpdateColors();
     RepaintIfPlotting();
 }
 
-void TPhasePlaneGraph::UpdateCycleColor() {
-    look_.cycleColor =
-        CycleColor({look_.nullclineColors[0], look_.nullclineColors[1], trajectoryColor_});
+void TPhasePlaneGraph::UpdateColors() {
+    look_.SetSpeciesColors(look_.nullclineColors[0], look_.nullclineColors[1]);
+    for (const auto& s : SeriesList()) {
+        if (s->Number() == kObservedSeries) continue;
+        s->SetLineColor(look_.trajectoryColor);
+        s->SetPointColor(look_.trajectoryColor);
+    }
 }
 
 void TPhasePlaneGraph::SetShowCycles(bool show) {
     if (look_.showCycles == show) return;
     look_.showCycles = show;
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetShowSeparatrices(bool show) {
+    if (look_.showSeparatrices == show) return;
+    look_.showSeparatrices = show;
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetSeparatrices(std::vector<TPlaneSeparatrix> separatrices) {
+    figure_.separatrices = std::move(separatrices);
+    RepaintIfPlotting();
+}
+
+void TPhasePlaneGraph::SetSketches(std::vector<QPolygonF> sketches) {
+    figure_.sketches = std::move(sketches);
     RepaintIfPlotting();
 }
 
@@ -113,8 +134,8 @@ TSeries& TPhasePlaneGraph::NewPiece(int number) {
     s.SetShowInLegend(number == 1 ? le_NameLine : le_None);
     s.SetLineStyle(0);
     s.SetShowPoints(false);
-    s.SetLineColor(trajectoryColor_);
-    s.SetPointColor(trajectoryColor_);
+    s.SetLineColor(look_.trajectoryColor);
+    s.SetPointColor(look_.trajectoryColor);
     return s;
 }
 
@@ -167,16 +188,6 @@ void TPhasePlaneGraph::SetObserved(const std::vector<std::pair<double, double>>&
         s.AddPoint(n1, n2);
 }
 
-void TPhasePlaneGraph::SetTrajectoryColor(TColor color) {
-    trajectoryColor_ = color;
-    UpdateCycleColor();
-    for (const auto& s : SeriesList()) {
-        if (s->Number() == kObservedSeries) continue;
-        s->SetLineColor(color);
-        s->SetPointColor(color);
-    }
-}
-
 const TPlaneMarker* TPhasePlaneGraph::MarkerAt(QPoint position) const {
     if (!MetricsOK()) return nullptr;
     const TPlaneMarker* nearest = nullptr;
@@ -225,17 +236,21 @@ bool TPhasePlaneGraph::event(QEvent* event) {
 
 void TPhasePlaneGraph::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    clicking_ = event->button() == Qt::LeftButton && event->modifiers() == Qt::NoModifier &&
-                MetricsOK() && PlotRect().contains(at);
+    const bool left = event->button() == Qt::LeftButton && MetricsOK() && PlotRect().contains(at);
+    clicking_ = left && event->modifiers() == Qt::NoModifier;
+    ctrlClicking_ = left && event->modifiers() == Qt::ControlModifier && OnPlaneCtrlClick;
     clickStart_ = at;
+    if (ctrlClicking_) return;
     TPlotGraph::mousePressEvent(event);
 }
 
 void TPhasePlaneGraph::mouseReleaseEvent(QMouseEvent* event) {
-    TPlotGraph::mouseReleaseEvent(event);
+    const bool ctrl = std::exchange(ctrlClicking_, false);
+    if (!ctrl) TPlotGraph::mouseReleaseEvent(event);
     const QPoint at = event->position().toPoint();
-    const bool click = clicking_ && event->button() == Qt::LeftButton &&
-                       (at - clickStart_).manhattanLength() <= kClickSlack;
-    clicking_ = false;
+    const bool near =
+        event->button() == Qt::LeftButton && (at - clickStart_).manhattanLength() <= kClickSlack;
+    const bool click = std::exchange(clicking_, false) && near;
     if (click && OnPlaneClick) OnPlaneClick(PixelToX(at.x()), PixelToY(at.y()));
+    if (ctrl && near && OnPlaneCtrlClick) OnPlaneCtrlClick(PixelToX(at.x()), PixelToY(at.y()));
 }

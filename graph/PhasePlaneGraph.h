@@ -14,8 +14,9 @@
 // same axes, painters and output as any graph, whose series are the
 // trajectories of runs, drawn in the order their points came, and whose
 // overlay shows the figure of the model (nullclines, direction field,
-// equilibria, limit cycles) over the visible range. A plain click in the plot
-// asks for a run from the point clicked; hovering over an equilibrium or a
+// equilibria, limit cycles, separatrices, sketched orbits) over the visible
+// range. A plain click in the plot asks for a run from the point clicked, a
+// Ctrl-click for an orbit sketched through it; hovering over an equilibrium or a
 // limit cycle tells what it is.
 class TPhasePlaneGraph : public TPlotGraph {
     Q_OBJECT
@@ -41,12 +42,19 @@ public:
     const TPlaneFigure& Figure() const { return figure_; }
 
     const TPlaneLook& Look() const { return look_; }
+    // Species `which`'s colour (0 or 1), that of its nullcline; the
+    // trajectories, cycles and separatrices take colours apart from both.
     void SetNullclineColor(int which, TColor color);
     void SetShowField(bool show);
     void SetShowCycles(bool show);
+    void SetShowSeparatrices(bool show);
     // The limit cycles to show from now on, in place of the figure's: they
     // are worked out apart from it and may come later.
     void SetCycles(std::vector<TPlaneCycle> cycles);
+    // The same for the separatrices, which come with the cycles, and for the
+    // orbits sketched.
+    void SetSeparatrices(std::vector<TPlaneSeparatrix> separatrices);
+    void SetSketches(std::vector<QPolygonF> sketches);
 
     // The trajectory a run appends to: the last piece, made when there is
     // none. Each piece is a series of its own, so that a run started
@@ -56,8 +64,7 @@ public:
     // hold (drawing what it held); the new one is held if it was.
     TSeries& StartTrajectory();
     void ClearTrajectories();
-    TColor TrajectoryColor() const { return trajectoryColor_; }
-    void SetTrajectoryColor(TColor color);
+    TColor TrajectoryColor() const { return look_.trajectoryColor; }
 
     // Observed states (N1 and N2 counted at one time), drawn as symbols and
     // never joined: the series before every trajectory, which the
@@ -69,6 +76,9 @@ public:
     // A plain click (left button, no key, hardly moved) inside the plot: the
     // point of the plane under it.
     std::function<void(double n1, double n2)> OnPlaneClick;
+    // The same with Ctrl held. Assigned, it takes the place of the graph's
+    // own Ctrl-press (OnWantDesigner).
+    std::function<void(double n1, double n2)> OnPlaneCtrlClick;
 
     // The equilibrium marker at a position of the widget, if one is there.
     const TPlaneMarker* MarkerAt(QPoint position) const;
@@ -85,13 +95,13 @@ private:
     void PaintFigure(TGraphCanvas& canvas, bool overSeries);
     TSeries& NewPiece(int number);
     bool HasTrajectory() const;
-    void UpdateCycleColor();
+    void UpdateColors();
 
     TPlaneFigure figure_;
     TFigureRequest shown_;
     bool figureValid_ = false;
     TPlaneLook look_;
-    TColor trajectoryColor_ = 0xFF0000; // blue: apart from both species' colours
     bool clicking_ = false;
+    bool ctrlClicking_ = false;
     QPoint clickStart_;
 };

@@ -31,6 +31,13 @@ struct TPlaneCycle {
     QString tip; // shown while the mouse rests on the line
 };
 
+// A separatrix of a saddle, from the saddle outward: a stable manifold (the
+// edge between basins, dashed) or an unstable one (solid).
+struct TPlaneSeparatrix {
+    QPolygonF path; // (N1, N2)
+    bool stable = false;
+};
+
 // One arrow of a direction field: centred on a point of the plane, with its
 // extent in pixels at draw scale 1, x to the right and y towards larger N2.
 struct TPlaneArrow {
@@ -47,6 +54,9 @@ struct TPlaneFigure {
     std::vector<TPlaneArrow> arrows;
     std::vector<TPlaneMarker> markers;
     std::vector<TPlaneCycle> cycles;
+    std::vector<TPlaneSeparatrix> separatrices;
+    // Orbits sketched through points the user picked, forward and backward.
+    std::vector<QPolygonF> sketches;
 };
 
 // Joins straight pieces into polylines wherever two share an end point

@@ -5,6 +5,7 @@
 
 #include "Appearance.h"
 #include "Axis.h"
+#include "DistinctColor.h"
 #include "GraphCanvas.h"
 #include "GraphMath.h"
 #include "PlotGraph.h"
@@ -15,25 +16,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <span>
 
 namespace {
 
 constexpr double kHeadAngle = 0.45; // radians either side of the shaft
 constexpr double kHeadLength = 4;   // pixels at scale 1, at most 40 % of the arrow
-
-// Magenta, orange, teal, brown, black: strong on white, and black, which the
-// markers have, last.
-constexpr TColor kCycleColors[] = {RGB(200, 0, 200), RGB(255, 140, 0), RGB(0, 150, 150),
-                                   RGB(140, 70, 0), clBlack};
-// Apart by this much in RGB, two lines are told apart at a glance: red from
-// orange is not, red from magenta is.
-constexpr double kColorsApart = 150;
-
-double ColorDistance(TColor a, TColor b) {
-    const QColor p = ToQColor(a), q = ToQColor(b);
-    return std::hypot(p.red() - q.red(), p.green() - q.green(), p.blue() - q.blue());
-}
 
 void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                 const TPlaneLook& look) {
@@ -79,6 +67,30 @@ void PaintCycles(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& f
         c.SetPen(look.cycleColor, 2 * c.PenWidth(), cycle.dashed ? 1 : 0);
         line.Clear();
         for (const QPointF& q : cycle.path)
+            line.Add(q.x(), q.y());
+        line.Draw();
+    }
+}
+
+void PaintSeparatrices(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                       const TPlaneLook& look) {
+    TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
+    for (const TPlaneSeparatrix& s : figure.separatrices) {
+        c.SetPen(look.separatrixColor, 2 * c.PenWidth(), s.stable ? 1 : 0);
+        line.Clear();
+        for (const QPointF& q : s.path)
+            line.Add(q.x(), q.y());
+        line.Draw();
+    }
+}
+
+void PaintSketches(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
+                   const TPlaneLook& look) {
+    TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
+    c.SetPen(look.trajectoryColor, c.PenWidth());
+    for (const QPolygonF& sketch : figure.sketches) {
+        line.Clear();
+        for (const QPointF& q : sketch)
             line.Add(q.x(), q.y());
         line.Draw();
     }
@@ -142,25 +154,19 @@ void PaintMarkers(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& 
 
 } // namespace
 
-TColor CycleColor(const std::array<TColor, 3>& apart) {
-    TColor best = kCycleColors[0];
-    double bestNearest = -1;
-    for (TColor choice : kCycleColors) {
-        double nearest = std::numeric_limits<double>::infinity();
-        for (TColor other : apart)
-            nearest = std::min(nearest, ColorDistance(choice, other));
-        if (nearest >= kColorsApart) return choice;
-        if (nearest > bestNearest) {
-            bestNearest = nearest;
-            best = choice;
-        }
-    }
-    return best;
+void TPlaneLook::SetSpeciesColors(TColor species1, TColor species2) {
+    nullclineColors = {species1, species2};
+    std::array<TColor, 4> taken{species1, species2};
+    trajectoryColor = taken[2] = DistinctColor(std::span(taken).first(2));
+    cycleColor = taken[3] = DistinctColor(std::span(taken).first(3));
+    separatrixColor = DistinctColor(taken);
 }
 
 void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
                       const TPlaneLook& look, bool overSeries) {
     if (overSeries) {
+        PaintSketches(graph, canvas, figure, look);
+        if (look.showSeparatrices) PaintSeparatrices(graph, canvas, figure, look);
         if (look.showCycles) PaintCycles(graph, canvas, figure, look);
         PaintMarkers(graph, canvas, figure, look);
         return;

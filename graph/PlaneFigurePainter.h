@@ -14,17 +14,21 @@ struct TPlaneLook {
     std::array<TColor, 2> nullclineColors{0x0000FF, 0x008000};
     TColor arrowColor = 0x808080;
     TColor markerColor = 0x000000;
-    // Apart from both species' colours and the trajectory's (CycleColor).
+    // The trajectories (and sketched orbits), the limit cycles and the
+    // separatrices each in a colour of their own, apart from both species'
+    // colours whatever the user picked (SetSpeciesColors).
+    TColor trajectoryColor = 0xFF0000;
     TColor cycleColor = 0xC800C8;
+    TColor separatrixColor = 0x008CFF;
     bool showField = true;
     bool showCycles = true;
-};
+    bool showSeparatrices = false;
 
-// The colour of the limit cycles: the first of a few strong colours that is
-// far enough from each colour in `apart` (the species' and the trajectory's,
-// whatever the user picked) to be told from it at a glance; when none is,
-// the one farthest from the nearest of them.
-TColor CycleColor(const std::array<TColor, 3>& apart);
+    // The species' colours, and the others chosen apart from them and from
+    // each other (DistinctColor), in the order trajectory, cycles,
+    // separatrices.
+    void SetSpeciesColors(TColor species1, TColor species2);
+};
 
 // Half the size of an equilibrium marker in pixels at draw scale 1.
 inline constexpr int kPlaneMarkerRadius = 5;
@@ -35,6 +39,7 @@ inline constexpr int kPlaneMarkerRadius = 5;
 // markers (filled disc stable, open circle unstable, cross saddle, ring with
 // a dot centre, open diamond degenerate) of the equilibria in the axes'
 // ranges, not cut at the plot's edge; between the series and the markers the
-// limit cycles (when shown), 2 pixels wide, solid or dashed.
+// limit cycles (when shown), 2 pixels wide, solid or dashed, the separatrices
+// (when shown), stable dashed and unstable solid, and the sketched orbits.
 void PaintPlaneFigure(const TPlotGraph& graph, TGraphCanvas& canvas, const TPlaneFigure& figure,
                       const TPlaneLook& look, bool overSeries);

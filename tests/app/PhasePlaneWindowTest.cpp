@@ -69,10 +69,10 @@ TEST_F(PhasePlaneWindow, TheViewMenuShowsEachViewAndTheSettingsFileKeepsIt) {
     QStringList captions;
     for (QAction* a : menu->actions())
         captions << a->text();
-    EXPECT_EQ(captions,
-              QStringList({"Time plot", "Phase plane", "Both", "", "Direction field",
-                           "Limit cycles", "Refresh", QString::fromUtf8("Equilibria\u2026"),
-                           QString::fromUtf8("Limit cycles\u2026")}));
+    EXPECT_EQ(captions, QStringList({"Time plot", "Phase plane", "Both", "", "Direction field",
+                                     "Limit cycles", "Separatrices", "Refresh",
+                                     QString::fromUtf8("Equilibria\u2026"),
+                                     QString::fromUtf8("Limit cycles\u2026")}));
 
     struct Case {
         TGraphViews::TView view;
@@ -160,14 +160,18 @@ TEST_F(PhasePlaneWindow, AClickWhileStoppedStartsARunFromThePointAndKeepsTheLast
     form.Rate1->setText("0.1*N1");
     form.Rate2->setText("-0.1*N2");
     ShowPlane();
-    // The plane before a run spans the default box of the densities 1 and 1.
-    EXPECT_EQ(form.PlotGraph2->XAxis().Max(), 10);
-    ClickAt(4, 6);
+    // The plane before a run frames the start (1, 1) and the equilibria, not
+    // the box they are searched in (0 to 10).
+    const TAxis &x = form.PlotGraph2->XAxis(), &y = form.PlotGraph2->YAxis();
+    EXPECT_LT(x.Max(), 10);
+    const double n1 = x.Min() + 0.4 * (x.Max() - x.Min()), n2 = y.Min() + 0.6 * (y.Max() - y.Min());
+    const double width = x.Max() - x.Min(), height = y.Max() - y.Min();
+    ClickAt(n1, n2);
     ASSERT_TRUE(form.Running());
     // Into the edits as if typed: the run starts from what they show.
     const QRect plot = form.PlotGraph2->PlotRect();
-    EXPECT_NEAR(form.N1Edit->Value(), 4, 10.0 / plot.width());
-    EXPECT_NEAR(form.N2Edit->Value(), 6, 10.0 / plot.height());
+    EXPECT_NEAR(form.N1Edit->Value(), n1, width / plot.width());
+    EXPECT_NEAR(form.N2Edit->Value(), n2, height / plot.height());
     EXPECT_EQ(form.Sim.N1, form.N1Edit->Value());
     EXPECT_EQ(form.Sim.N2, form.N2Edit->Value());
     const std::pair<double, double> start{form.Sim.N1, form.Sim.N2};
@@ -193,6 +197,40 @@ TEST_F(PhasePlaneWindow, AClickWhileStoppedStartsARunFromThePointAndKeepsTheLast
     QTest::mouseClick(form.PlotGraph2, Qt::LeftButton, Qt::ShiftModifier, at);
     EXPECT_FALSE(form.Running());
     form.close();
+    EXPECT_TRUE(gDialogs.errors.empty());
+}
+
+TEST_F(PhasePlaneWindow, ACtrlClickWhileStoppedSketchesTheOrbitThroughThePointUntilReset) {
+    form.Rate1->setText("0.1*N1");
+    form.Rate2->setText("-0.1*N2");
+    ShowPlane();
+    form.Refresh1Click();
+    QApplication::processEvents();
+    TPhasePlaneGraph& plane = *form.PlotGraph2;
+    const TAxis &x = plane.XAxis(), &y = plane.YAxis();
+    const QPoint at(plane.XToPixel(x.Min() + 0.4 * (x.Max() - x.Min())),
+                    plane.YToPixel(y.Min() + 0.6 * (y.Max() - y.Min())));
+    const QPointF start(plane.PixelToX(at.x()), plane.PixelToY(at.y()));
+    QTest::mouseClick(&plane, Qt::LeftButton, Qt::ControlModifier, at);
+    EXPECT_FALSE(form.Running());
+    ASSERT_EQ(plane.Figure().sketches.size(), 1u);
+    const QPolygonF sketch = plane.Figure().sketches[0];
+    // N1 = a e^(t/10), N2 = b e^(-t/10): N1 N2 stays a b. Both ways the
+    // orbit runs out of a view's width or height past the range shown.
+    ASSERT_TRUE(sketch.contains(start));
+    for (const QPointF& p : sketch)
+        ASSERT_NEAR(p.x() * p.y(), start.x() * start.y(), 1e-5 * start.x() * start.y());
+    EXPECT_GT(sketch.front().y(), y.Max() + (y.Max() - y.Min()));
+    EXPECT_GT(sketch.back().x(), x.Max() + (x.Max() - x.Min()));
+    // A Ctrl-click during a run sketches nothing; Reset clears the sketches.
+    form.ButtonStartPauseClick();
+    ASSERT_TRUE(form.Running());
+    QTest::mouseClick(&plane, Qt::LeftButton, Qt::ControlModifier, at);
+    form.ButtonStartPauseClick();
+    EXPECT_EQ(plane.Figure().sketches.size(), 1u);
+    form.ButtonClearClick();
+    QApplication::processEvents();
+    EXPECT_TRUE(plane.Figure().sketches.empty());
     EXPECT_TRUE(gDialogs.errors.empty());
 }
 

@@ -108,3 +108,55 @@ TEST(PlaneAnalysis, AModelThatDoesNotCompileLeavesThePlaneEmpty) {
 }
 
 } // namespace
+
+namespace {
+
+// Before a run the plane frames the equilibria of the box searched, where the
+// nullclines meet the axes and the start, with a tenth to spare beyond the
+// largest (closed forms of the competition, Allee and paradox examples).
+TEST(PlaneAnalysis, TheFrameSpansEquilibriaInterceptsAndStartWithAMargin) {
+    struct Case {
+        const char* name;
+        std::string rate1, rate2;
+        double n1, n2;
+        TPlaneRect frame;
+    };
+    const double n1Star = 0.3 / (0.025 - 0.003);
+    const double n2Star = 16 * (1 - n1Star / 200) * (1 + 0.01 * n1Star);
+    const Case cases[] = {
+        // (0, 0), (100, 0), (0, 80); the nullclines meet the axes at (100, 0),
+        // (0, 200), (0, 80) and (200/3, 0).
+        {"competition",
+         "0.6*N1*(1 - (N1 + 0.5*N2)/100)",
+         "0.8*N2*(1 - (N2 + 1.2*N1)/80)",
+         5,
+         25,
+         {0, 110, 0, 220}},
+        // (0, 0), (20, 0), (100, 0), (50, 75); the start is the highest N1.
+        {"Allee",
+         "N1*(N1/20 - 1)*(1 - N1/100) - 0.01*N1*N2",
+         "0.5*0.01*N1*N2 - 0.25*N2",
+         100,
+         5,
+         {0, 110, 0, 82.5}},
+        // (200, 0) and the focus (n1Star, n2Star), 0 to 1100 in the box searched.
+        {"paradox",
+         "0.8*N1*(1 - N1/200) - 0.05*N1*N2/(1 + 0.01*N1)",
+         "0.5*0.05*N1*N2/(1 + 0.01*N1) - 0.3*N2",
+         50,
+         5,
+         {0, 220, 0, 1.1 * n2Star}},
+    };
+    for (const Case& c : cases) {
+        TPlaneAnalysis plane;
+        plane.Bind({}, c.rate1, c.rate2, c.n1, c.n2);
+        const TPlaneRect frame = plane.Frame(c.n1, c.n2);
+        const double tol = 1e-6 * c.frame.Extent();
+        EXPECT_NEAR(frame.n1Min, c.frame.n1Min, tol) << c.name;
+        EXPECT_NEAR(frame.n1Max, c.frame.n1Max, tol) << c.name;
+        EXPECT_NEAR(frame.n2Min, c.frame.n2Min, tol) << c.name;
+        EXPECT_NEAR(frame.n2Max, c.frame.n2Max, tol) << c.name;
+    }
+}
+
+} // namespace

@@ -38,11 +38,12 @@ namespace {
 const QString kHollingTanner = TARNIVELL_EXAMPLES "/holling-tanner-cycle.ini";
 const QString kEnrichment = TARNIVELL_EXAMPLES "/paradox-of-enrichment.ini";
 const QString kLotkaVolterra = TARNIVELL_EXAMPLES "/lotka-volterra.ini";
+const QString kCompetition = TARNIVELL_EXAMPLES "/competition-exclusion.ini";
 constexpr int kPatience = 10000; // ms a search may take on a busy machine
 
 class PlaneCyclesWindow : public TWindowDriver {
 protected:
-    // The model loaded, reset (the axes on its grown default box) and its
+    // The model loaded, reset (the axes framing its equilibria and start) and its
     // plane shown alone.
     void ShowPlaneOf(const QString& file) {
         form.LoadModelSettings(file);
@@ -88,6 +89,11 @@ TEST_F(PlaneCyclesWindow, TheCycleIsDrawnWhenFoundAndTheStatusBarNamesItOnceARun
     EXPECT_NEAR(Plane().Cycles()->cycles.at(0).period, period, 1e-6 * period);
     EXPECT_TRUE(drawn.tip.contains("stable")) << drawn.tip.toStdString();
     EXPECT_TRUE(drawn.tip.contains(QString::number(period, 'g', 6))) << drawn.tip.toStdString();
+    // Before a run the range shown grows to the whole cycle.
+    const TAxis &x = form.PlotGraph2->XAxis(), &y = form.PlotGraph2->YAxis();
+    for (const QPointF& p : drawn.path)
+        ASSERT_TRUE(x.Min() <= p.x() && p.x() <= x.Max() && y.Min() <= p.y() && p.y() <= y.Max())
+            << p.x() << " " << p.y();
     // The tip of the line under the mouse.
     const QPointF on = drawn.path.at(0);
     const QPoint at(form.PlotGraph2->XToPixel(on.x()), form.PlotGraph2->YToPixel(on.y()));
@@ -185,6 +191,8 @@ TEST_F(PlaneCyclesWindow, ASliderMoveWhileASearchRunsNeverShowsItsStaleCycle) {
     THeldSearches held(Plane().CycleWorker());
     // K = 200: a cycle.
     ShowPlaneOf(kEnrichment);
+    // Framed on what matters (N2 to about 19), not on the box searched (to 1100).
+    EXPECT_LT(form.PlotGraph2->YAxis().Max(), 50);
     ASSERT_TRUE(QTest::qWaitFor([&] { return held.Entered() == 1; }, kPatience));
     // K to 100 (a stable focus, no cycle) while the search of K = 200 runs.
     const long long figures = Plane().Analysis().FiguresWorkedOut();
@@ -197,6 +205,7 @@ TEST_F(PlaneCyclesWindow, ASliderMoveWhileASearchRunsNeverShowsItsStaleCycle) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return held.Entered() == 2; }, kPatience));
     QTest::qWait(50);
     EXPECT_TRUE(Drawn().empty());
+    EXPECT_TRUE(form.PlotGraph2->Figure().separatrices.empty());
     EXPECT_EQ(Plane().Cycles(), nullptr);
     EXPECT_EQ(Plane().SettledPeriod(Plane().Analysis().Equilibria().box.n1Max / 10, 10),
               std::nullopt);
@@ -206,6 +215,35 @@ TEST_F(PlaneCyclesWindow, ASliderMoveWhileASearchRunsNeverShowsItsStaleCycle) {
     EXPECT_TRUE(Plane().Cycles()->cycles.empty());
     EXPECT_TRUE(Drawn().empty());
     EXPECT_FALSE(Plane().CycleWorker().Busy());
+}
+
+TEST_F(PlaneCyclesWindow, SeparatricesComeWithTheCyclesAndAreShownWhenAskedFor) {
+    ShowPlaneOf(kCompetition);
+    ASSERT_TRUE(WaitForCycles());
+    // Of the saddle (0, 80): the stable manifold is the axis N1 = 0, the
+    // unstable one runs into (100, 0), the winner, on one side.
+    const std::vector<TSeparatrix>& found = Plane().Separatrices();
+    ASSERT_EQ(found.size(), 4u);
+    int intoWinner = 0;
+    for (const TSeparatrix& s : found) {
+        EXPECT_NEAR(s.saddleN1, 0, 1e-9);
+        EXPECT_NEAR(s.saddleN2, 80, 1e-6);
+        if (s.manifold == TManifold::Stable) {
+            for (const TCurvePoint& p : s.path)
+                ASSERT_NEAR(p.n1, 0, 1e-9);
+        } else if (s.end == TSeparatrixEnd::Equilibrium) {
+            ++intoWinner;
+            EXPECT_NEAR(s.path.back().n1, 100, 0.1);
+            EXPECT_NEAR(s.path.back().n2, 0, 0.1);
+        }
+    }
+    EXPECT_EQ(intoWinner, 1);
+    // In the figure, but drawn only once View > Separatrices is checked.
+    ASSERT_EQ(form.PlotGraph2->Figure().separatrices.size(), 4u);
+    EXPECT_FALSE(form.Separatrices1->isChecked());
+    EXPECT_FALSE(form.PlotGraph2->Look().showSeparatrices);
+    form.Separatrices1->trigger();
+    EXPECT_TRUE(form.PlotGraph2->Look().showSeparatrices);
 }
 
 TEST_F(PlaneCyclesWindow, TheListShowsTheCyclesOrACentreAndCopies) {

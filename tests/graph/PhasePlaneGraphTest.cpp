@@ -4,6 +4,7 @@
 #include "PhasePlaneGraph.h"
 #include "Appearance.h"
 #include "Axis.h"
+#include "DistinctColor.h"
 #include "QtColor.h"
 #include "Series.h"
 
@@ -242,37 +243,48 @@ TEST_F(PlaneGraph, AppendedPointsPassUnderTheMarkersAsInAFullRedraw) {
     EXPECT_EQ(ColourNear(g->BackBuffer(), 2, 7, clBlack, 1), 9); // the disc stays on top
 }
 
-TEST_F(PlaneGraph, APlainClickInThePlotNamesThePointUnderIt) {
+TEST_F(PlaneGraph, APlainOrCtrlClickInThePlotNamesThePointUnderIt) {
     host.show();
     g->SetDragAllowed(false);
-    std::vector<QPointF> clicks;
+    std::vector<QPointF> clicks, ctrlClicks;
     g->OnPlaneClick = [&](double n1, double n2) { clicks.emplace_back(n1, n2); };
+    g->OnPlaneCtrlClick = [&](double n1, double n2) { ctrlClicks.emplace_back(n1, n2); };
+    int designer = 0;
+    g->OnWantDesigner = [&](QObject*) { ++designer; };
     const QPoint at(g->XToPixel(3), g->YToPixel(6));
     struct Gesture {
         const char* what;
         QPoint press, release;
         Qt::KeyboardModifiers keys;
-        bool click;
+        bool click, ctrlClick;
     };
     const Gesture gestures[] = {
-        {"click", at, at, Qt::NoModifier, true},
-        {"slight slip", at, at + QPoint(2, 2), Qt::NoModifier, true},
-        {"drag", at, at + QPoint(30, 0), Qt::NoModifier, false},
-        {"shift-click (un-zoom)", at, at, Qt::ShiftModifier, false},
-        {"in the margin", QPoint(5, 5), QPoint(5, 5), Qt::NoModifier, false},
+        {"click", at, at, Qt::NoModifier, true, false},
+        {"slight slip", at, at + QPoint(2, 2), Qt::NoModifier, true, false},
+        {"drag", at, at + QPoint(30, 0), Qt::NoModifier, false, false},
+        {"shift-click (un-zoom)", at, at, Qt::ShiftModifier, false, false},
+        {"in the margin", QPoint(5, 5), QPoint(5, 5), Qt::NoModifier, false, false},
+        {"ctrl-click", at, at + QPoint(1, 0), Qt::ControlModifier, false, true},
+        {"ctrl-drag", at, at + QPoint(30, 0), Qt::ControlModifier, false, false},
+        {"ctrl-click in the margin", QPoint(5, 5), QPoint(5, 5), Qt::ControlModifier, false, false},
     };
     for (const Gesture& gesture : gestures) {
         clicks.clear();
+        ctrlClicks.clear();
         QTest::mousePress(g, Qt::LeftButton, gesture.keys, gesture.press);
         QTest::mouseMove(g, gesture.release);
         QTest::mouseRelease(g, Qt::LeftButton, gesture.keys, gesture.release);
         ASSERT_EQ(clicks.size(), gesture.click ? 1u : 0u) << gesture.what;
-        if (!gesture.click) continue;
-        EXPECT_DOUBLE_EQ(clicks[0].x(), g->PixelToX(gesture.release.x())) << gesture.what;
-        EXPECT_DOUBLE_EQ(clicks[0].y(), g->PixelToY(gesture.release.y())) << gesture.what;
-        EXPECT_NEAR(clicks[0].x(), 3, 0.1);
-        EXPECT_NEAR(clicks[0].y(), 6, 0.1);
+        ASSERT_EQ(ctrlClicks.size(), gesture.ctrlClick ? 1u : 0u) << gesture.what;
+        if (!gesture.click && !gesture.ctrlClick) continue;
+        const QPointF p = gesture.click ? clicks[0] : ctrlClicks[0];
+        EXPECT_DOUBLE_EQ(p.x(), g->PixelToX(gesture.release.x())) << gesture.what;
+        EXPECT_DOUBLE_EQ(p.y(), g->PixelToY(gesture.release.y())) << gesture.what;
+        EXPECT_NEAR(p.x(), 3, 0.1);
+        EXPECT_NEAR(p.y(), 6, 0.1);
     }
+    // Only a Ctrl-press outside the plot is the graph's own.
+    EXPECT_EQ(designer, 1);
 }
 
 TEST_F(PlaneGraph, HoveringOverAMarkerFindsItsTip) {
@@ -345,24 +357,34 @@ TEST_F(PlaneGraph, CyclesAreDrawnSolidOrDashedAndFoundUnderTheMouse) {
     EXPECT_EQ(g->CycleAt(onCircle), nullptr);
 }
 
-// Whatever colours the user picks for the species and the trajectory, the
-// cycles' colour is far from each of them.
-TEST(CycleColor, StaysApartFromTheSpeciesAndTheTrajectory) {
-    const auto distance = [](TColor a, TColor b) {
-        const QColor p = ToQColor(a), q = ToQColor(b);
-        return std::hypot(p.red() - q.red(), p.green() - q.green(), p.blue() - q.blue());
+// Whatever colours the user picks for the species, the trajectory, cycles and
+// separatrices each take one that looks far from both and from each other.
+TEST(PlaneColors, StayApartFromBothSpeciesAndFromEachOther) {
+    // CIE L*a*b* of sRGB white, black and red (published values).
+    EXPECT_NEAR(PerceivedDistance(clWhite, clBlack), 100, 0.01);
+    EXPECT_NEAR(PerceivedDistance(clRed, clBlack), std::hypot(53.2408, 80.0925, 67.2032), 0.05);
+    const std::pair<TColor, TColor> cases[] = {
+        {clRed, RGB(0, 128, 0)}, // the program's own
+        {clBlue, RGB(200, 0, 200)},
+        {RGB(255, 140, 0), RGB(0, 150, 150)},
+        {clWhite, clBlack},
+        {clYellow, RGB(0, 255, 255)},
+        {RGB(100, 0, 160), RGB(140, 70, 0)},
+        {RGB(0, 0, 128), RGB(128, 0, 0)},
+        {clBlack, clBlue},
+        {RGB(128, 128, 128), RGB(255, 0, 255)},
     };
-    const std::array<TColor, 3> cases[] = {
-        {clRed, clGreen, clBlue}, // the program's own
-        {RGB(200, 0, 200), clGreen, clBlue},
-        {clRed, RGB(255, 140, 0), RGB(200, 0, 200)},
-        {RGB(0, 150, 150), RGB(255, 140, 0), RGB(200, 0, 200)},
-        {clWhite, clBlack, clYellow},
-    };
-    for (const auto& apart : cases) {
-        const TColor chosen = CycleColor(apart);
-        for (TColor other : apart)
-            EXPECT_GE(distance(chosen, other), 150) << std::hex << chosen << " " << other;
+    for (const auto& [species1, species2] : cases) {
+        TPlaneLook look;
+        look.SetSpeciesColors(species1, species2);
+        EXPECT_EQ(look.nullclineColors, (std::array{species1, species2}));
+        std::vector<TColor> taken{species1, species2};
+        for (TColor chosen : {look.trajectoryColor, look.cycleColor, look.separatrixColor}) {
+            for (TColor other : taken)
+                EXPECT_GE(PerceivedDistance(chosen, other), kColorsApart)
+                    << std::hex << species1 << " " << species2 << ": " << chosen << " " << other;
+            taken.push_back(chosen);
+        }
     }
 }
 
