@@ -139,9 +139,7 @@ const QString TForm1::kContinueCaption = QStringLiteral("&Continue");
 const QStringList TForm1::kMethodCaptions = {
     QStringLiteral("Euler"), QString::fromUtf8("Runge\u2013Kutta 4"),
     QString::fromUtf8("Adaptive (Dormand\u2013Prince)"), QStringLiteral("Stiff (BDF)")};
-const QString TForm1::kEulerHint =
-    QStringLiteral("The time step is large for Euler: a smaller step or another method would be "
-                   "more accurate.");
+const QString TForm1::kEulerHint = QString::fromLatin1(TEulerStepWarning::kText);
 
 unsigned TForm1::IntervalOfPosition(int position) {
     return 1000u >> std::clamp(position, 0, 31);
@@ -540,10 +538,7 @@ template <typename Work> void TForm1::PausingOnFault(Work work) {
 void TForm1::Timer1Timer() {
     PausingOnFault([this] {
         Sim.Step();
-        if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
-            eulerHintShown_ = true;
-            statusBar()->showMessage(kEulerHint);
-        }
+        if (eulerWarning_.Due(Sim)) statusBar()->showMessage(kEulerHint);
         const int resets = resets_;
         PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
         // A Reset answered inside the first point has cleared the step away.
@@ -581,7 +576,7 @@ void TForm1::ButtonStartPauseClick() {
         PlaneController1->RunStarts(model);
         if (!startRow_) startRow_ = TCurveRow{Sim.t, Sim.N1, Sim.N2};
         SetRunCaptions(kPauseCaption);
-        eulerHintShown_ = false;
+        eulerWarning_.Rearm();
         statusBar()->clearMessage();
     }
     Timer1->SetEnabled(!Timer1->Enabled());

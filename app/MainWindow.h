@@ -2,6 +2,7 @@
 
 #include "CurvesCsv.h"
 #include "DiagramDialog.h"
+#include "EulerStepWarning.h"
 #include "ExampleLibrary.h"
 #include "FitDialog.h"
 #include "ModelFile.h"
@@ -310,8 +311,9 @@ private:
     std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
     std::string origin_;                // the text of the model file last loaded
     bool modelChanged_ = false;
-    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
-    QString cycleNote_;           // the settled cycle's note last shown
+    // The Euler hint comes once per Start or Continue.
+    TEulerStepWarning eulerWarning_;
+    QString cycleNote_; // the settled cycle's note last shown
 
     TFitRequest fitRequest_; // the last fit asked for, offered again
 };
