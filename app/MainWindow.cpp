@@ -353,6 +353,7 @@ void TForm1::BuildMenus() {
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
     SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
+    BuildRunExtras(run, graph);
     BuildViewMenu();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     About2 = help->addAction(QStringLiteral("About"));
@@ -466,6 +467,7 @@ void TForm1::WireHandlers() {
     connect(Print1, &QAction::triggered, this, &TForm1::Print1Click);
     connect(Bitmap1, &QAction::triggered, this, &TForm1::Bitmap1Click);
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+    WireRunExtras();
 }
 
 // Entering a density, a rate, the table or the method pauses a run. A window that only
@@ -537,7 +539,7 @@ template <typename Work> void TForm1::PausingOnFault(Work work) {
 
 void TForm1::Timer1Timer() {
     PausingOnFault([this] {
-        Sim.Step();
+        const bool stopped = RunStop1.Step(Sim);
         if (eulerWarning_.Due(Sim)) statusBar()->showMessage(kEulerHint);
         const int resets = resets_;
         PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
@@ -545,6 +547,7 @@ void TForm1::Timer1Timer() {
         if (resets != resets_) return;
         PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
         PlotGraph2->Trajectory().AddPoint(Sim.N1, Sim.N2);
+        if (stopped) StopReached();
     });
 }
 
@@ -578,6 +581,7 @@ void TForm1::ButtonStartPauseClick() {
         SetRunCaptions(kPauseCaption);
         eulerWarning_.Rearm();
         statusBar()->clearMessage();
+        RunStop1.Arm(Sim);
     }
     Timer1->SetEnabled(!Timer1->Enabled());
     Running1->setChecked(Timer1->Enabled());
@@ -588,6 +592,7 @@ void TForm1::ButtonStartPauseClick() {
     SetHolds(false);
     // At top speed the curves are drawn by the refresh from the first step on.
     if (Running() && Timer1->Interval() == 0) SetHolds(true);
+    ShowClock();
 }
 
 void TForm1::Running1Click() {
@@ -620,6 +625,8 @@ void TForm1::ButtonClearClick() {
     startRow_.reset();
     if (Running()) startRow_ = TCurveRow{0, Sim.N1, Sim.N2};
     if (!Running()) SetRunCaptions(kStartCaption);
+    if (Running()) RunStop1.Arm(Sim); // the run starts again from 0
+    ShowClock();
 }
 
 void TForm1::TrackBar1Change() {
@@ -631,6 +638,7 @@ void TForm1::Timer2Timer() {
     PausingOnFault([this] {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
+        ShowClock();
         ShowSettledCycle();
         if (Timer1->Interval() == 0) {
             // At top speed the curves are drawn once per refresh, not per step.
@@ -718,6 +726,7 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     Sim.Settings = model.solver;
     MethodBox->setCurrentIndex(static_cast<int>(model.solver.Method));
     Sim.dt = model.dt;
+    RunStop1.Time = model.stop;
     Sim.N1 = model.N1;
     Sim.N2 = model.N2;
     Rate1->setText(Q(model.rate1));
@@ -742,6 +751,7 @@ TModel TForm1::ScreenModel() {
     TypedNumber(N2Edit, Sim.N2);
     TModel model;
     model.dt = Sim.dt;
+    model.stop = RunStop1.Time;
     model.N1 = Sim.N1;
     model.N2 = Sim.N2;
     model.rate1 = Rate1->text().toStdString();
@@ -845,6 +855,7 @@ void TForm1::ColorButton1ColorChange() {
         observed->SetPointColor(ColorButton1->Color());
     }
     PlotGraph2->SetNullclineColor(0, ColorButton1->Color());
+    RecolorKeptRuns();
 }
 
 void TForm1::ColorButton2ColorChange() {
@@ -855,6 +866,7 @@ void TForm1::ColorButton2ColorChange() {
         observed->SetPointColor(ColorButton2->Color());
     }
     PlotGraph2->SetNullclineColor(1, ColorButton2->Color());
+    RecolorKeptRuns();
 }
 
 void TForm1::CheckBox1Click() {
@@ -923,7 +935,7 @@ void TForm1::SavePicture1Click() {
 void TForm1::ExportData1Click() {
     Pause();
     const QString name = ChooseFileName(this, kCsvFileDialog);
-    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow());
+    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow(), KeptRuns1->Rows());
 }
 
 void TForm1::About2Click() {

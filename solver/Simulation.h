@@ -47,6 +47,13 @@ public:
     // arose (t advanced, no parser cell written); any other method leaves t
     // and the densities as they were.
     void Step();
+    // The same step, but one that would pass `stop` ends there when the
+    // method can end a step anywhere (TSolver::StepUntil).
+    void StepUntil(double stop) {
+        if (IsBound()) solver_.StepUntil(t, dt, stop, N1, N2);
+    }
+    // t has come to `stop`, rounding in counting the steps aside.
+    bool StopReached(double stop) const { return TSolver::StopReached(t, dt, stop); }
     // The same step backward: t goes back by dt.
     void StepBackward();
 
