@@ -45,6 +45,8 @@ public:
 
     const std::vector<TCrossing>& Crossings() const override { return sim_.Solver().Crossings(); }
 
+    bool EulerStepTooLarge() const override { return sim_.EulerStepTooLarge(); }
+
 private:
     double n1_, n2_;
     std::size_t parameter_;

@@ -178,6 +178,8 @@ TSweepResult RunSweep(const TSweepOptions& options, const TSweepFactory& factory
     work(*sims[0]);
     for (std::thread& t : threads)
         t.join();
+    result.eulerStepTooLarge = std::any_of(
+        sims.begin(), sims.end(), [](const auto& sim) { return sim->EulerStepTooLarge(); });
     result.cancelled =
         streaming ? handedOver < options.count
                   : std::any_of(result.rows.begin(), result.rows.end(), [](const TSweepRow& r) {

@@ -41,6 +41,9 @@ public:
     // The sign changes of the watched function during the last step, in
     // time order.
     virtual const std::vector<TCrossing>& Crossings() const = 0;
+    // An Euler step of this simulation so far changed a density by more
+    // than half of its value.
+    virtual bool EulerStepTooLarge() const { return false; }
 };
 
 // Makes one simulation. Called on the thread that runs the sweep, once per
@@ -107,6 +110,8 @@ struct TSweepResult {
     std::vector<TSweepRow> rows; // one per value, in value order
     bool cancelled = false;      // some rows were not run
     std::string error;           // options or factory refused: no row ran
+    // Some run's Euler step changed a density by more than half of its value.
+    bool eulerStepTooLarge = false;
 };
 
 // Shared with the caller while the sweep runs: a request to stop and the

@@ -101,6 +101,15 @@ int ChooseItemBox(QWidget* parent, const QString& caption, const QString& text,
     return ok ? static_cast<int>(choices.indexOf(chosen)) : -1;
 }
 
+bool AskTextBox(QWidget* parent, const QString& caption, const QString& label, QString& text) {
+    if (AppDialogs().AskText) return AppDialogs().AskText(parent, caption, label, text);
+    bool ok = false;
+    const QString typed =
+        QInputDialog::getText(parent, caption, label, QLineEdit::Normal, text, &ok);
+    if (ok) text = typed;
+    return ok;
+}
+
 bool EditSolverTolerances(QWidget* parent, double& relTol, double& absTol) {
     QDialog dialog(parent);
     dialog.setWindowTitle(QStringLiteral("Solver"));

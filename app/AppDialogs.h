@@ -50,6 +50,10 @@ struct TAppDialogs {
     std::function<int(QWidget* parent, const QString& caption, const QString& text,
                       const QStringList& choices)>
         ChooseItem;
+    // One line of text, `text` offered first; false when the user cancelled.
+    std::function<bool(QWidget* parent, const QString& caption, const QString& label,
+                       QString& text)>
+        AskText;
 };
 
 // The functions in force; assign members to replace them, clear to restore.
@@ -66,6 +70,7 @@ void ShowInfoBox(QWidget* parent, const QString& caption, const QString& text);
 QString ChooseFileName(QWidget* parent, const TFileDialogRequest& dialogRequest);
 int ChooseItemBox(QWidget* parent, const QString& caption, const QString& text,
                   const QStringList& choices);
+bool AskTextBox(QWidget* parent, const QString& caption, const QString& label, QString& text);
 
 // The small "Solver" dialog with the relative and absolute tolerance of the
 // adaptive methods. OK takes both only when both are positive numbers (else

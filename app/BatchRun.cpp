@@ -3,6 +3,7 @@
 #include "CommandArgs.h"
 #include "CurvesCsv.h"
 #include "ErrorText.h"
+#include "EulerStepWarning.h"
 #include "Exception.h"
 #include "FloatText.h"
 #include "Simulation.h"
@@ -46,8 +47,11 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
 
         out << kCurvesCsvHeader;
         WriteRow(out, sim);
+        TEulerStepWarning warning;
         for (long long step = 1; step <= steps; ++step) {
             sim.Step();
+            // Said when it comes, before a fault it may lead to.
+            if (warning.Due(sim)) err << TEulerStepWarning::kText << '\n';
             if (step % every == 0) WriteRow(out, sim);
         }
         out.flush();

@@ -20,5 +20,6 @@ inline constexpr char kBatchUsage[] = "--batch MODEL.ini [--steps N] [--every K]
 // arithmetic fault or a solver failure stops the run at that step, after the
 // rows before it. A model file that does not exist or cannot be read is such
 // an error: a batch run never stands in the default model for the one it was
-// given.
+// given. The first Euler step that changes a density by more than half of its
+// value is told once on `err` (TEulerStepWarning), as the window tells it.
 int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -30,7 +30,18 @@ std::vector<TCurveRow> MergeCurves(const TCurve& n1, const TCurve& n2);
 // The whole text, header first.
 std::string CurvesCsv(const std::vector<TCurveRow>& rows);
 
+// The whole text with the runs kept for comparison beside the present one:
+// after "t,N1,N2" the columns "N1 (kept 1)", "N2 (kept 1)", "N1 (kept 2)", ...
+// Runs need not share their times (another step, another start): the rows
+// are every time found in any run, in order (times that read the same to 15
+// digits are one), and a run without a point at a
+// time leaves its cells empty there, so every cell is a state its run
+// reached, never one made up between two.
+std::string CurvesCsv(const std::vector<TCurveRow>& rows,
+                      const std::vector<std::vector<TCurveRow>>& kept);
+
 // Writes the text to `fileName` in one step (see WriteFileAtomically); a
 // failure throws EFileWriteError naming the file and the reason, and leaves
 // no half-written file.
-void WriteCurvesCsv(const std::string& fileName, const std::vector<TCurveRow>& rows);
+void WriteCurvesCsv(const std::string& fileName, const std::vector<TCurveRow>& rows,
+                    const std::vector<std::vector<TCurveRow>>& kept = {});

@@ -148,9 +148,7 @@ const QString TForm1::kContinueCaption = QStringLiteral("&Continue");
 const QStringList TForm1::kMethodCaptions = {
     QStringLiteral("Euler"), QString::fromUtf8("Runge\u2013Kutta 4"),
     QString::fromUtf8("Adaptive (Dormand\u2013Prince)"), QStringLiteral("Stiff (BDF)")};
-const QString TForm1::kEulerHint =
-    QStringLiteral("The time step is large for Euler: a smaller step or another method would be "
-                   "more accurate.");
+const QString TForm1::kEulerHint = QString::fromLatin1(TEulerStepWarning::kText);
 
 unsigned TForm1::IntervalOfPosition(int position) {
     return 1000u >> std::clamp(position, 0, 31);
@@ -369,6 +367,7 @@ void TForm1::BuildMenus() {
     Print2 = graph->addAction(QStringLiteral("&Print"));
     Bitmap2 = graph->addAction(QStringLiteral("&Save as bitmap"));
     SavePicture1 = graph->addAction(QString::fromUtf8("Save pictu&re\u2026"));
+    BuildRunExtras(run, graph);
     BuildViewMenu();
     QMenu* help = menuBar()->addMenu(QStringLiteral("Help"));
     RateLaws1 = help->addAction(QString::fromUtf8("&Rate laws\u2026"));
@@ -487,6 +486,7 @@ void TForm1::WireHandlers() {
     connect(Print1, &QAction::triggered, this, [this] { Print1Click(false); });
     connect(Bitmap1, &QAction::triggered, this, [this] { Bitmap1Click(false); });
     connect(Clear1, &QAction::triggered, this, &TForm1::ButtonClearClick);
+    WireRunExtras();
 }
 
 // Entering a density, a rate, the table or the method pauses a run. A window that only
@@ -558,17 +558,15 @@ template <typename Work> void TForm1::PausingOnFault(Work work) {
 
 void TForm1::Timer1Timer() {
     PausingOnFault([this] {
-        Sim.Step();
-        if (!eulerHintShown_ && Sim.EulerStepTooLarge()) {
-            eulerHintShown_ = true;
-            statusBar()->showMessage(kEulerHint);
-        }
+        const bool stopped = RunStop1.Step(Sim);
+        if (eulerWarning_.Due(Sim)) statusBar()->showMessage(kEulerHint);
         const int resets = resets_;
         PlotGraph1->GetSeries(1).AddPoint(Sim.t, Sim.N1);
         // A Reset answered inside the first point has cleared the step away.
         if (resets != resets_) return;
         PlotGraph1->GetSeries(2).AddPoint(Sim.t, Sim.N2);
         PlotGraph2->Trajectory().AddPoint(Sim.N1, Sim.N2);
+        if (stopped) StopReached();
     });
 }
 
@@ -625,8 +623,9 @@ void TForm1::ButtonStartPauseClick() {
         PlaneController1->RunStarts(model);
         if (!startRow_) startRow_ = TCurveRow{Sim.t, Sim.N1, Sim.N2};
         SetRunCaptions(kPauseCaption);
-        eulerHintShown_ = false;
+        eulerWarning_.Rearm();
         statusBar()->clearMessage();
+        RunStop1.Arm(Sim);
     }
     Timer1->SetEnabled(!Timer1->Enabled());
     Running1->setChecked(Timer1->Enabled());
@@ -637,6 +636,7 @@ void TForm1::ButtonStartPauseClick() {
     SetHolds(false);
     // At top speed the curves are drawn by the refresh from the first step on.
     if (Running() && Timer1->Interval() == 0) SetHolds(true);
+    ShowClock();
 }
 
 void TForm1::Running1Click() {
@@ -669,6 +669,8 @@ void TForm1::ButtonClearClick() {
     startRow_.reset();
     if (Running()) startRow_ = TCurveRow{0, Sim.N1, Sim.N2};
     if (!Running()) SetRunCaptions(kStartCaption);
+    if (Running()) RunStop1.Arm(Sim); // the run starts again from 0
+    ShowClock();
 }
 
 void TForm1::TrackBar1Change() {
@@ -680,6 +682,7 @@ void TForm1::Timer2Timer() {
     PausingOnFault([this] {
         ShowNumber(N1Edit, Sim.N1);
         ShowNumber(N2Edit, Sim.N2);
+        ShowClock();
         ShowSettledCycle();
         if (Timer1->Interval() == 0) {
             // At top speed the curves are drawn once per refresh, not per step.
@@ -767,6 +770,7 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     Sim.Settings = model.solver;
     MethodBox->setCurrentIndex(static_cast<int>(model.solver.Method));
     Sim.dt = model.dt;
+    RunStop1.Time = model.stop;
     Sim.N1 = model.N1;
     Sim.N2 = model.N2;
     Rate1->setText(Q(model.rate1));
@@ -791,6 +795,7 @@ TModel TForm1::ScreenModel() {
     TypedNumber(N2Edit, Sim.N2);
     TModel model;
     model.dt = Sim.dt;
+    model.stop = RunStop1.Time;
     model.N1 = Sim.N1;
     model.N2 = Sim.N2;
     model.rate1 = Rate1->text().toStdString();
@@ -894,6 +899,7 @@ void TForm1::ColorButton1ColorChange() {
         observed->SetPointColor(ColorButton1->Color());
     }
     PlotGraph2->SetNullclineColor(0, ColorButton1->Color());
+    RecolorKeptRuns();
 }
 
 void TForm1::ColorButton2ColorChange() {
@@ -904,6 +910,7 @@ void TForm1::ColorButton2ColorChange() {
         observed->SetPointColor(ColorButton2->Color());
     }
     PlotGraph2->SetNullclineColor(1, ColorButton2->Color());
+    RecolorKeptRuns();
 }
 
 void TForm1::CheckBox1Click() {
@@ -1019,7 +1026,7 @@ void TForm1::SavePicture1Click(bool ask) {
 void TForm1::ExportData1Click() {
     Pause();
     const QString name = ChooseFileName(this, kCsvFileDialog);
-    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow());
+    if (!name.isEmpty()) WriteCurvesCsv(name.toStdString(), CurvesOnShow(), KeptRuns1->Rows());
 }
 
 void TForm1::About2Click() {

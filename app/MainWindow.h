@@ -2,16 +2,20 @@
 
 #include "CurvesCsv.h"
 #include "DiagramDialog.h"
+#include "EulerStepWarning.h"
 #include "ExampleLibrary.h"
 #include "FitDialog.h"
+#include "KeptRuns.h"
 #include "ModelFile.h"
 #include "ObservedData.h"
+#include "RunStop.h"
 #include "Simulation.h"
 #include "SweepDialog.h"
 
 #include <QMainWindow>
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -173,6 +177,26 @@ public:
     // values from before. Says so when there are no observed data.
     void Fit1Click();
 
+    // The stop time, the clock and the runs kept (MainWindowRun.cpp).
+    // Run > Stop at...: the time a run pauses at by itself (empty: none),
+    // filed with the model. A run started or continued short of it pauses
+    // there: at the stop time exactly with an adaptive method, at the first
+    // step at or past it with a fixed-step one; continued from there, it runs on.
+    void StopAt1Click();
+    // Graph > Keep this run: the curves on show stay, lighter, under the
+    // runs that follow and go with them into Export data.
+    void KeepRun1Click();
+    // Graph > Clear kept runs.
+    void ClearKept1Click();
+    // The status bar's clock reads the run's time.
+    void ShowClock();
+    QAction* StopAt1 = nullptr;
+    QAction* KeepRun1 = nullptr;
+    QAction* ClearKept1 = nullptr;
+    QLabel* Clock1 = nullptr;
+    TRunStop RunStop1;
+    std::unique_ptr<TKeptRuns> KeptRuns1;
+
     // Puts observed data on show as a data file would (for tests).
     void SetObservedData(TObservedData data);
 
@@ -299,6 +323,13 @@ private:
     template <typename Work> void PausingOnFault(Work work);
     void MarkModelChanged();
     void FocusChanged(QWidget* before, QWidget* now);
+    // The run control beyond Start and Reset (MainWindowRun.cpp).
+    void BuildRunExtras(QMenu* run, QMenu* graph);
+    void WireRunExtras();
+    // A step brought the run to its stop time: it pauses and says where.
+    void StopReached();
+    // The kept runs take the species' colours, lighter.
+    void RecolorKeptRuns();
 
     // A number edit that the program writes remembers the text it wrote, so
     // that only what the user typed since is taken back as a new value.
@@ -332,8 +363,9 @@ private:
     std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
     std::string origin_;                // the text of the model file last loaded
     bool modelChanged_ = false;
-    bool eulerHintShown_ = false; // the hint comes once per Start or Continue
-    QString cycleNote_;           // the settled cycle's note last shown
+    // The Euler hint comes once per Start or Continue.
+    TEulerStepWarning eulerWarning_;
+    QString cycleNote_; // the settled cycle's note last shown
 
     TFitRequest fitRequest_; // the last fit asked for, offered again
 };

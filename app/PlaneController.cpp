@@ -136,7 +136,7 @@ void TPlaneController::AskCycles(const TPlaneRect& shown) {
     // Where the run is now: the cycle it winds onto is the one to find first.
     TCurvePoint state{n1_, n2_};
     if (!graph_.SeriesList().empty() && !graph_.SeriesList().back()->Points().empty() &&
-        graph_.SeriesList().back()->Number() != TPhasePlaneGraph::kObservedSeries) {
+        graph_.SeriesList().back()->Number() > TPhasePlaneGraph::kObservedSeries) {
         const TDataPoint& last = graph_.SeriesList().back()->Points().back();
         state = {last.X, last.Y};
     }

@@ -2,6 +2,7 @@
 
 #include "CommandArgs.h"
 #include "ErrorText.h"
+#include "EulerStepWarning.h"
 #include "Exception.h"
 #include "FloatText.h"
 #include "ModelSweep.h"
@@ -80,6 +81,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         const TSweepResult result =
             RunSweep(request.options, ModelSweepFactory(model, request), &control);
         if (!result.error.empty()) throw Exception(result.error);
+        if (result.eulerStepTooLarge) err << TEulerStepWarning::kText << '\n';
         writeHeader();
         out.flush();
         return faults == 0 ? 0 : 1;

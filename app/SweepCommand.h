@@ -21,6 +21,8 @@ inline constexpr char kSweepUsage[] = "--sweep MODEL.ini NAME=FROM:TO:COUNT [--s
 // converged" (NAME as given), then one row per value in order (TSweepRow: the
 // period empty for an equilibrium, converged "yes" or "no"). A run that faults
 // gets a row with the value and empty fields, and its message on `err`; the
-// others go on, and the result is 1. Bad arguments or a model that cannot
+// others go on, and the result is 1. When an Euler step of any run changed a
+// density by more than half of its value, that is told once on `err` at the
+// end (TEulerStepWarning). Bad arguments or a model that cannot
 // run: the message on `err`, no rows, result 1.
 int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

@@ -140,7 +140,7 @@ TSeries& TPhasePlaneGraph::NewPiece(int number) {
 }
 
 bool TPhasePlaneGraph::HasTrajectory() const {
-    return !SeriesList().empty() && SeriesList().back()->Number() != kObservedSeries;
+    return !SeriesList().empty() && SeriesList().back()->Number() > kObservedSeries;
 }
 
 TSeries& TPhasePlaneGraph::Trajectory() {
@@ -159,15 +159,11 @@ TSeries& TPhasePlaneGraph::StartTrajectory() {
 }
 
 void TPhasePlaneGraph::ClearTrajectories() {
-    std::vector<std::pair<double, double>> observed;
-    TColor color = clBlack;
-    if (const TSeries* s = Observed()) {
-        color = s->PointColor();
-        for (const TDataPoint& p : s->Points())
-            observed.emplace_back(p.X, p.Y);
-    }
-    ClearAllSeries();
-    if (!observed.empty()) SetObserved(observed, color);
+    // An observed series without points goes with them, as if never made.
+    DeleteSeries([](const TSeries& s) {
+        return s.Number() > kObservedSeries ||
+               (s.Number() == kObservedSeries && s.Points().empty());
+    });
 }
 
 void TPhasePlaneGraph::SetObserved(const std::vector<std::pair<double, double>>& points,

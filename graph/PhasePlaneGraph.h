@@ -68,7 +68,8 @@ public:
 
     // Observed states (N1 and N2 counted at one time), drawn as symbols and
     // never joined: the series before every trajectory, which the
-    // trajectories' commands leave alone. Empty when nothing is observed.
+    // trajectories' commands leave alone, as they leave the series numbered
+    // below it (drawn under everything else). Empty when nothing is observed.
     static constexpr int kObservedSeries = 0;
     void SetObserved(const std::vector<std::pair<double, double>>& points, TColor color);
     const TSeries* Observed() const { return FindSeries(kObservedSeries); }

@@ -60,6 +60,21 @@ TSeries* TPlotGraph::FindSeries(int number) const {
     return nullptr;
 }
 
+void TPlotGraph::DeleteSeries(const std::function<bool(const TSeries&)>& which) {
+    const auto gone = std::stable_partition(series_.begin(), series_.end(),
+                                            [&](const auto& s) { return !which(*s); });
+    if (gone == series_.end()) return;
+    // Out of the list before they are destroyed, as ClearAllSeries does.
+    std::vector<std::unique_ptr<TSeries>> removed(std::make_move_iterator(gone),
+                                                  std::make_move_iterator(series_.end()));
+    series_.erase(gone, series_.end());
+    const bool saved = plotting_;
+    plotting_ = false;
+    removed.clear();
+    plotting_ = saved;
+    if (saved) RequestRepaint(TRepaintKind::Full);
+}
+
 TSeries& TPlotGraph::GetSeries(int number) {
     if (TSeries* s = FindSeries(number)) return *s;
     const auto at = std::find_if(series_.begin(), series_.end(),

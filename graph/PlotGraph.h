@@ -111,6 +111,8 @@ public:
     const std::vector<std::unique_ptr<TSeries>>& SeriesList() const { return series_; }
     int HighestSeriesNumber() const { return highestSeriesNumber_; }
     void ClearAllSeries();
+    // Removes the series `which` picks, with one repaint when plotting.
+    void DeleteSeries(const std::function<bool(const TSeries&)>& which);
 
     // Replaces the mark with mark.ID, or inserts it in ID order.
     void AddMark(const TMark& mark);

@@ -131,6 +131,8 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
         ranges.push_back(ReadRange(ini, i, ini.ReadString(kParameters, RowKey("Value", i), "")));
     model.dt = ReadNumber(ini, kTime, "Step", model.dt);
     if (ini.ValueExists(kTime, "Step")) CheckTimeStep(model.dt);
+    model.stop.reset();
+    if (ini.ValueExists(kTime, "Stop")) model.stop = TextToFloat(ini.ReadString(kTime, "Stop", ""));
     model.N1 = ReadNumber(ini, kSpecies1, "Density", model.N1);
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
     model.rate1 = ini.ReadString(kSpecies1, "Rate", "0");
@@ -158,6 +160,10 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
             if (!ini.ValueExists(section, key))
                 ini.WriteString(section, key, origin.ReadString(section, key, ""));
     ini.WriteString(kTime, "Step", FloatToText(model.dt));
+    if (model.stop)
+        ini.WriteString(kTime, "Stop", FloatToText(*model.stop));
+    else if (ini.ValueExists(kTime, "Stop"))
+        ini.DeleteKey(kTime, "Stop");
     ini.WriteString(kSpecies1, "Density", FloatToText(model.N1));
     ini.WriteString(kSpecies2, "Density", FloatToText(model.N2));
     ini.WriteString(kSpecies1, "Rate", model.rate1);

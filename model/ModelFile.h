@@ -25,6 +25,8 @@ struct TDataLink {
 // typed, the parameter table in displayed order and the solver settings.
 struct TModel {
     double dt = 1;
+    // The time at which a run pauses by itself; none: it runs until paused.
+    std::optional<double> stop;
     double N1 = 1;
     double N2 = 1;
     std::string rate1 = "0";
@@ -52,7 +54,9 @@ struct TModel {
 // tolerance that is no positive number, or a span end that is no number
 // (EConvertError) or not in order leaves `model` as it was. A file with
 // text but none of a model's sections throws "'FILE' is not a model file"
-// and a filed "Step" that CheckTimeStep refuses throws its error.
+// and a filed "Step" that CheckTimeStep refuses throws its error. A "Stop"
+// that is there must be a number (EConvertError at that key, after "Step");
+// without it the model has no stop time.
 void LoadModelFile(const std::string& fileName, TModel& model);
 
 // Writes every key of the model, updating an existing file in place and
@@ -63,6 +67,8 @@ void LoadModelFile(const std::string& fileName, TModel& model);
 // moved is filed as it always was. [Data] is written when the model has data, each column's key
 // only when it names one, and goes when it has none. The file is replaced in one step: on failure
 // (EIniFileException "Unable to write to %s") it is unchanged.
+//
+// The stop time is filed as [Time] "Stop" only when there is one.
 void SaveModelFile(const std::string& fileName, const TModel& model);
 
 // The graph title for a model file: the name without its folder and without

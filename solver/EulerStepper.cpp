@@ -21,10 +21,19 @@ double CheckedAdvance(double n, double rate, double dt) {
 
 } // namespace
 
+void TEulerStepper::Step(double& t, double dt, double tout, double& N1, double& N2) {
+    const double t0 = t;
+    try {
+        Advance(t, dt, tout, N1, N2);
+    } catch (const std::exception& fault) {
+        throw SolverStopped(t0, fault.what());
+    }
+}
+
 // The fault tests read the SSE status register, which costs as much as a short
 // rate law; so a step tests once, after both updates, and only a step that
 // faulted is gone through again in order to stop where the fault arose.
-void TEulerStepper::Step(double& t, double dt, double tout, double& N1, double& N2) {
+void TEulerStepper::Advance(double& t, double dt, double tout, double& N1, double& N2) {
     if (std::isinf(tout) && std::isfinite(t) && std::isfinite(dt)) throw EOverflow();
     const double t0 = t;
     t = tout;

@@ -41,12 +41,19 @@ public:
     bool IsBound() const { return solver_.Attached(); }
 
     // One output step: t advances by dt and both densities move to that time
-    // by the method bound. Euler is the explicit step with a simultaneous
-    // update; its arithmetic fault throws the platform's floating-point
-    // exception and stops the step where it arose, no parser cell written.
-    // Any other method's fault or failure throws ESolverError "Solver stopped
-    // at t = ...: ..." and leaves t and the densities as they were.
+    // by the method bound. A fault or failure throws ESolverError "Solver
+    // stopped at t = ...: ..." naming the time the step started from. Euler,
+    // the explicit step with a simultaneous update, stops where the fault
+    // arose (t advanced, no parser cell written); any other method leaves t
+    // and the densities as they were.
     void Step();
+    // The same step, but one that would pass `stop` ends there when the
+    // method can end a step anywhere (TSolver::StepUntil).
+    void StepUntil(double stop) {
+        if (IsBound()) solver_.StepUntil(t, dt, stop, N1, N2);
+    }
+    // t has come to `stop`, rounding in counting the steps aside.
+    bool StopReached(double stop) const { return TSolver::StopReached(t, dt, stop); }
     // The same step backward: t goes back by dt.
     void StepBackward();
 

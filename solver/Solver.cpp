@@ -5,6 +5,8 @@
 #include "FloatText.h"
 #include "RK4Stepper.h"
 
+#include <cmath>
+
 TSolver::TSolver() = default;
 TSolver::~TSolver() = default;
 
@@ -58,6 +60,10 @@ void TSolver::Watch(TEventFunction event) {
     event_ = std::move(event);
     crossings_.clear();
     stepper_->Watch(event_ ? &event_ : nullptr, &crossings_);
+}
+
+bool TSolver::StopReached(double t, double dt, double stop) {
+    return t >= stop - 1E-9 * std::fabs(dt);
 }
 
 ESolverError TSolver::StepTooSmall(double t, double dt) {

@@ -39,6 +39,23 @@ public:
     // k-th step ends at that time + k × dt, so that 1000 steps of 0.1 end at
     // 100 and not at 99.9999999999986.
     void Step(double& t, double dt, double& n1, double& n2) { Advance(t, dt, 1, n1, n2); }
+    // The same step forward, but one that would end past `stop` (with t short
+    // of it) ends at `stop` exactly when the method can end a step anywhere
+    // (the adaptive ones); the next step then goes on to the time the
+    // counting would have reached, so the run keeps its output times. The
+    // fixed-step methods keep their steps and end at the first output time
+    // at or past `stop`. See StopReached for "short of".
+    void StepUntil(double& t, double dt, double stop, double& n1, double& n2) {
+        Advance(t, dt, 1, n1, n2, stop);
+    }
+    // Whether the method can end a step at any time, not just at t + dt.
+    bool LandsAnywhere() const { return settings_.Method == sm_RK45 || settings_.Method == sm_BDF; }
+    // t has come to `stop`: at or past it, or short of it by no more than a
+    // billionth of the step, which is rounding in counting the steps (ten
+    // steps of 0.1 from 0 counted as 10 × 0.1 make 1.0000000000000002, and
+    // 3 × 0.1 makes 0.30000000000000004).
+    static bool StopReached(double t, double dt, double stop);
+
     // The same step backward in time: (t, n1, n2) becomes the state at t − dt.
     void StepBackward(double& t, double dt, double& n1, double& n2) { Advance(t, dt, -1, n1, n2); }
 
@@ -65,14 +82,23 @@ public:
 
 private:
     // A step of dt in the direction `sign` (+1 forward, -1 backward).
-    void Advance(double& t, double dt, int sign, double& n1, double& n2) {
-        const double tout = OutputTime(t, dt, sign);
+    // A forward step that would pass `stop` ends there when the method lands anywhere; such
+    // a step is not counted, so the next one ends at the output time this one would have.
+    void Advance(double& t, double dt, int sign, double& n1, double& n2,
+                 double stop = std::numeric_limits<double>::quiet_NaN()) {
+        double tout = OutputTime(t, dt, sign);
+        bool counted = true;
+        if (tout > stop && LandsAnywhere() && !StopReached(t, dt, stop)) {
+            // Past it by rounding only: this is the counted step, ending where it meant to.
+            counted = StopReached(stop, dt, tout);
+            tout = stop;
+        }
         const double h = sign * dt;
         if (stepper_ == &euler_)
             euler_.Step(t, h, tout, n1, n2);
         else
             stepper_->Step(t, h, tout, n1, n2);
-        ++steps_;
+        if (counted) ++steps_;
         lastOut_ = t;
     }
     // The end of the next step: counted from the clock's origin, which moves

@@ -1,5 +1,7 @@
 #include "Stepper.h"
 
+#include "FloatText.h"
+
 #include <cmath>
 
 // Bisection on the fraction of the step: the interpolant's event function
@@ -30,4 +32,8 @@ void TStepper::LocateOnStep(double t0, double a0, double b0, double t1, double a
     }
     at(hi, n1, n2);
     crossings_->push_back({std::lerp(t0, t1, hi), n1, n2, direction});
+}
+
+ESolverError SolverStopped(double reached, const std::string& why) {
+    return ESolverError(FormatMessage("Solver stopped at t = %s: %s", {FloatToText(reached), why}));
 }

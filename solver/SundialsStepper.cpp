@@ -7,10 +7,6 @@
 #include <cstdlib>
 #include <new>
 
-ESolverError SolverStopped(double reached, const std::string& why) {
-    return ESolverError(FormatMessage("Solver stopped at t = %s: %s", {FloatToText(reached), why}));
-}
-
 TSundialsStepper::TSundialsStepper(const TFlags& flags) : flags_(flags) {
     SUNContext context = nullptr;
     if (SUNContext_Create(nullptr, &context) != 0) throw std::bad_alloc();

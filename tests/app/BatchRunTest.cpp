@@ -1,6 +1,8 @@
 #include "BatchRun.h"
 
 #include "CommandTest.h"
+#include "EulerStepWarning.h"
+#include "SweepCommand.h"
 
 #include <gtest/gtest.h>
 
@@ -25,7 +27,8 @@ TEST_F(BatchRun, PrintsTheStateBeforeAndAfterTheSteps) {
     EXPECT_EQ(Run({path, "--steps", "2"}), 0) << err.str();
     // N2 takes N1 of the previous step: 2 then 3.
     EXPECT_EQ(out.str(), "t,N1,N2\n0,2,-1\n0.5,3,0\n1,4.5,1.5\n");
-    EXPECT_EQ(err.str(), "");
+    // N2 moving from -1 to 0 is a large step for Euler.
+    EXPECT_EQ(err.str(), std::string(TEulerStepWarning::kText) + "\n");
 }
 
 TEST_F(BatchRun, WritesEveryKthStep) {
@@ -41,7 +44,8 @@ TEST_F(BatchRun, AnArithmeticFaultStopsAfterTheRowsBeforeIt) {
     const std::string path = Model("[Species 1]\nRate=1/(2-N1)\n");
     EXPECT_EQ(Run({path, "--steps", "10"}), 1);
     EXPECT_EQ(out.str(), "t,N1,N2\n0,1,1\n1,2,1\n");
-    EXPECT_EQ(err.str(), "Floating point division by zero.\n");
+    EXPECT_EQ(err.str(), std::string(TEulerStepWarning::kText) +
+                             "\nSolver stopped at t = 1: Floating point division by zero.\n");
 }
 
 TEST_F(BatchRun, ReportsBadModelsAndArguments) {
@@ -138,6 +142,38 @@ TEST_F(BatchRun, ASolverFaultStopsAfterTheLastCompletedStep) {
     const std::string rows = out.str();
     EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 3) << rows;
     EXPECT_EQ(err.str(), "Solver stopped at t = 1: Floating point division by zero.\n");
+}
+
+// N1' = k·N1 from 1: a step of dt changes N1 by k·dt of itself, too much for
+// Euler above one half. The note comes once however many steps or runs are
+// too large, and never for another method.
+TEST(HeadlessRuns, SayOnceThatAnEulerStepIsLarge) {
+    struct TCase {
+        int (*command)(const std::vector<std::string>&, std::ostream&, std::ostream&);
+        std::string dt;
+        std::vector<std::string> args;
+        int notes;
+    } cases[] = {
+        {RunBatch, "1", {"--steps", "5"}, 1},
+        {RunBatch, "0.1", {"--steps", "5"}, 0},
+        {RunBatch, "1", {"--steps", "5", "--method", "rk4"}, 0},
+        {RunSweepCommand, "1", {"k=1:2:3", "--steps", "5"}, 1},
+        {RunSweepCommand, "0.1", {"k=1:2:3", "--steps", "5"}, 0},
+        {RunSweepCommand, "1", {"k=1:2:3", "--steps", "5", "--method", "bdf"}, 0},
+    };
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("model.ini").toStdString();
+    const std::string note = std::string(TEulerStepWarning::kText) + "\n";
+    for (const TCase& c : cases) {
+        std::ofstream(path) << "[Time]\nStep=" << c.dt
+                            << "\n[Species 1]\nRate=k*N1\n[Parameters]\nName1=k\nValue1=1\n";
+        std::vector<std::string> args{path};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        std::ostringstream out, err;
+        SCOPED_TRACE(args[1] + " dt=" + c.dt);
+        EXPECT_EQ(c.command(args, out, err), 0);
+        EXPECT_EQ(err.str(), c.notes ? note : "");
+    }
 }
 
 } // namespace

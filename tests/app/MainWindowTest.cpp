@@ -428,7 +428,7 @@ TEST_F(MainWindow, AFaultingStepPausesTheRunAndShowsOneMessage) {
     QTest::qWait(100);
     ASSERT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(gDialogs.errors[0].caption, "Tarnivell Simulation");
-    EXPECT_EQ(gDialogs.errors[0].text, "Floating point division by zero.");
+    EXPECT_EQ(gDialogs.errors[0].text, "Solver stopped at t = 0: Floating point division by zero.");
     ExpectState("&Continue", false);
     EXPECT_EQ(form.Sim.t, 1); // time advanced, nothing else
     EXPECT_EQ(S(1).Count(), 0);

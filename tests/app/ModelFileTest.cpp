@@ -246,6 +246,36 @@ TEST_F(ModelFile, SolverSettingsAreFiledOnlyWhenNotTheDefault) {
     }
 }
 
+// The stop time is [Time] "Stop" after "Step", filed only when set: a model
+// without one saves as before, also over a file that had one, and loads
+// without one whatever the model held.
+TEST_F(ModelFile, TheStopTimeIsFiledOnlyWhenSet) {
+    const struct {
+        std::optional<double> stop;
+        const char* key;
+    } cases[] = {
+        {std::nullopt, ""}, {10, "Stop=10\n"}, {0.25, "Stop=0.25\n"}, {1.5E-7, "Stop=1.5E-7\n"}};
+    const std::string plainPath = Path("plain.ini");
+    SaveModelFile(plainPath, TModel());
+    std::string expected = ReadAll(plainPath);
+    const std::size_t afterStep = expected.find("Step=1\n") + 7;
+    const std::string path = Path("stop.ini");
+    for (const auto& c : cases) {
+        TModel model;
+        model.stop = c.stop;
+        SaveModelFile(path, model); // over the file of the case before
+        EXPECT_EQ(ReadAll(path), std::string(expected).insert(afterStep, c.key));
+        TModel back;
+        back.stop = 99;
+        LoadModelFile(path, back);
+        EXPECT_EQ(back.stop, c.stop) << c.key;
+    }
+    WriteAll(path, "[Time]\nStep=0.5\nStop=ten\n");
+    TModel bad;
+    EXPECT_THROW(LoadModelFile(path, bad), EConvertError);
+    EXPECT_EQ(bad.dt, 0.5);
+}
+
 // Every shipped model has no slider spans of its own and saves back unchanged
 // over itself; the Euler ones without an About section also from scratch.
 TEST_F(ModelFile, AnExampleSavedUnchangedIsByteForByteWhatItWas) {

@@ -123,7 +123,7 @@ TEST_F(SweepCommand, AFaultingRunLeavesItsRowEmptyAndTheOthersGoOn) {
     EXPECT_EQ(rows[1], "0,0.0625,0.5,1,1,0.0625,1,,no"); // N1 halves each step
     EXPECT_EQ(rows[2], "1,,,,,,,,");
     EXPECT_EQ(rows[3], "2,1.5,5.0625,1,1,5.0625,1,,no"); // N1 grows by half
-    EXPECT_EQ(err.str(), "k=1: Floating point division by zero.\n");
+    EXPECT_EQ(err.str(), "k=1: Solver stopped at t = 0: Floating point division by zero.\n");
 }
 
 TEST_F(SweepCommand, BadArgumentsAndModelsAreRefusedBeforeAnyRun) {

@@ -17,6 +17,8 @@ void TDialogLog::Clear() {
     fileRequests.clear();
     itemChoices.clear();
     chosenItem = 0;
+    textsOffered.clear();
+    textAnswer.reset();
     saveAnswer = TSaveAnswer::Discard;
 }
 
@@ -49,6 +51,11 @@ int main(int argc, char** argv) {
     dialogs.ChooseItem = [](QWidget*, const QString&, const QString&, const QStringList& choices) {
         gDialogs.itemChoices.push_back(choices);
         return gDialogs.chosenItem;
+    };
+    dialogs.AskText = [](QWidget*, const QString&, const QString&, QString& text) {
+        gDialogs.textsOffered.push_back(text);
+        if (gDialogs.textAnswer) text = *gDialogs.textAnswer;
+        return gDialogs.textAnswer.has_value();
     };
     return RUN_ALL_TESTS();
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
 #include <vector>
 
 // What the window asked of its dialogs, and the answers it gets.
@@ -24,6 +25,8 @@ struct TDialogLog {
     QString chosenFile;
     std::vector<QStringList> itemChoices; // the lists ChooseItem offered
     int chosenItem = 0;                   // its answer; -1 cancels
+    std::vector<QString> textsOffered;    // the texts AskText offered
+    std::optional<QString> textAnswer;    // its answer; none cancels
 
     void Clear();
 };

@@ -283,4 +283,32 @@ TEST_P(EveryMethod, StartsAgainFromAStateTheUserChanged) {
 INSTANTIATE_TEST_SUITE_P(Methods, EveryMethod, testing::Values(sm_Euler, sm_RK4, sm_RK45, sm_BDF),
                          [](const auto& info) { return MethodName(info.param); });
 
+// N1' = N1 from 1, steps of 0.3 toward a stop at 1: the adaptive methods
+// end a step at 1 exactly, with e there, and go on to the output times they
+// had (1.2, 1.5); the fixed-step ones keep their steps (0.9, 1.2).
+TEST(StepUntil, EndsAtTheStopWhereTheMethodCanAndKeepsTheOutputTimes) {
+    const struct {
+        TSolverMethod method;
+        double times[3];
+    } cases[] = {{sm_Euler, {0.9, 1.2, 1.5}},
+                 {sm_RK4, {0.9, 1.2, 1.5}},
+                 {sm_RK45, {0.9, 1, 1.2}},
+                 {sm_BDF, {0.9, 1, 1.2}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(MethodName(c.method));
+        TTestModel m("N1", "0", 1, 1, 0.3, Method(c.method));
+        m.Step();
+        m.Step();
+        for (double t : c.times) {
+            m.Solver.StepUntil(m.t, m.dt, 1, m.N1, m.N2);
+            EXPECT_DOUBLE_EQ(m.t, t);
+        }
+        if (c.method >= sm_RK45) {
+            m.Solver.StepUntil(m.t, m.dt, 1, m.N1, m.N2); // past the stop: plain steps
+            EXPECT_DOUBLE_EQ(m.t, 1.5);
+            EXPECT_NEAR(m.N1, std::exp(1.5), 1E-4 * std::exp(1.5));
+        }
+    }
+}
+
 } // namespace

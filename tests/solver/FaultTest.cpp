@@ -143,7 +143,36 @@ TEST(Fault, EveryMethodStopsOnATimeThatOverflows) {
     }
     TTestModel euler("0", "0", 1, 1, 1E300);
     euler.t = DBL_MAX;
-    EXPECT_THROW(euler.Step(), EOverflow);
+    EXPECT_THROW(euler.Step(), ESolverError);
 }
 
 } // namespace
+
+// An Euler fault names the time its step started from, as the other methods
+// do, while the step stays stopped where the fault arose: t advanced.
+TEST(Fault, AnEulerFaultNamesTheTimeItsStepStartedFrom) {
+    struct TCase {
+        const char* rate1;
+        const char* rate2;
+        int steps; // clean steps before the faulting one (dt = 1, N1 = 1)
+        const char* message;
+    } cases[] = {
+        {"1/(N1-1)", "0", 0, "Solver stopped at t = 0: Floating point division by zero"},
+        {"1", "1/(N1-3)", 2, "Solver stopped at t = 2: Floating point division by zero"},
+        {"SQRT(1.5-N1)", "0", 1, "Solver stopped at t = 1: Invalid floating point operation"},
+        {"N1*1E200", "0", 1, "Solver stopped at t = 1: Floating point overflow"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.rate1);
+        TTestModel m(c.rate1, c.rate2, 1, 1, 1);
+        for (int i = 0; i < c.steps; ++i)
+            m.Step();
+        try {
+            m.Step();
+            ADD_FAILURE() << "no fault";
+        } catch (const ESolverError& e) {
+            EXPECT_EQ(e.Message(), c.message);
+        }
+        EXPECT_EQ(m.t, c.steps + 1);
+    }
+}
