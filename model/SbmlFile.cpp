@@ -199,7 +199,9 @@ void ThrowFirstError(const SBMLDocument& doc, const std::string& path) {
         const SBMLError* e = log->getError(i);
         if (!e->isError() && !e->isFatal()) continue;
         std::string message = e->getMessage();
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        // The error display ends the message with its own full stop.
+        while (!message.empty() &&
+               (message.back() == '\n' || message.back() == ' ' || message.back() == '.'))
             message.pop_back();
         throw ESbmlError(path + " line " + std::to_string(e->getLine()) + ": " + message);
     }

@@ -229,6 +229,7 @@ struct TSnippet {
     std::string body;
     std::function<std::array<double, 2>(double, double)> rates;
     std::array<double, 2> densities;
+    std::string note = ""; // said among the notes
 };
 
 TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
@@ -249,7 +250,10 @@ TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
     };
     const std::vector<TSnippet> snippets = {
         {"rate rules",
-         Compartment() + Species("initialAmount=\"2\"", "initialAmount=\"3\"") +
+         "<listOfUnitDefinitions><unitDefinition id=\"per_day\"><listOfUnits><unit "
+         "kind=\"second\" exponent=\"-1\" scale=\"0\" multiplier=\"86400\"/></listOfUnits>"
+         "</unitDefinition></listOfUnitDefinitions>" +
+             Compartment() + Species("initialAmount=\"2\"", "initialAmount=\"3\"") +
              Parameters({{"r", "0.5"}, {"K", "10"}, {"d", "0.1"}}) +
              RateRules(
                  Apply("times", {Ci("r"), Ci("x"),
@@ -258,7 +262,8 @@ TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
          [](double x, double y) {
              return std::array<double, 2>{0.5 * x * (1 - x / 10), -(0.1 * y)};
          },
-         {2, 3}},
+         {2, 3},
+         "Units are ignored"},
         {"reactions with stoichiometry 2",
          Compartment() + Species("initialAmount=\"2\"", "initialAmount=\"3\"") +
              Parameters({{"k", "0.25"}, {"d", "0.1"}}) + "<listOfReactions>" +
@@ -321,7 +326,8 @@ TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
          [](double x, double y) {
              return std::array<double, 2>{-(2 * x) + 3 * y, -(3 * y) + 1};
          },
-         {2, 3}},
+         {2, 3},
+         "'k' of the reaction 'R2' is named k_R2"},
     };
     TempFolder folder;
     for (const TSnippet& s : snippets) {
@@ -333,6 +339,11 @@ TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
         ASSERT_NO_THROW(LoadSbmlFile(path, model, notes));
         EXPECT_EQ(model.N1, s.densities[0]);
         EXPECT_EQ(model.N2, s.densities[1]);
+        if (!s.note.empty()) {
+            EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [&](const std::string& n) {
+                return n.find(s.note) != std::string::npos;
+            })) << s.note;
+        }
         for (const auto& [n1, n2] : kPoints) {
             const auto want = s.rates(n1, n2);
             const auto got = RatesAt(model, n1, n2);
@@ -433,6 +444,14 @@ TEST(SbmlFileTest, BrokenFilesGiveAnErrorWithItsLine) {
         } catch (const ESbmlError& e) {
             EXPECT_NE(e.Message().find(path + " " + where), std::string::npos) << e.Message();
         }
+    }
+    TModel model;
+    std::vector<std::string> notes;
+    try {
+        LoadSbmlFile(folder.File("missing.xml"), model, notes);
+        ADD_FAILURE() << "read";
+    } catch (const ESbmlError& e) {
+        EXPECT_NE(e.Message().find(folder.File("missing.xml")), std::string::npos) << e.Message();
     }
 }
 
