@@ -47,11 +47,16 @@ private:
     std::vector<std::string> taken_;
 };
 
+// A numeral the annotation holds, with the user's decimal separator, as the
+// program's number texts are read.
+std::string WithSeparator(std::string numeral) {
+    std::replace(numeral.begin(), numeral.end(), '.', DecimalSeparator());
+    return numeral;
+}
+
 // A value as the table shows it: exact, with the user's decimal separator.
 std::string ValueText(double value) {
-    std::string text = ExactNumeral(value);
-    std::replace(text.begin(), text.end(), '.', DecimalSeparator());
-    return text;
+    return WithSeparator(ExactNumeral(value));
 }
 
 // The tree of the rate law `parser` holds compiled from the table `rows`,
@@ -89,6 +94,8 @@ void AddAnnotation(Model& m, const TModel& model) {
     attributes.add("method", MethodName(model.solver.Method));
     attributes.add("relTol", ExactNumeral(model.solver.RelTol));
     attributes.add("absTol", ExactNumeral(model.solver.AbsTol));
+    attributes.add("density1", ExactNumeral(model.N1));
+    attributes.add("density2", ExactNumeral(model.N2));
     XMLNamespaces ns;
     ns.add(kNamespace, kPrefix);
     XMLNode top(XMLTriple("model", kNamespace, kPrefix), attributes, ns);
@@ -211,6 +218,7 @@ void ThrowFirstError(const SBMLDocument& doc, const std::string& path) {
 struct TAnnotation {
     std::optional<double> dt;
     std::optional<TSolverSettings> solver;
+    std::optional<double> densities[2];
     std::string rates[2];
     bool hasRates[2] = {false, false};
     std::vector<std::pair<std::size_t, ParameterRow>> rows;
@@ -227,14 +235,22 @@ TAnnotation ReadAnnotation(const Model& m) {
     }
     if (!top) return a;
     if (top->hasAttr("step")) {
-        a.dt = TextToFloat(top->getAttrValue("step"));
+        a.dt = TextToFloat(WithSeparator(top->getAttrValue("step")));
         CheckTimeStep(*a.dt);
     }
     TSolverSettings solver;
     if (top->hasAttr("method")) solver.Method = MethodFromName(top->getAttrValue("method"));
-    if (top->hasAttr("relTol")) solver.RelTol = ToleranceFromText(top->getAttrValue("relTol"));
-    if (top->hasAttr("absTol")) solver.AbsTol = ToleranceFromText(top->getAttrValue("absTol"));
+    if (top->hasAttr("relTol"))
+        solver.RelTol = ToleranceFromText(WithSeparator(top->getAttrValue("relTol")));
+    if (top->hasAttr("absTol"))
+        solver.AbsTol = ToleranceFromText(WithSeparator(top->getAttrValue("absTol")));
     a.solver = solver;
+    for (int k = 0; k < 2; ++k) {
+        double value = 0;
+        const std::string key = "density" + std::to_string(k + 1);
+        if (top->hasAttr(key) && TryTextToFloat(WithSeparator(top->getAttrValue(key)), value))
+            a.densities[k] = value;
+    }
     for (unsigned i = 0; i < top->getNumChildren(); ++i) {
         const XMLNode& child = top->getChild(i);
         if (child.getURI() != kNamespace) continue;
@@ -254,7 +270,8 @@ TAnnotation ReadAnnotation(const Model& m) {
             row.value = child.getAttrValue("value");
             row.description = child.getAttrValue("description");
             if (child.hasAttr("min") && child.hasAttr("max"))
-                row.range = RangeFromText(child.getAttrValue("min"), child.getAttrValue("max"));
+                row.range = RangeFromText(WithSeparator(child.getAttrValue("min")),
+                                          WithSeparator(child.getAttrValue("max")));
             a.rows.emplace_back(static_cast<std::size_t>(index) - 1, row);
         }
     }
@@ -585,6 +602,10 @@ void TSbmlReader::Read(TModel& result) {
     const TAnnotation annotation = ReadAnnotation(m_);
     if (annotation.dt) model.dt = *annotation.dt;
     if (annotation.solver) model.solver = *annotation.solver;
+    // The file keeps 15 digits of a density; the annotation all of them.
+    for (int k = 0; k < 2; ++k)
+        if (annotation.densities[k] && FiledValue(*annotation.densities[k]) == densities[k])
+            (k == 0 ? model.N1 : model.N2) = *annotation.densities[k];
     std::vector<ParameterRow> filed(kParameterRows);
     std::size_t named = 0;
     bool sameTable = !annotation.rows.empty();
@@ -594,11 +615,10 @@ void TSbmlReader::Read(TModel& result) {
         ++named;
         const auto at = std::find(rowIds_.begin(), rowIds_.end(), row.name);
         double value = 0;
-        // libSBML files a value to 15 significant digits.
         sameTable = sameTable && at != rowIds_.end() &&
                     rows_[at - rowIds_.begin()].name == row.name &&
                     TryTextToFloat(row.value, value) &&
-                    rowValues_[at - rowIds_.begin()] == std::stod(FloatToText(value, 15, '.'));
+                    rowValues_[at - rowIds_.begin()] == FiledValue(value);
     }
     if (sameTable && named == rows_.size()) {
         model.rows = filed;

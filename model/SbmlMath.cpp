@@ -27,16 +27,6 @@ std::unique_ptr<ASTNode> Node(ASTNodeType_t type) {
     return std::make_unique<ASTNode>(type);
 }
 
-// A value as libSBML files it: to 15 significant digits.
-double Filed(double value) {
-    char text[32];
-    const auto end =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
-    double filed = 0;
-    std::from_chars(text, end, filed);
-    return filed;
-}
-
 std::unique_ptr<ASTNode> Apply(ASTNodeType_t type, std::vector<std::unique_ptr<ASTNode>> args);
 
 std::unique_ptr<ASTNode> Number(double value) {
@@ -56,12 +46,12 @@ std::unique_ptr<ASTNode> Number(double value) {
         return Apply(AST_MINUS, std::move(args));
     }
     n->setValue(value);
-    const double high = Filed(value);
+    const double high = FiledValue(value);
     if (high == value || !std::isfinite(high)) return n;
     // A value with more digits than a file keeps is the sum of two that
     // keep, evaluated on reading; the one-operand product keeps libSBML from
     // merging the sum into a sum around it.
-    const double low = Filed(value - high);
+    const double low = FiledValue(value - high);
     if (high + low != value) return n;
     std::vector<std::unique_ptr<ASTNode>> parts;
     parts.push_back(Node(AST_REAL));
@@ -270,6 +260,15 @@ TRateTreePtr TReader::Read(const ASTNode& n, const std::map<std::string, TRateTr
 }
 
 } // namespace
+
+double FiledValue(double value) {
+    char text[32];
+    const auto end =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 15).ptr;
+    double filed = 0;
+    std::from_chars(text, end, filed);
+    return filed;
+}
 
 std::unique_ptr<ASTNode> MathOfRateTree(const TRateTree& tree, const std::string& rate) {
     switch (tree.op) {

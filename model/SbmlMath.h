@@ -9,6 +9,9 @@
 #include <memory>
 #include <string>
 
+// A value as libSBML files it: to 15 significant digits.
+double FiledValue(double value);
+
 // A rate law as MathML. `rate` names it in the message of a function MathML
 // has no exact counterpart for (ESbmlError).
 std::unique_ptr<ASTNode> MathOfRateTree(const TRateTree& tree, const std::string& rate);

@@ -1,5 +1,6 @@
 #include "SbmlFile.h"
 #include "CompiledModel.h"
+#include "FloatText.h"
 #include "ModelFile.h"
 
 #include <gtest/gtest.h>
@@ -202,6 +203,34 @@ TEST(SbmlFileTest, RatesComeBackExactlyFromTheMath) {
             EXPECT_EQ(got[1], want[1]) << read.rate2;
         }
     }
+}
+
+TEST(SbmlFileTest, AModelComesBackTheSameWithTheDecimalComma) {
+    SetDecimalSeparator(',');
+    TempFolder folder;
+    TModel original;
+    original.dt = 0.05;
+    original.N1 = 0.1 + 0.2; // more digits than SBML keeps
+    original.N2 = 2.5;
+    original.solver = {sm_RK45, 1.5E-7, 2.5E-10};
+    original.rows[2] = {"k", "0,5", "growth", TParameterRange{0.25, 0.75}};
+    original.rate1 = "k*N1";
+    const std::string path = folder.File("comma.xml");
+    TModel read;
+    std::vector<std::string> notes;
+    try {
+        SaveSbmlFile(path, original);
+        LoadSbmlFile(path, read, notes);
+    } catch (const Exception& e) {
+        ADD_FAILURE() << e.Message();
+    }
+    SetDecimalSeparator('.');
+    EXPECT_EQ(read.dt, original.dt);
+    EXPECT_EQ(read.N1, original.N1);
+    EXPECT_EQ(read.N2, original.N2);
+    EXPECT_EQ(read.solver, original.solver);
+    EXPECT_EQ(read.rows[2].value, "0,5");
+    EXPECT_EQ(read.rows[2].range, original.rows[2].range);
 }
 
 TEST(SbmlFileTest, WritingRefusesWhatMathMLCannotSayExactly) {
