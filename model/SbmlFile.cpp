@@ -17,7 +17,7 @@ namespace {
 using TOp = TRateTree::TOp;
 
 // The program's own annotation: what SBML has no place for.
-const std::string kNamespace = "https://tarnivell.org/sbml/model";
+const std::string kNamespace = "urn:tarnivell:sbml:model:1";
 const std::string kPrefix = "tarnivell";
 const char* const kRateLabels[2] = {"dN1/dt", "dN2/dt"};
 const char* const kDensityNames[2] = {"N1", "N2"};
@@ -607,10 +607,12 @@ void TSbmlReader::Read(TModel& result) {
         if (annotation.densities[k] && FiledValue(*annotation.densities[k]) == densities[k])
             (k == 0 ? model.N1 : model.N2) = *annotation.densities[k];
     std::vector<ParameterRow> filed(kParameterRows);
-    std::size_t named = 0;
-    bool sameTable = !annotation.rows.empty();
-    for (const auto& [index, row] : annotation.rows) {
+    for (const auto& [index, row] : annotation.rows)
         filed[index] = row;
+    // The same parameters with the same values, each in one row.
+    bool sameTable = !annotation.rows.empty();
+    std::size_t named = 0;
+    for (const ParameterRow& row : filed) {
         if (row.name.empty()) continue;
         ++named;
         const auto at = std::find(rowIds_.begin(), rowIds_.end(), row.name);

@@ -233,6 +233,57 @@ TEST(SbmlFileTest, AModelComesBackTheSameWithTheDecimalComma) {
     EXPECT_EQ(read.rows[2].range, original.rows[2].range);
 }
 
+// Another tool may change the file and leave the program's annotation as it
+// was: what the file says then holds.
+TEST(SbmlFileTest, TheFileHoldsWhereTheAnnotationNoLongerFitsIt) {
+    TModel original;
+    original.rows[0] = {"a", "0.5", "", std::nullopt};
+    original.rows[2] = {"b", "2", "", std::nullopt};
+    original.rate1 = "a*N1";
+    original.rate2 = "-b*N2";
+    struct TCase {
+        std::string from, to;
+        std::string rate1;
+        std::function<std::array<double, 2>(double, double)> rates;
+    };
+    const std::vector<TCase> cases = {
+        {"row=\"3\"", "row=\"1\"", "",
+         [](double x, double y) {
+             return std::array<double, 2>{0.5 * x, -(2 * y)};
+         }},
+        {"id=\"b\" value=\"2\"", "id=\"b\" value=\"3\"", "a*N1",
+         [](double x, double y) {
+             return std::array<double, 2>{0.5 * x, -(3 * y)};
+         }},
+        {"<ci> a </ci>", "<ci> b </ci>", "b*N1",
+         [](double x, double y) {
+             return std::array<double, 2>{2 * x, -(2 * y)};
+         }},
+    };
+    TempFolder folder;
+    const std::string path = folder.File("edited.xml");
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.to);
+        SaveSbmlFile(path, original);
+        std::string text = ReadText(path);
+        const auto at = text.find(c.from);
+        ASSERT_NE(at, std::string::npos);
+        WriteText(path, text.replace(at, c.from.size(), c.to));
+        TModel read;
+        std::vector<std::string> notes;
+        LoadSbmlFile(path, read, notes);
+        if (!c.rate1.empty()) {
+            EXPECT_EQ(read.rate1, c.rate1);
+        }
+        for (const auto& [n1, n2] : kPoints) {
+            const auto want = c.rates(n1, n2);
+            const auto got = RatesAt(read, n1, n2);
+            EXPECT_EQ(got[0], want[0]) << read.rate1;
+            EXPECT_EQ(got[1], want[1]) << read.rate2;
+        }
+    }
+}
+
 TEST(SbmlFileTest, WritingRefusesWhatMathMLCannotSayExactly) {
     TempFolder folder;
     const std::vector<std::pair<std::string, std::string>> cases = {
