@@ -3,6 +3,7 @@
 #include "Exception.h"
 #include "Grammar.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -183,6 +184,15 @@ TRateTreePtr RateTreeOf(const TMathParser& parser,
 
 std::string RateText(const TRateTree& tree) {
     return Print(tree).text;
+}
+
+std::size_t RateTreeSize(const TRateTree& tree, std::size_t limit) {
+    std::size_t size = 1;
+    for (const auto& arg : tree.args) {
+        if (size > limit) break;
+        size += RateTreeSize(*arg, limit - std::min(size, limit));
+    }
+    return size;
 }
 
 bool SameRateTree(const TRateTree& a, const TRateTree& b) {

@@ -49,6 +49,11 @@ TRateTreePtr RateTreeOf(const TMathParser& parser,
 // otherwise read another tree: compiled, it gives the tree back.
 std::string RateText(const TRateTree& tree);
 
+// The number of operations and operands of a tree written out (a subtree
+// used twice counts twice), counted up to `limit`: a rate text is at least
+// this long.
+std::size_t RateTreeSize(const TRateTree& tree, std::size_t limit);
+
 // Whether two trees are the same operations on the same names and numbers.
 bool SameRateTree(const TRateTree& a, const TRateTree& b);
 

@@ -583,14 +583,20 @@ void TSbmlReader::Read(TModel& result) {
     std::copy(rows_.begin(), rows_.end(), model.rows.begin());
     std::string texts[2];
     for (int k = 0; k < 2; ++k) {
+        // Inlined rules share their trees, so that a few lines of a file can
+        // stand for a text of any length: it is measured before it is made.
+        if (RateTreeSize(*rates[k], kMaxRateLength) > kMaxRateLength)
+            throw ESbmlError("The rate of " + std::string(kDensityNames[k]) + " is longer than " +
+                             std::to_string(kMaxRateLength) +
+                             " characters once its rules and functions are written out");
         texts[k] = RateText(*rates[k]);
         // The text must compile to the very operations the file's math makes.
         bool same = false;
         try {
             same = SameRateTree(*CompiledTree(model.rows, texts[k]), *rates[k]);
         } catch (const Exception& e) {
-            throw ESbmlError("The rate of " + std::string(kDensityNames[k]) + " read (" + texts[k] +
-                             ") does not compile: " + e.Message());
+            throw ESbmlError("The rate of " + std::string(kDensityNames[k]) +
+                             " does not compile: " + e.Message());
         }
         if (!same)
             throw ESbmlError("The rate of " + std::string(kDensityNames[k]) +

@@ -437,6 +437,20 @@ TEST(SbmlFileTest, RefusesWhatTheProgramCannotRunNamingIt) {
     const std::string species =
         Compartment() + Species("initialAmount=\"2\"", "initialAmount=\"3\"");
     const std::string rules = RateRules(Ci("y"), Ci("x"));
+    // Each rule doubles the one before.
+    std::string doubling = "<listOfParameters>", doublingRules = "<listOfRules>";
+    for (int i = 1; i <= 16; ++i) {
+        const std::string h = "h" + std::to_string(i);
+        const std::string before = i == 1 ? "x" : "h" + std::to_string(i - 1);
+        doubling += "<parameter id=\"" + h + "\" constant=\"false\"/>";
+        doublingRules += "<assignmentRule variable=\"" + h + "\">" +
+                         Math(Apply("plus", {Ci(before), Ci(before)})) + "</assignmentRule>";
+    }
+    doubling += "</listOfParameters>" + doublingRules + "<rateRule variable=\"x\">" +
+                Math(Ci("h16")) +
+                "</rateRule><rateRule "
+                "variable=\"y\">" +
+                Math(Ci("x")) + "</rateRule></listOfRules>";
     std::string many;
     for (int i = 1; i <= kParameterRows + 1; ++i)
         many += "<parameter id=\"p" + std::to_string(i) + "\" value=\"1\" constant=\"true\"/>";
@@ -479,6 +493,15 @@ TEST(SbmlFileTest, RefusesWhatTheProgramCannotRunNamingIt) {
         {species + "<listOfInitialAssignments><initialAssignment symbol=\"x\">" + Math(Cn("4")) +
              "</initialAssignment></listOfInitialAssignments>" + rules,
          "initial assignment to 'x'"},
+        {species + doubling, "rate of N1 is longer than 30000 characters"},
+        {"<listOfCompartments><compartment id=\"c\" size=\"2\" constant=\"false\"/>"
+         "</listOfCompartments>" +
+             Species("initialConcentration=\"2\"", "initialConcentration=\"3\"", true) +
+             "<listOfReactions><reaction id=\"R\" reversible=\"false\"><listOfReactants>"
+             "<speciesReference species=\"x\" stoichiometry=\"1\" constant=\"true\"/>"
+             "</listOfReactants><kineticLaw>" +
+             Math(Ci("x")) + "</kineticLaw></reaction></listOfReactions>",
+         "compartment 'c' changes in size"},
     };
     TempFolder folder;
     for (const auto& [body, message] : cases) {
