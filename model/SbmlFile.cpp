@@ -22,17 +22,13 @@ const std::string kPrefix = "tarnivell";
 const char* const kRateLabels[2] = {"dN1/dt", "dN2/dt"};
 const char* const kDensityNames[2] = {"N1", "N2"};
 
-bool SameName(const std::string& a, const std::string& b) {
-    return SameParameterName(a, b);
-}
-
 // Names unique without regard to letter case, as the rate-law language reads
 // them.
 class TNames {
 public:
     bool Taken(const std::string& name) const {
         return std::any_of(taken_.begin(), taken_.end(),
-                           [&](const std::string& t) { return SameName(t, name); });
+                           [&](const std::string& t) { return SameParameterName(t, name); });
     }
     // `name` itself when free, else the first free of name_2, name_3, ...
     std::string Claim(const std::string& name) {
@@ -81,7 +77,7 @@ TRateTreePtr CompiledTree(const std::vector<ParameterRow>& table, const std::str
     return CompiledTree(compiled.Parser(0), rows, {kDensityNames[0], kDensityNames[1]});
 }
 
-XMLNode Element(const std::string& name, const XMLAttributes& attributes) {
+XMLNode AnnotationElement(const std::string& name, const XMLAttributes& attributes) {
     return XMLNode(XMLTriple(name, kNamespace, kPrefix), attributes);
 }
 
@@ -103,7 +99,7 @@ void AddAnnotation(Model& m, const TModel& model) {
         XMLAttributes a;
         a.add("species", std::to_string(k + 1));
         a.add("text", k == 0 ? model.rate1 : model.rate2);
-        top.addChild(Element("rate", a));
+        top.addChild(AnnotationElement("rate", a));
     }
     for (std::size_t i = 0; i < model.rows.size(); ++i) {
         const ParameterRow& row = model.rows[i];
@@ -118,7 +114,7 @@ void AddAnnotation(Model& m, const TModel& model) {
             a.add("min", ExactNumeral(row.range->min));
             a.add("max", ExactNumeral(row.range->max));
         }
-        top.addChild(Element("parameter", a));
+        top.addChild(AnnotationElement("parameter", a));
     }
     m.appendAnnotation(&top);
 }
@@ -341,7 +337,6 @@ void TSbmlReader::Refuse() {
 }
 
 void TSbmlReader::FindVariables() {
-    std::vector<std::string> ids;
     for (unsigned i = 0; i < m_.getNumSpecies(); ++i) {
         const Species* s = m_.getSpecies(i);
         const Rule* rule = m_.getRule(s->getId());
