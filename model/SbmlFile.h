@@ -19,8 +19,8 @@ class ESbmlError : public Exception {
 // solver settings and the table as typed (rows, value texts, descriptions,
 // slider spans) and both rate texts go in an annotation of the program's own,
 // so that a model read back from the file is the model written. A rate
-// calling a function that MathML has no exact counterpart for (DIV, MOD, PH,
-// RND) throws ESbmlError naming it; the model must compile.
+// using an operator or function that MathML has no exact counterpart for
+// (DIV, MOD, PH, RND) throws ESbmlError naming it; the model must compile.
 void SaveSbmlFile(const std::string& path, const TModel& model);
 
 // Reads an SBML model of two variables into `model`: rate rules, or reactions

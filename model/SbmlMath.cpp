@@ -77,7 +77,7 @@ template <typename... T> std::unique_ptr<ASTNode> Apply(ASTNodeType_t type, T&&.
 }
 
 // HEAV, SIGN and ZERO as the piecewise functions they are; read back by
-// StepFunction below.
+// TReader::Piecewise below.
 std::unique_ptr<ASTNode> StepMath(const std::string& name, const TRateTree& x,
                                   const std::string& rate) {
     const auto arg = [&] { return MathOfRateTree(x, rate); };
