@@ -257,8 +257,8 @@ TRateTreePtr TSbmlReader::ReactionRate(std::size_t k) {
             for (unsigned j = 0; j < list->size(); ++j) {
                 const auto* ref = static_cast<const SpeciesReference*>(list->get(j));
                 if (ref->getSpecies() != id) continue;
-                if (ref->isSetStoichiometryMath() ||
-                    (ref->isSetId() && (m_.getRule(ref->getId()) || !ref->getConstant())))
+                if (ref->isSetStoichiometryMath() || (ref->isSetId() && m_.getRule(ref->getId())) ||
+                    (m_.getLevel() >= 3 && !ref->getConstant()))
                     throw ESbmlError("The stoichiometry of " + Quoted(id) + " in the reaction " +
                                      NameOrId(*r) + " is not a constant");
                 net += sign * (ref->isSetStoichiometry() ? ref->getStoichiometry() : 1.0);

@@ -408,12 +408,30 @@ TEST(SbmlFileTest, ReadsModelsOfOtherTools) {
          },
          {2, 3},
          "'k' of the reaction 'R2' is named k_R2"},
+        // Level 2 has no constant stoichiometry to say: it is constant.
+        {"level 2 reactions",
+         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<sbml "
+         "xmlns=\"http://www.sbml.org/sbml/level2/version4\" level=\"2\" version=\"4\">"
+         "<model id=\"m\"><listOfCompartments><compartment id=\"c\" size=\"1\"/>"
+         "</listOfCompartments><listOfSpecies><species id=\"x\" compartment=\"c\" "
+         "initialAmount=\"2\"/><species id=\"y\" compartment=\"c\" initialAmount=\"3\"/>"
+         "</listOfSpecies><listOfParameters><parameter id=\"k\" value=\"0.25\"/>"
+         "</listOfParameters><listOfReactions><reaction id=\"R1\" reversible=\"false\">"
+         "<listOfReactants><speciesReference id=\"sx\" species=\"x\" stoichiometry=\"2\"/>"
+         "</listOfReactants><listOfProducts><speciesReference species=\"y\"/></listOfProducts>"
+         "<kineticLaw>" +
+             Math(Apply("times", {Ci("k"), Ci("x")})) +
+             "</kineticLaw></reaction></listOfReactions></model></sbml>",
+         [&](double x, double) {
+             return std::array<double, 2>{-2 * (k * x), k * x};
+         },
+         {2, 3}},
     };
     TempFolder folder;
     for (const TSnippet& s : snippets) {
         SCOPED_TRACE(s.name);
         const std::string path = folder.File("snippet.xml");
-        WriteText(path, Sbml(s.body));
+        WriteText(path, s.body.starts_with("<?xml") ? s.body : Sbml(s.body));
         TModel model;
         std::vector<std::string> notes;
         ASSERT_NO_THROW(LoadSbmlFile(path, model, notes));
