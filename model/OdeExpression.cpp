@@ -1,6 +1,7 @@
 #include "OdeExpression.h"
 
 #include "MathParser.h"
+#include "ParameterRow.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,6 +14,26 @@
 namespace {
 
 using Kind = TExprNode::Kind;
+
+// A tree deeper than any model needs (functions nested in functions) is
+// refused before walking it exhausts the stack.
+class TreeDepth {
+public:
+    TreeDepth() {
+        if (++depth_ > kMaxTreeDepth) {
+            --depth_;
+            throw Exception("the expression is nested too deeply");
+        }
+    }
+    ~TreeDepth() { --depth_; }
+    TreeDepth(const TreeDepth&) = delete;
+    TreeDepth& operator=(const TreeDepth&) = delete;
+
+private:
+    static constexpr int kMaxTreeDepth = 2000;
+    static thread_local int depth_;
+};
+thread_local int TreeDepth::depth_ = 0;
 
 // --- XPPAUT text ------------------------------------------------------------
 
@@ -111,7 +132,18 @@ private:
         ++pos_;
     }
 
+    // Nesting beyond any model's needs is refused before it exhausts the stack.
+    struct Depth {
+        explicit Depth(int& depth) : depth_(depth) {
+            if (++depth_ > kMaxDepth) throw Exception("the expression is nested too deeply");
+        }
+        ~Depth() { --depth_; }
+        int& depth_;
+    };
+    static constexpr int kMaxDepth = 200;
+
     TExprPtr Comparison() {
+        const Depth deeper(depth_);
         TExprPtr left = Additive();
         for (const char* op : {"<", "<=", ">", ">=", "==", "!="})
             if (IsOp(op)) {
@@ -140,6 +172,7 @@ private:
     TExprPtr Unary() {
         if (IsOp("-")) {
             ++pos_;
+            const Depth deeper(depth_);
             return MakeNegate(Unary());
         }
         if (IsOp("+")) {
@@ -208,7 +241,7 @@ private:
             std::map<std::string, TExprPtr> bound;
             for (size_t k = 0; k < args.size(); ++k)
                 bound["@" + user->first[k]] = args[k];
-            return Substitute(user->second, bound);
+            return Substitute(user->second, bound, substituted_);
         }
         // LN(x)/LN(10) misses log10's value in the last digit (log10(1000) is
         // not 3): no exact equivalent.
@@ -224,7 +257,12 @@ private:
         return MakeCall(found->second, std::move(args));
     }
     // A user function's body with its arguments in place of their names.
-    static TExprPtr Substitute(const TExprPtr& body, const std::map<std::string, TExprPtr>& bound) {
+    // Functions that call functions can grow a tree exponentially: the nodes
+    // copied are counted and limited.
+    static TExprPtr Substitute(const TExprPtr& body, const std::map<std::string, TExprPtr>& bound,
+                               long& copied) {
+        if (++copied > kMaxNodes) throw Exception("the functions expand too far");
+        const TreeDepth deeper;
         if (body->kind == Kind::Name) {
             const auto it = bound.find(body->text);
             return it == bound.end() ? body : it->second;
@@ -232,12 +270,16 @@ private:
         if (body->args.empty()) return body;
         auto copy = std::make_shared<TExprNode>(*body);
         for (auto& arg : copy->args)
-            arg = Substitute(arg, bound);
+            arg = Substitute(arg, bound, copied);
         return copy;
     }
 
+    static constexpr long kMaxNodes = 100000;
+
     std::vector<Token> tokens_;
     size_t pos_ = 0;
+    int depth_ = 0;
+    long substituted_ = 0;
     const TOdeScope& scope_;
 };
 
@@ -249,6 +291,15 @@ bool IsAtom(const TExprPtr& e) {
 }
 
 std::string RateText(const TExprPtr& e);
+std::string RateTextOf(const TExprPtr& e);
+
+// A rate text longer than the rate law takes is refused as soon as it is.
+std::string Limited(std::string text) {
+    if (text.size() > kMaxRateLength)
+        throw Exception("the rate is longer than " + std::to_string(kMaxRateLength) +
+                        " characters");
+    return text;
+}
 
 // An operand in brackets unless it is a name, a call or an unsigned number, so
 // that the rate-law grammar's own grouping never applies.
@@ -262,6 +313,11 @@ std::string Less(const TExprPtr& a, const TExprPtr& b) {
 }
 
 std::string RateText(const TExprPtr& e) {
+    const TreeDepth deeper;
+    return Limited(RateTextOf(e));
+}
+
+std::string RateTextOf(const TExprPtr& e) {
     switch (e->kind) {
     case Kind::Number:
         return ExactNumberText(e->number);
@@ -319,6 +375,7 @@ std::string OdeOperand(const TExprPtr& e, const std::map<std::string, std::strin
 }
 
 std::string OdeText(const TExprPtr& e, const std::map<std::string, std::string>& rename) {
+    const TreeDepth deeper;
     switch (e->kind) {
     case Kind::Number:
         return ExactNumberText(e->number);

@@ -196,6 +196,11 @@ private:
     [[noreturn]] void Fail(const std::string& message, int line = 0) const {
         throw Exception(fileName_ + ":" + std::to_string(line ? line : line_) + ": " + message);
     }
+    // An error inside a function's body says that body's line, once.
+    [[noreturn]] void Relay(const Exception& e, int line) const {
+        if (e.Message().starts_with(fileName_ + ":")) throw e;
+        Fail(e.Message(), line);
+    }
     void Note(const std::string& message, int line = 0) {
         notes_.push_back(fileName_ + ":" + std::to_string(line ? line : line_) + ": " + message);
     }
@@ -356,7 +361,7 @@ private:
         try {
             f.tree = ParseOdeExpression(f.body, scope);
         } catch (const Exception& e) {
-            Fail(e.Message(), f.line);
+            Relay(e, f.line);
         }
         expanding_.erase(name);
         return f.tree;
@@ -387,8 +392,7 @@ private:
         try {
             return ToRateText(ParseOdeExpression(expression, Scope({})));
         } catch (const Exception& e) {
-            if (e.Message().find(fileName_ + ":") == 0) throw;
-            Fail(e.Message(), line);
+            Relay(e, line);
         }
     }
 

@@ -180,6 +180,12 @@ TEST(OdeFile, NamesTheRateLawReservesAreRenamed) {
 // names it and its line, and the model stays as it was.
 TEST(OdeFile, ConstructsWithoutAnExactEquivalentAreRefusedWithTheirLine) {
     std::string many = "x'=0\ny'=0\n";
+    // Each function squares the one before: its tree doubles with each line.
+    std::string doubling = "f0(u)=u*u\n";
+    for (int k = 1; k <= 30; ++k)
+        doubling += "f" + std::to_string(k) + "(u)=f" + std::to_string(k - 1) + "(f" +
+                    std::to_string(k - 1) + "(u))\n";
+    doubling += "x'=f30(x)\ny'=0\n";
     for (int k = 1; k <= kParameterRows + 1; ++k)
         many += "par p" + std::to_string(k) + "=1\n";
     const struct {
@@ -208,6 +214,9 @@ TEST(OdeFile, ConstructsWithoutAnExactEquivalentAreRefusedWithTheirLine) {
         {"par a=1\nx'=0\ny'=0\npar A=2\n", "model.ode:4: 'A' is declared twice"},
         {"par a=x1\nx'=0\ny'=0\n", "model.ode:1: 'x1' is not a number"},
         {many, "model.ode:23: the file has 21 parameters; the table holds 20"},
+        {"x'=" + std::string(500, '(') + "1" + std::string(500, ')') + "\ny'=0\n",
+         "model.ode:1: the expression is nested too deeply"},
+        {doubling, "model.ode:6: the functions expand too far"},
     };
     for (const auto& c : cases) {
         TModel model;
