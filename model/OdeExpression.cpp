@@ -292,6 +292,7 @@ bool IsAtom(const TExprPtr& e) {
 
 std::string RateText(const TExprPtr& e);
 std::string RateTextOf(const TExprPtr& e);
+std::string RateOperand(const TExprPtr& e);
 
 // A rate text longer than the rate law takes is refused as soon as it is.
 std::string Limited(std::string text) {
@@ -303,6 +304,23 @@ std::string Limited(std::string text) {
 
 // An operand in brackets unless it is a name, a call or an unsigned number, so
 // that the rate-law grammar's own grouping never applies.
+// An operand of `op` (`right`: its right one) without brackets where the
+// rate-law grammar groups it as the tree does: a power anywhere (it binds
+// tightest), a product or quotient in a sum or difference, a quotient left of
+// a product or quotient (they group from the left there), a difference left
+// of a sum or difference ((A-B)+C). Anything else is bracketed.
+std::string RateSide(const std::string& op, bool right, const TExprPtr& e) {
+    if (e->kind == Kind::Binary && op != "^") {
+        const std::string& inner = e->text;
+        const bool additive = op == "+" || op == "-";
+        if (inner == "^" || (additive && (inner == "*" || inner == "/")) ||
+            (!right && inner == "/" && (op == "*" || op == "/")) ||
+            (!right && inner == "-" && additive))
+            return RateText(e);
+    }
+    return RateOperand(e);
+}
+
 std::string RateOperand(const TExprPtr& e) {
     return IsAtom(e) ? RateText(e) : "(" + RateText(e) + ")";
 }
@@ -338,7 +356,8 @@ std::string RateTextOf(const TExprPtr& e) {
         if (op == "==") return "(1-ZERO(" + RateOperand(a) + "-" + RateOperand(b) + "))";
         const bool negativeExponent =
             op == "^" && b->kind == Kind::Negate && b->args[0]->kind == Kind::Number;
-        return RateOperand(a) + op + (negativeExponent ? RateText(b) : RateOperand(b));
+        return RateSide(op, false, a) + op +
+               (negativeExponent ? RateText(b) : RateSide(op, true, b));
     }
     case Kind::Call: {
         if (e->text == "IF") {
@@ -369,6 +388,22 @@ const std::map<std::string, std::string>& RateToOdeFunctions() {
 }
 
 std::string OdeText(const TExprPtr& e, const std::map<std::string, std::string>& rename);
+std::string OdeOperand(const TExprPtr& e, const std::map<std::string, std::string>& rename);
+
+int OdePrecedence(const std::string& op) {
+    return op == "^" ? 3 : op == "*" || op == "/" ? 2 : 1;
+}
+
+// XPPAUT groups by precedence and from the left: an operand that binds
+// tighter, or as tight on the left, needs no brackets (but both of a power do).
+std::string OdeSide(const std::string& op, bool right, const TExprPtr& e,
+                    const std::map<std::string, std::string>& rename) {
+    if (e->kind == Kind::Binary && op != "^") {
+        const int inner = OdePrecedence(e->text), outer = OdePrecedence(op);
+        if (inner > outer || (inner == outer && !right)) return OdeText(e, rename);
+    }
+    return OdeOperand(e, rename);
+}
 
 std::string OdeOperand(const TExprPtr& e, const std::map<std::string, std::string>& rename) {
     return IsAtom(e) ? OdeText(e, rename) : "(" + OdeText(e, rename) + ")";
@@ -386,7 +421,8 @@ std::string OdeText(const TExprPtr& e, const std::map<std::string, std::string>&
     case Kind::Negate:
         return "-" + OdeOperand(e->args[0], rename);
     case Kind::Binary:
-        return OdeOperand(e->args[0], rename) + e->text + OdeOperand(e->args[1], rename);
+        return OdeSide(e->text, false, e->args[0], rename) + e->text +
+               OdeSide(e->text, true, e->args[1], rename);
     case Kind::Call: {
         if (e->text == "ZERO") return "(" + OdeOperand(e->args[0], rename) + "!=0)";
         const auto it = RateToOdeFunctions().find(e->text);
