@@ -560,7 +560,11 @@ std::string OdeText(const TModel& model) {
     }
     text +=
         "@ dt=" + ExactNumberText(model.dt) + ", meth=" + OdeMethodName(model.solver.Method) + "\n";
-    if (model.solver.Method == sm_RK45 || model.solver.Method == sm_BDF)
+    // The tolerances go with an adaptive method, and with any other when they
+    // are not what reading a file without them gives, so that they come back.
+    const TSolverSettings& solver = model.solver;
+    if (solver.Method == sm_RK45 || solver.Method == sm_BDF || solver.RelTol != kDefaultRelTol ||
+        solver.AbsTol != kDefaultAbsTol)
         text += "@ toler=" + ExactNumberText(model.solver.RelTol) +
                 ", atoler=" + ExactNumberText(model.solver.AbsTol) + "\n";
     return text + "done\n";

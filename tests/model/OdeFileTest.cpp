@@ -258,6 +258,10 @@ TEST(OdeFile, AWrittenModelReadsBackExactly) {
     EXPECT_EQ(back.name1, "hare");
     EXPECT_EQ(back.name2, "N2");
     EXPECT_EQ(back.solver, model.solver);
+    // Tolerances set under a fixed-step method come back too.
+    model.solver = {sm_RK4, 1e-8, kDefaultAbsTol};
+    ReadOdeText("out.ode", OdeText(model), back, notes);
+    EXPECT_EQ(back.solver, model.solver);
     // The empty row is not written: the rows close up.
     EXPECT_EQ(back.rows[2].name, "a");
     EXPECT_EQ(TextToFloat(back.rows[2].value), 0.1);
