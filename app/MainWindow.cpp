@@ -797,6 +797,10 @@ void TForm1::ExportModel1Click() {
 }
 
 void TForm1::ShowSpeciesNames() {
+    // Only what changes is set: a title set repaints its graph.
+    const auto title = [](TAxis& axis, const QString& text) {
+        if (axis.Title() != text) axis.SetTitle(text);
+    };
     QString label[2];
     for (int k = 0; k < 2; ++k) {
         const QString number = QString::number(k + 1);
@@ -807,11 +811,11 @@ void TForm1::ShowSpeciesNames() {
         PlotGraph1->GetSeries(k + 1).SetSeriesName(label[k]);
     }
     const bool named = !names_[0].empty() || !names_[1].empty();
-    PlotGraph1->YAxis().SetTitle(
-        named ? QStringLiteral("Density of %1 and %2").arg(label[0], label[1])
-              : QStringLiteral("Density"));
-    PlotGraph2->XAxis().SetTitle(QStringLiteral("Density, ") + label[0]);
-    PlotGraph2->YAxis().SetTitle(QStringLiteral("Density, ") + label[1]);
+    title(PlotGraph1->YAxis(), named
+                                   ? QStringLiteral("Density of %1 and %2").arg(label[0], label[1])
+                                   : QStringLiteral("Density"));
+    title(PlotGraph2->XAxis(), QStringLiteral("Density, ") + label[0]);
+    title(PlotGraph2->YAxis(), QStringLiteral("Density, ") + label[1]);
 }
 
 void TForm1::MarkModelChanged() {
