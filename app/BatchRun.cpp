@@ -40,7 +40,7 @@ int RunBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
         }
         if (modelFile.empty()) throw Exception(kUsage);
 
-        TModel model = LoadRequiredModel(modelFile);
+        TModel model = LoadRequiredModel(modelFile, err);
         solver.ApplyTo(model.solver);
         TSimulation sim;
         BindModel(sim, model);

@@ -2,11 +2,13 @@
 
 #include "ErrorText.h"
 #include "Exception.h"
+#include "ModelFormats.h"
 
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <ostream>
 
 long long ReadCount(const std::string& option, const std::string& text, long long least) {
@@ -32,6 +34,10 @@ TNamedValues ReadNamedValues(const std::string& text, std::size_t count,
 }
 
 TModel LoadRequiredModel(const std::string& fileName) {
+    return LoadRequiredModel(fileName, std::cerr);
+}
+
+TModel LoadRequiredModel(const std::string& fileName, std::ostream& notes) {
     // The file as the ini layer will read it.
     std::string path = fileName;
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -42,7 +48,10 @@ TModel LoadRequiredModel(const std::string& fileName) {
     if (!std::filesystem::is_regular_file(status) || !std::ifstream(path, std::ios::binary))
         throw Exception(FormatMessage("Model file '%s' cannot be read", {fileName}));
     TModel model;
-    LoadModelFile(fileName, model);
+    std::vector<std::string> told;
+    LoadAnyModelFile(fileName, model, told);
+    for (const std::string& note : told)
+        notes << note << '\n';
     return model;
 }
 

@@ -31,7 +31,9 @@ TNamedValues ReadNamedValues(const std::string& text, std::size_t count,
 // The model file of a headless run, loaded as File > Load does. The window
 // opens on a file that is not there (it reads as all defaults); a headless
 // run refuses it ("Model file '%s' does not exist", "... cannot be read"), so
-// it never stands in the default model for the one it was given.
+// it never stands in the default model for the one it was given. The format
+// follows the extension (LoadAnyModelFile); its notes go to `notes`, a line each.
+TModel LoadRequiredModel(const std::string& fileName, std::ostream& notes);
 TModel LoadRequiredModel(const std::string& fileName);
 
 // --method M, --rtol R and --atol A: they override the model file's solver

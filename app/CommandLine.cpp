@@ -4,6 +4,7 @@
 #include "BatchRun.h"
 #include "Calculator.h"
 #include "ContinueCommand.h"
+#include "ConvertCommand.h"
 #include "CyclesCommand.h"
 #include "EquilibriaCommand.h"
 #include "FitCommand.h"
@@ -19,7 +20,9 @@ const char* const kProgram = "tarnivell";
 
 // The calls that are not modes of their own, as the help text shows them.
 const char* const kWindowUsage = "[MODEL.ini]";
-const char* const kWindowSummary = "Opens the window, loading the model file when one is given.";
+const char* const kWindowSummary =
+    "Opens the window, loading the model file (.ini, XPPAUT .ode or SBML .xml/.sbml) when one "
+    "is given.";
 const char* const kHelpSummary = "Prints this text.";
 const char* const kVersionSummary = "Prints the program's name and version.";
 
@@ -112,6 +115,13 @@ const std::vector<TCommandMode>& CommandModes() {
          "and --atol as for --batch. A run that fails gives a row with empty fields, its "
          "message on standard error and exit code 1.",
          RunSweepCommand},
+        {"--convert", kConvertUsage,
+         "Converts the model file IN to OUT, each in the format of its extension: .ini (the "
+         "program's own), .ode (XPPAUT, two variables) or .xml/.sbml (SBML Level 3 Version 2). "
+         "What "
+         "OUT's format cannot hold exactly "
+         "is refused; what is read but has no effect is noted on standard error.",
+         RunConvert},
         {"--eval", kCalculatorUsage,
          "Prints the value of one rate law; blanks are removed from EXPR as from a rate.",
          RunCalculator},

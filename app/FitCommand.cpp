@@ -108,7 +108,7 @@ TParameterRange SliderSpan(const TModel& model, const std::string& name, double 
 int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     return RunHeadless(out, err, [&] {
         const TFitArgs a = ReadArgs(args);
-        TModel file = LoadRequiredModel(a.model);
+        TModel file = LoadRequiredModel(a.model, err);
         TCompiledModel model;
         std::vector<ParameterRow> rows = file.rows;
         model.Compile(rows, file.rate1, file.rate2, file.N1, file.N2);

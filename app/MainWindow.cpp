@@ -16,6 +16,7 @@
 #include "GraphViews.h"
 #include "Legend.h"
 #include "ModelFile.h"
+#include "ModelFormats.h"
 #include "PanelScrollArea.h"
 #include "ParameterPanel.h"
 #include "PhasePlaneGraph.h"
@@ -78,6 +79,10 @@ constexpr char kShownTextProperty[] = "shownText";
 const char* const kTooManyPointsText = "A great deal of data has accumulated.  To avoid an error "
                                        "and improve performance, clear the data now?";
 const char* const kSettingsFilter = "Configuration Settings|*.ini|All Files|*.*";
+// Loading also takes XPPAUT's and SBML files.
+const char* const kLoadFilter =
+    "Model files|*.ini;*.ode;*.xml;*.sbml|Configuration Settings|*.ini|XPPAUT files|*.ode|"
+    "SBML files|*.xml;*.sbml|All Files|*.*";
 
 QString Title() {
     return QString::fromLatin1(kApplicationTitle);
@@ -310,6 +315,7 @@ QWidget* TForm1::BuildSpeciesTab() {
                        QCheckBox*& line, QCheckBox*& points, TColor initial) {
         const QString num = QString::number(n);
         auto* group = new QGroupBox(QStringLiteral("Species ") + num, page);
+        SpeciesBox[n - 1] = group;
         auto* grid = new QGridLayout(group);
         grid->addWidget(new QLabel(QStringLiteral("Density, N%1:").arg(n), group), 0, 0);
         density = MakeNumberEdit(group, n == 1 ? "N1Edit" : "N2Edit", 6, n == 1 ? "N1" : "N2");
@@ -350,6 +356,7 @@ void TForm1::BuildMenus() {
     Examples1 = file->addMenu(QStringLiteral("Examples"));
     Examples1->setObjectName(QStringLiteral("Examples1"));
     Save1 = file->addAction(QStringLiteral("Save"));
+    ExportModel1 = file->addAction(QString::fromUtf8("Export &model\u2026"));
     OpenData1 = file->addAction(QString::fromUtf8("Open &data\u2026"));
     CloseData1 = file->addAction(QStringLiteral("Close data"));
     CloseData1->setEnabled(false);
@@ -456,6 +463,7 @@ void TForm1::WireHandlers() {
     }
     Examples1->setEnabled(!Examples1->isEmpty());
     connect(Save1, &QAction::triggered, this, &TForm1::SpeedButton2Click);
+    connect(ExportModel1, &QAction::triggered, this, &TForm1::ExportModel1Click);
     connect(OpenData1, &QAction::triggered, this, &TForm1::OpenData1Click);
     connect(CloseData1, &QAction::triggered, this, &TForm1::CloseData1Click);
     connect(Exit1, &QAction::triggered, this, &TForm1::ButtonExitClick);
@@ -733,7 +741,7 @@ void TForm1::SpeedButton1Click() {
     Pause();
     if (!MayLeaveModel()) return;
     const QString name = ChooseFileName(
-        this, {QStringLiteral("Load Settings"), QLatin1String(kSettingsFilter), "ini", false});
+        this, {QStringLiteral("Load Settings"), QLatin1String(kLoadFilter), "ini", false});
     if (!name.isEmpty()) LoadModelSettings(name);
 }
 
@@ -765,7 +773,8 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     model.dt = Sim.dt;
     model.N1 = Sim.N1;
     model.N2 = Sim.N2;
-    LoadModelFile(fileName.toStdString(), model);
+    std::vector<std::string> notes;
+    LoadAnyModelFile(fileName.toStdString(), model, notes);
 
     Sim.Settings = model.solver;
     MethodBox->setCurrentIndex(static_cast<int>(model.solver.Method));
@@ -783,6 +792,14 @@ void TForm1::LoadModelSettings(const QString& fileName) {
     origin_ = model.origin;
     LoadModelData(fileName, model.data);
     modelChanged_ = false;
+    names_[0] = model.name1;
+    names_[1] = model.name2;
+    ShowSpeciesNames();
+    // What the file said that has no effect here is told, not silently lost.
+    QStringList told;
+    for (const std::string& note : notes)
+        told << Q(note);
+    if (!told.isEmpty()) statusBar()->showMessage(told.join(QStringLiteral("; ")));
     // The plane shows the model just loaded, not the one it had before.
     PlaneController1->Load(PlaneModel());
 }
@@ -803,6 +820,8 @@ TModel TForm1::ScreenModel() {
     model.rows = ParameterPanel1->Rows();
     model.solver = Sim.Settings;
     model.origin = origin_;
+    model.name1 = names_[0];
+    model.name2 = names_[1];
     return model;
 }
 
@@ -818,6 +837,36 @@ void TForm1::SaveModelSettings(const QString& fileName) {
     SaveModelFile(fileName.toStdString(), model);
     SetGraphTitleFromFile(fileName);
     modelChanged_ = false;
+}
+
+void TForm1::ExportModel1Click() {
+    Pause();
+    const QString name = ChooseFileName(
+        this, {QStringLiteral("Export Model"),
+               QStringLiteral("XPPAUT files|*.ode|SBML files|*.xml;*.sbml"), "ode", true});
+    if (!name.isEmpty()) SaveAnyModelFile(name.toStdString(), ScreenModel());
+}
+
+void TForm1::ShowSpeciesNames() {
+    // Only what changes is set: a title set repaints its graph.
+    const auto title = [](TAxis& axis, const QString& text) {
+        if (axis.Title() != text) axis.SetTitle(text);
+    };
+    QString label[2];
+    for (int k = 0; k < 2; ++k) {
+        const QString number = QString::number(k + 1);
+        const QString own = Q(names_[k]);
+        label[k] = own.isEmpty() ? QStringLiteral("N") + number : own;
+        SpeciesBox[k]->setTitle(QStringLiteral("Species ") + number +
+                                (own.isEmpty() ? QString() : QStringLiteral(": ") + own));
+        PlotGraph1->GetSeries(k + 1).SetSeriesName(label[k]);
+    }
+    const bool named = !names_[0].empty() || !names_[1].empty();
+    title(PlotGraph1->YAxis(), named
+                                   ? QStringLiteral("Density of %1 and %2").arg(label[0], label[1])
+                                   : QStringLiteral("Density"));
+    title(PlotGraph2->XAxis(), QStringLiteral("Density, ") + label[0]);
+    title(PlotGraph2->YAxis(), QStringLiteral("Density, ") + label[1]);
 }
 
 void TForm1::MarkModelChanged() {
@@ -885,8 +934,7 @@ void TForm1::FormCreate(const QString& modelFile) {
     CheckBox4Click();
     TrackBar1Change();
     ButtonClearClick();
-    PlotGraph1->GetSeries(1).SetSeriesName(QStringLiteral("N1"));
-    PlotGraph1->GetSeries(2).SetSeriesName(QStringLiteral("N2"));
+    ShowSpeciesNames();
     PlotGraph1->GetSeries(1).SetShowInLegend(le_NameLineSymbol);
     PlotGraph1->GetSeries(2).SetShowInLegend(le_NameLineSymbol);
 }

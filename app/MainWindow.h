@@ -21,6 +21,7 @@
 #include <vector>
 
 class QAction;
+class QGroupBox;
 class QCloseEvent;
 class QCheckBox;
 class QComboBox;
@@ -93,6 +94,8 @@ public:
     QAction* Load1 = nullptr;
     QMenu* Examples1 = nullptr;
     QAction* Save1 = nullptr;
+    QAction* ExportModel1 = nullptr;
+    QGroupBox* SpeciesBox[2] = {};
     QAction* OpenData1 = nullptr;
     QAction* CloseData1 = nullptr;
     QAction* ExportData1 = nullptr;
@@ -210,6 +213,11 @@ public:
     // the texts, the table with its sliders' spans and the solver settings.
     TModel ScreenModel();
     void SetGraphTitleFromFile(const QString& fileName);
+    // File > Export model...: the model on screen in another program's format (.ode, SBML).
+    void ExportModel1Click();
+    // The species' own names (none: N1 and N2) in their captions, the legend
+    // and the axis titles.
+    void ShowSpeciesNames();
 
     // Observed data (MainWindowData.cpp). File > Open data... reads a table,
     // asking which columns hold the time and the species when their names
@@ -362,6 +370,7 @@ private:
     int resets_ = 0;                    // counts Resets, so a step knows one happened inside it
     std::optional<TCurveRow> startRow_; // where the curves on show start, once a run began
     std::string origin_;                // the text of the model file last loaded
+    std::string names_[2];              // the species' own names, as loaded
     bool modelChanged_ = false;
     // The Euler hint comes once per Start or Continue.
     TEulerStepWarning eulerWarning_;

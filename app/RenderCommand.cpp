@@ -116,7 +116,7 @@ int RunRender(const std::vector<std::string>& args, std::ostream& out, std::ostr
         TPictureFile::RequireFormat(QString::fromStdString(o.out));
         {
             // The model's faults are told here, before any window exists.
-            TModel model = LoadRequiredModel(o.model);
+            TModel model = LoadRequiredModel(o.model, err);
             o.solver.ApplyTo(model.solver);
             TSimulation probe;
             BindModel(probe, model);

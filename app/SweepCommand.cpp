@@ -58,7 +58,7 @@ int RunSweepCommand(const std::vector<std::string>& args, std::ostream& out, std
         if (sweep.empty()) throw Exception(kUsage);
         ReadSweep(sweep, request);
 
-        TModel model = LoadRequiredModel(modelFile);
+        TModel model = LoadRequiredModel(modelFile, err);
         solver.ApplyTo(model.solver);
         // Rows are written as they finish, in value order: a long sweep shows
         // its progress and keeps no table in memory.

@@ -118,6 +118,15 @@ void WriteDataLink(IniFile& ini, const std::optional<TDataLink>& data) {
             ini.DeleteKey(kData, key);
 }
 
+// A species' name is filed only when it has one, so that a model without
+// names is filed as it always was.
+void WriteName(IniFile& ini, const char* section, const std::string& name) {
+    if (!name.empty())
+        ini.WriteString(section, "Name", name);
+    else if (ini.ValueExists(section, "Name"))
+        ini.DeleteKey(section, "Name");
+}
+
 } // namespace
 
 void LoadModelFile(const std::string& fileName, TModel& model) {
@@ -137,6 +146,8 @@ void LoadModelFile(const std::string& fileName, TModel& model) {
     model.N2 = ReadNumber(ini, kSpecies2, "Density", model.N2);
     model.rate1 = ini.ReadString(kSpecies1, "Rate", "0");
     model.rate2 = ini.ReadString(kSpecies2, "Rate", "0");
+    model.name1 = ini.ReadString(kSpecies1, "Name", "");
+    model.name2 = ini.ReadString(kSpecies2, "Name", "");
     CheckRateLength("dN1/dt", model.rate1);
     CheckRateLength("dN2/dt", model.rate2);
     model.rows.resize(kParameterRows);
@@ -168,6 +179,8 @@ void SaveModelFile(const std::string& fileName, const TModel& model) {
     ini.WriteString(kSpecies2, "Density", FloatToText(model.N2));
     ini.WriteString(kSpecies1, "Rate", model.rate1);
     ini.WriteString(kSpecies2, "Rate", model.rate2);
+    WriteName(ini, kSpecies1, model.name1);
+    WriteName(ini, kSpecies2, model.name2);
     for (int i = 1; i <= kParameterRows; ++i) {
         const ParameterRow empty;
         const ParameterRow& row =

@@ -10,6 +10,7 @@
 #include "IniFile.h"
 #include "MainWindow.h"
 #include "ParameterPanel.h"
+#include "PhasePlaneGraph.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
@@ -18,9 +19,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -414,6 +417,49 @@ TEST(StartUp, ASettingsFileThatIsNoRegularFileIsRefused) {
     EXPECT_EQ(gDialogs.errors.size(), 1u);
     EXPECT_EQ(QFileInfo(file).isFile(), false);
     QFile::remove(file);
+}
+
+} // namespace
+
+namespace {
+
+// An .ode file loads with its species' names in their captions, the legend
+// and the axis titles, and says on the status bar what it ignored; File >
+// Export model writes it back, File > Save files the names, and a model
+// without names speaks of N1 and N2 again.
+TEST_F(ModelCommands, AnOdeFileLoadsWithItsSpeciesNamesAndExportsBack) {
+    WriteAll(Path("hl.ode"), "par r=0.8\ninit hare=40, lynx=9\nhare'=r*hare\nlynx'=-lynx\n"
+                             "aux s=hare\n@ dt=0.1\n");
+    gDialogs.chosenFile = Path("hl.ode");
+    form.SpeedButton1Click();
+    EXPECT_EQ(form.Sim.N1, 40);
+    EXPECT_EQ(form.Sim.dt, 0.1);
+    const auto expectNames = [&](const char* a, const char* b, const char* caption1,
+                                 const char* caption2, const char* density) {
+        EXPECT_EQ(form.SpeciesBox[0]->title(), caption1);
+        EXPECT_EQ(form.SpeciesBox[1]->title(), caption2);
+        EXPECT_EQ(form.PlotGraph1->GetSeries(1).SeriesName(), a);
+        EXPECT_EQ(form.PlotGraph1->GetSeries(2).SeriesName(), b);
+        EXPECT_EQ(form.PlotGraph1->YAxis().Title(), density);
+        EXPECT_EQ(form.PlotGraph2->XAxis().Title(), QStringLiteral("Density, ") + a);
+        EXPECT_EQ(form.PlotGraph2->YAxis().Title(), QStringLiteral("Density, ") + b);
+    };
+    expectNames("hare", "lynx", "Species 1: hare", "Species 2: lynx", "Density of hare and lynx");
+    EXPECT_EQ(form.statusBar()->currentMessage(),
+              "hl.ode:5: 'aux' is ignored: the window plots N1 and N2 only");
+
+    gDialogs.chosenFile = Path("out.ode");
+    form.ExportModel1Click();
+    EXPECT_EQ(gDialogs.fileRequests.back().defaultExt, "ode");
+    EXPECT_NE(ReadAll(Path("out.ode")).find("hare'=r*hare\nlynx'=-lynx\n"), std::string::npos);
+    gDialogs.chosenFile = Path("hl.ini");
+    form.SpeedButton2Click();
+    EXPECT_NE(ReadAll(Path("hl.ini")).find("Name=lynx"), std::string::npos);
+
+    form.LoadModelSettings(QStringLiteral(TARNIVELL_EXAMPLES "/predator-prey.ini"));
+    expectNames("N1", "N2", "Species 1", "Species 2", "Density");
+    form.LoadModelSettings(Path("out.ode"));
+    expectNames("hare", "lynx", "Species 1: hare", "Species 2: lynx", "Density of hare and lynx");
 }
 
 } // namespace

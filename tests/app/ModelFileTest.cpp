@@ -511,3 +511,31 @@ TEST(GraphTitleFromFileName, DropsTheFolderAndTheLastExtension) {
 }
 
 } // namespace
+
+// A species' name is filed in its section only when it has one, and a name
+// cleared loses the key an earlier save wrote.
+TEST_F(ModelFile, SpeciesNamesAreFiledOnlyWhenSet) {
+    TModel plain;
+    const std::string path = Path("names.ini");
+    SaveModelFile(path, plain);
+    const std::string plainText = ReadAll(path);
+    EXPECT_EQ(plainText.find("Name="), std::string::npos);
+
+    TModel named;
+    named.name1 = "hare";
+    named.name2 = "lynx";
+    SaveModelFile(path, named);
+    const std::string text = ReadAll(path);
+    EXPECT_NE(text.find("[Species 1]\nDensity=1\nRate=0\nName=hare\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("[Species 2]\nDensity=1\nRate=0\nName=lynx\n"), std::string::npos) << text;
+    TModel back;
+    LoadModelFile(path, back);
+    EXPECT_EQ(back.name1, "hare");
+    EXPECT_EQ(back.name2, "lynx");
+
+    back.name1.clear();
+    back.name2.clear();
+    back.origin.clear();
+    SaveModelFile(path, back);
+    EXPECT_EQ(ReadAll(path), plainText);
+}
