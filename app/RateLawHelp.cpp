@@ -72,7 +72,7 @@ void ShowRateLawHelp(QWidget* parent) {
     text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     text->setLineWrapMode(QPlainTextEdit::NoWrap);
     const QFontMetrics metrics(text->font());
-    dialog->resize(metrics.horizontalAdvance(QLatin1Char('x')) * 86, metrics.lineSpacing() * 40);
+    dialog->resize(metrics.horizontalAdvance(QLatin1Char('x')) * 96, metrics.lineSpacing() * 40);
     column->addWidget(text);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, dialog);
     QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::close);
