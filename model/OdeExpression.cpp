@@ -1,5 +1,7 @@
 #include "OdeExpression.h"
 
+#include "RateTree.h"
+
 #include "MathParser.h"
 #include "ParameterRow.h"
 
@@ -437,6 +439,42 @@ std::string OdeText(const TExprPtr& e, const std::map<std::string, std::string>&
     return "";
 }
 
+// The compiled rate's tree in the shape XPPAUT's side reads, refusing the
+// operators XPPAUT lacks.
+TExprPtr FromRateTree(const TRateTree& t) {
+    using TOp = TRateTree::TOp;
+    const auto arg = [&](std::size_t i) { return FromRateTree(*t.args[i]); };
+    switch (t.op) {
+    case TOp::Number:
+        return MakeNumber(t.value);
+    case TOp::Name:
+        return MakeName(t.name);
+    case TOp::Negate:
+        return MakeNegate(arg(0));
+    case TOp::Sum:
+        return MakeBinary("+", arg(0), arg(1));
+    case TOp::Difference:
+        return MakeBinary("-", arg(0), arg(1));
+    case TOp::Product:
+        return MakeBinary("*", arg(0), arg(1));
+    case TOp::Quotient:
+        return MakeBinary("/", arg(0), arg(1));
+    case TOp::Power:
+        return MakeBinary("^", arg(0), arg(1));
+    case TOp::IntQuotient:
+    case TOp::Remainder:
+        throw EOdeUnsupported(std::string("XPPAUT has no operator '") +
+                              (t.op == TOp::Remainder ? "MOD" : "DIV") + "'");
+    case TOp::Call: {
+        std::vector<TExprPtr> args;
+        for (std::size_t i = 0; i < t.args.size(); ++i)
+            args.push_back(arg(i));
+        return MakeCall(t.name, std::move(args));
+    }
+    }
+    throw Exception("A rate tree holds an unknown operation");
+}
+
 } // namespace
 
 TExprPtr MakeNumber(double value) {
@@ -483,74 +521,14 @@ std::string ToRateText(const TExprPtr& tree) {
 TExprPtr ParseRateText(const std::string& text, const std::vector<std::string>& variables) {
     TMathParser parser;
     parser.RemoveVariables();
-    std::map<const double*, TExprPtr> cells;
+    std::map<const double*, std::string> names;
     for (const std::string& name : variables)
-        cells[parser.DefineVariable(name, 0)] = MakeName(name);
+        names[parser.DefineVariable(name, 0)] = name;
     std::string compact = text;
     compact.erase(std::remove(compact.begin(), compact.end(), ' '), compact.end());
     parser.SetExpression(compact);
-    std::map<TMathProcedure, std::string> functions;
-    for (const auto* table : {&parser.FunctionsOneParam(), &parser.FunctionsTwoParam()})
-        for (const auto& [name, procedure] : *table)
-            functions[procedure] = name;
-    // A cell that is no variable and no term's result holds a number of the text.
-    const auto operand = [&](const double* cell) {
-        const auto it = cells.find(cell);
-        return it != cells.end() ? it->second : MakeNumber(*cell);
-    };
-    TExprPtr last;
-    for (const TTerm& term : parser.Terms()) {
-        const TExprPtr a = operand(term.a);
-        TExprPtr node;
-        switch (term.kind) {
-        case TTermKind::Variable:
-        case TTermKind::Number:
-            node = a;
-            break;
-        case TTermKind::Negate:
-            node = MakeNegate(a);
-            break;
-        case TTermKind::Sum:
-            node = MakeBinary("+", a, operand(term.b));
-            break;
-        case TTermKind::Difference:
-            node = MakeBinary("-", a, operand(term.b));
-            break;
-        case TTermKind::Product:
-            node = MakeBinary("*", a, operand(term.b));
-            break;
-        case TTermKind::Quotient:
-            node = MakeBinary("/", a, operand(term.b));
-            break;
-        case TTermKind::IntPower:
-        case TTermKind::Power:
-            node = MakeBinary("^", a, operand(term.b));
-            break;
-        case TTermKind::Square:
-            node = MakeBinary("^", a, MakeNumber(2));
-            break;
-        case TTermKind::Cube:
-            node = MakeBinary("^", a, MakeNumber(3));
-            break;
-        case TTermKind::FourthPower:
-            node = MakeBinary("^", a, MakeNumber(4));
-            break;
-        case TTermKind::Remainder:
-        case TTermKind::IntQuotient:
-            throw EOdeUnsupported(std::string("XPPAUT has no operator '") +
-                                  (term.kind == TTermKind::Remainder ? "MOD" : "DIV") + "'");
-        case TTermKind::Function1:
-        case TTermKind::Function2: {
-            std::vector<TExprPtr> args{a};
-            if (term.kind == TTermKind::Function2) args.push_back(operand(term.b));
-            node = MakeCall(functions[term.operation], std::move(args));
-            break;
-        }
-        }
-        cells[term.result] = node;
-        last = node;
-    }
-    return last ? last : MakeNumber(0);
+    if (parser.Terms().empty()) return MakeNumber(0);
+    return FromRateTree(*RateTreeOf(parser, names));
 }
 
 std::string ToOdeText(const TExprPtr& tree, const std::map<std::string, std::string>& rename) {
