@@ -92,9 +92,9 @@ const std::vector<TCommandMode>& CommandModes() {
          "observed; model time 0 is its first row's time. --log fits logarithms of the counts; "
          "--starts N starts from N points (default 8) on every core; a parameter stays within "
          "its slider's span, a density within 0 to 10 times the largest count. A parameter the "
-         "data cannot determine reads \"not identifiable\". --out FILE.ini writes the model with "
-         "the "
-         "estimates. A fit that did not converge says so on standard error and gives exit code "
+         "data cannot determine reads \"not identifiable\". --out FILE writes the model with the "
+         "estimates (.ini, .ode or SBML by its extension). A fit that did not converge says so on "
+         "standard error and gives exit code "
          "1.",
          RunFit},
         {"--render", kRenderUsage,

@@ -7,6 +7,7 @@
 #include "Fit.h"
 #include "FloatText.h"
 #include "ModelFile.h"
+#include "ModelFormats.h"
 
 #include <algorithm>
 #include <optional>
@@ -148,7 +149,7 @@ int RunFit(const std::vector<std::string>& args, std::ostream& out, std::ostream
                     for (ParameterRow& row : fitted.rows)
                         if (SameParameterName(row.name, e.name)) row.value = FloatToText(e.value);
             }
-            SaveModelFile(*a.out, fitted);
+            SaveAnyModelFile(*a.out, fitted);
         }
 
         out << CsvRow({"name", "estimate", "standard_error"});

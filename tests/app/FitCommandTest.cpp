@@ -3,11 +3,13 @@
 #include "DataFile.h"
 #include "FloatText.h"
 #include "ModelFile.h"
+#include "ModelFormats.h"
 
 #include "CommandTest.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
@@ -111,10 +113,21 @@ TEST_F(FitCommand, AParameterTheDataCannotDetermineReadsSo) {
         csv += std::to_string(day) + "," +
                FloatToText(50 / (1 + 24 * std::exp(-0.8 * day)) + 0.5 * std::sin(2.7 * day)) + "\n";
     const std::string data = File("counts.csv", csv);
-    EXPECT_EQ(Run({model, data, "--params", "a,b,K", "--columns", "t=day,N1=count"}), 0)
+    const std::string fitted = dir.filePath("fitted.ode").toStdString();
+    EXPECT_EQ(
+        Run({model, data, "--params", "a,b,K", "--columns", "t=day,N1=count", "--out", fitted}), 0)
         << err.str();
     const auto rows = CsvRows(out.str());
     ASSERT_EQ(rows.size(), 3u);
+    // --out writes the format its extension names.
+    TModel written;
+    std::vector<std::string> notes;
+    LoadAnyModelFile(fitted, written, notes);
+    const auto k =
+        std::find_if(written.rows.begin(), written.rows.end(),
+                     [](const ParameterRow& r) { return SameParameterName(r.name, "K"); });
+    ASSERT_NE(k, written.rows.end());
+    EXPECT_EQ(TextToFloat(k->value), TextToFloat(rows[2][1]));
     EXPECT_EQ(rows[0], (std::vector<std::string>{"a", rows[0][1], "not identifiable"}));
     EXPECT_EQ(rows[1], (std::vector<std::string>{"b", rows[1][1], "not identifiable"}));
     EXPECT_NEAR(TextToFloat(rows[0][1]) * TextToFloat(rows[1][1]), 0.8, 0.05);
