@@ -53,7 +53,7 @@ void TSolver::Restart() {
 
 void TSolver::Detach() {
     model_ = nullptr;
-    lastOut_ = std::numeric_limits<double>::quiet_NaN();
+    if (!offClock_) lastOut_ = std::numeric_limits<double>::quiet_NaN();
 }
 
 void TSolver::Watch(TEventFunction event) {

@@ -26,7 +26,9 @@ public:
     // remembers earlier steps starts afresh from the next one, as after an
     // attach; Euler, which remembers nothing, goes on as it was.
     void Restart();
-    // Nothing is stepped until the next attach.
+    // Nothing is stepped until the next attach. The next step starts the
+    // counting of output times afresh, unless the last one ended at a stop
+    // between two of them (see StepUntil).
     void Detach();
     bool Attached() const { return model_ != nullptr; }
 
@@ -99,6 +101,7 @@ private:
         else
             stepper_->Step(t, h, tout, n1, n2);
         if (counted) ++steps_;
+        offClock_ = !counted;
         lastOut_ = t;
     }
     // The end of the next step: counted from the clock's origin, which moves
@@ -121,6 +124,10 @@ private:
     double clockStep_ = 0;
     long long steps_ = 0;
     double lastOut_ = std::numeric_limits<double>::quiet_NaN(); // NaN: no step counted yet
+    // The last step ended at a stop between two output times; the clock
+    // outlives a detach then, so that a run continued from the stop goes on
+    // to the output time it was counting to.
+    bool offClock_ = false;
 
     TCompiledModel* model_ = nullptr;
     long long evaluationsBefore_ = 0;

@@ -46,8 +46,8 @@ TEST_F(RunControlWindow, ARunPausesAtItsStopTimeAsItsMethodAllows) {
     } cases[] = {
         {0, 1.2, 1.5, 0.3, "Paused at t = 1.2, the first step at or after the stop time 1"},
         {1, 1.2, 1.5, 1E-4, "Paused at t = 1.2, the first step at or after the stop time 1"},
-        {2, 1, 1.3, 1E-4, "Paused at the stop time, t = 1"},
-        {3, 1, 1.3, 1E-3, "Paused at the stop time, t = 1"},
+        {2, 1, 1.2, 1E-4, "Paused at the stop time, t = 1"},
+        {3, 1, 1.2, 1E-3, "Paused at the stop time, t = 1"},
     };
     SetRates("N1", "0");
     SetStep("0.3");
@@ -66,7 +66,8 @@ TEST_F(RunControlWindow, ARunPausesAtItsStopTimeAsItsMethodAllows) {
         EXPECT_NEAR(form.Sim.N1, std::exp(c.stop), c.within * std::exp(c.stop));
         EXPECT_EQ(Message(), c.message);
         EXPECT_EQ(Clock(), QStringLiteral("t = %1").arg(c.stop));
-        // Continued from the stop, the run goes on without asking.
+        // Continued from the stop, the run goes on without asking, onto its
+        // output times.
         form.ButtonStartPauseClick();
         form.Timer1Timer();
         EXPECT_TRUE(form.Running());

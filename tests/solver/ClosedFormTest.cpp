@@ -309,6 +309,19 @@ TEST(StepUntil, EndsAtTheStopWhereTheMethodCanAndKeepsTheOutputTimes) {
             EXPECT_NEAR(m.N1, std::exp(1.5), 1E-4 * std::exp(1.5));
         }
     }
+    // A run continued from an exact stop is attached again (as the window's
+    // Continue does) and still steps onto its output times: 1, then 1.2.
+    for (const TSolverMethod method : {sm_RK45, sm_BDF}) {
+        SCOPED_TRACE(MethodName(method));
+        TTestModel m("N1", "0", 1, 1, 0.3, Method(method));
+        for (int i = 0; i < 4; ++i)
+            m.Solver.StepUntil(m.t, m.dt, 1, m.N1, m.N2);
+        ASSERT_EQ(m.t, 1);
+        m.Solver.Attach(m.Model, Method(method));
+        m.Step();
+        EXPECT_DOUBLE_EQ(m.t, 1.2);
+        EXPECT_NEAR(m.N1, std::exp(1.2), 1E-4 * std::exp(1.2));
+    }
 }
 
 } // namespace
