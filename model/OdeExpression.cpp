@@ -292,91 +292,74 @@ bool IsAtom(const TExprPtr& e) {
            (e->kind == Kind::Number && !std::signbit(e->number));
 }
 
-std::string RateText(const TExprPtr& e);
-std::string RateTextOf(const TExprPtr& e);
-std::string RateOperand(const TExprPtr& e);
-
-// A rate text longer than the rate law takes is refused as soon as it is.
-std::string Limited(std::string text) {
-    if (text.size() > kMaxRateLength)
-        throw Exception("the rate is longer than " + std::to_string(kMaxRateLength) +
-                        " characters");
-    return text;
-}
-
-// An operand in brackets unless it is a name, a call or an unsigned number, so
-// that the rate-law grammar's own grouping never applies.
-// An operand of `op` (`right`: its right one) without brackets where the
-// rate-law grammar groups it as the tree does: a power anywhere (it binds
-// tightest), a product or quotient in a sum or difference, a quotient left of
-// a product or quotient (they group from the left there), a difference left
-// of a sum or difference ((A-B)+C). Anything else is bracketed.
-std::string RateSide(const std::string& op, bool right, const TExprPtr& e) {
-    if (e->kind == Kind::Binary && op != "^") {
-        const std::string& inner = e->text;
-        const bool additive = op == "+" || op == "-";
-        if (inner == "^" || (additive && (inner == "*" || inner == "/")) ||
-            (!right && inner == "/" && (op == "*" || op == "/")) ||
-            (!right && inner == "-" && additive))
-            return RateText(e);
+// The tree in the rate law's operations, which the rate-law printer brackets
+// by the language's own grammar. Comparisons and if-then-else, which the
+// language lacks, become exact 0/1 forms of HEAV and ZERO. A subtree used
+// twice (an inlined argument) stays one, so that a large expansion is found
+// too long by counting, before any text is made.
+class TRateLowering {
+public:
+    TRateTreePtr Of(const TExprPtr& e) {
+        if (const auto done = done_.find(e.get()); done != done_.end()) return done->second;
+        const TreeDepth deeper;
+        return done_[e.get()] = Lowered(*e);
     }
-    return RateOperand(e);
-}
 
-std::string RateOperand(const TExprPtr& e) {
-    return IsAtom(e) ? RateText(e) : "(" + RateText(e) + ")";
-}
+private:
+    using TOp = TRateTree::TOp;
 
-// 1 where a < b, else 0: the sign of a - b is exact.
-std::string Less(const TExprPtr& a, const TExprPtr& b) {
-    return "(1-HEAV(" + RateOperand(a) + "-" + RateOperand(b) + "))";
-}
-
-std::string RateText(const TExprPtr& e) {
-    const TreeDepth deeper;
-    return Limited(RateTextOf(e));
-}
-
-std::string RateTextOf(const TExprPtr& e) {
-    switch (e->kind) {
-    case Kind::Number:
-        return ExactNumberText(e->number);
-    case Kind::Name:
-        return e->text;
-    case Kind::Negate:
-        if (e->args[0]->kind == Kind::Number && !std::signbit(e->args[0]->number))
-            return "-" + RateText(e->args[0]);
-        return "-" + RateOperand(e->args[0]);
-    case Kind::Binary: {
-        const TExprPtr &a = e->args[0], &b = e->args[1];
-        const std::string& op = e->text;
-        if (op == "<") return Less(a, b);
-        if (op == ">") return Less(b, a);
-        if (op == ">=") return "HEAV(" + RateOperand(a) + "-" + RateOperand(b) + ")";
-        if (op == "<=") return "HEAV(" + RateOperand(b) + "-" + RateOperand(a) + ")";
-        if (op == "!=") return "ZERO(" + RateOperand(a) + "-" + RateOperand(b) + ")";
-        if (op == "==") return "(1-ZERO(" + RateOperand(a) + "-" + RateOperand(b) + "))";
-        const bool negativeExponent =
-            op == "^" && b->kind == Kind::Negate && b->args[0]->kind == Kind::Number;
-        return RateSide(op, false, a) + op +
-               (negativeExponent ? RateText(b) : RateSide(op, true, b));
+    static TRateTreePtr Binary(TOp op, TRateTreePtr a, TRateTreePtr b) {
+        return RateNode(op, {std::move(a), std::move(b)});
     }
-    case Kind::Call: {
-        if (e->text == "IF") {
+    static TRateTreePtr OneLess(TRateTreePtr x) {
+        return Binary(TOp::Difference, RateNumber(1), std::move(x));
+    }
+    // The sign of a - b is exact, so HEAV and ZERO of it compare exactly.
+    static TRateTreePtr Compared(const char* function, TRateTreePtr a, TRateTreePtr b) {
+        return RateCall(function, {Binary(TOp::Difference, std::move(a), std::move(b))});
+    }
+
+    TRateTreePtr Lowered(const TExprNode& e) {
+        switch (e.kind) {
+        case Kind::Number:
+            return RateNumber(e.number);
+        case Kind::Name:
+            return RateName(e.text);
+        case Kind::Negate:
+            return RateNode(TOp::Negate, {Of(e.args[0])});
+        case Kind::Binary: {
+            const TRateTreePtr a = Of(e.args[0]), b = Of(e.args[1]);
+            const std::string& op = e.text;
+            if (op == "+") return Binary(TOp::Sum, a, b);
+            if (op == "-") return Binary(TOp::Difference, a, b);
+            if (op == "*") return Binary(TOp::Product, a, b);
+            if (op == "/") return Binary(TOp::Quotient, a, b);
+            if (op == "^") return Binary(TOp::Power, a, b);
+            if (op == "<") return OneLess(Compared("HEAV", a, b));
+            if (op == ">") return OneLess(Compared("HEAV", b, a));
+            if (op == ">=") return Compared("HEAV", a, b);
+            if (op == "<=") return Compared("HEAV", b, a);
+            if (op == "!=") return Compared("ZERO", a, b);
+            if (op == "==") return OneLess(Compared("ZERO", a, b));
+            throw Exception("An expression holds an unknown operator '" + op + "'");
+        }
+        case Kind::Call: {
+            std::vector<TRateTreePtr> args;
+            for (const TExprPtr& arg : e.args)
+                args.push_back(Of(arg));
+            if (e.text != "IF") return RateCall(e.text, std::move(args));
             // ZERO gives the condition as 0 or 1, and c*a + (1-c)*b is then
             // exactly one of them.
-            const std::string c = "ZERO(" + RateText(e->args[0]) + ")";
-            return "(" + c + "*" + RateOperand(e->args[1]) + "+(1-" + c + ")*" +
-                   RateOperand(e->args[2]) + ")";
+            const TRateTreePtr c = RateCall("ZERO", {args[0]});
+            return Binary(TOp::Sum, Binary(TOp::Product, c, args[1]),
+                          Binary(TOp::Product, OneLess(c), args[2]));
         }
-        std::string text = e->text + "(";
-        for (size_t k = 0; k < e->args.size(); ++k)
-            text += (k ? "," : "") + RateText(e->args[k]);
-        return text + ")";
+        }
+        throw Exception("An expression holds an unknown node");
     }
-    }
-    return "";
-}
+
+    std::map<const TExprNode*, TRateTreePtr> done_;
+};
 
 // --- XPPAUT output ----------------------------------------------------------
 
@@ -415,7 +398,7 @@ std::string OdeText(const TExprPtr& e, const std::map<std::string, std::string>&
     const TreeDepth deeper;
     switch (e->kind) {
     case Kind::Number:
-        return ExactNumberText(e->number);
+        return ExactNumeral(e->number);
     case Kind::Name: {
         const auto it = rename.find(Upper(e->text));
         return it == rename.end() ? e->text : it->second;
@@ -515,7 +498,16 @@ TExprPtr ParseOdeExpression(const std::string& text, const TOdeScope& scope) {
 }
 
 std::string ToRateText(const TExprPtr& tree) {
-    return RateText(tree);
+    // A rate text longer than the rate law takes is refused before it is made.
+    const auto tooLong = [] {
+        return Exception("the rate is longer than " + std::to_string(kMaxRateLength) +
+                         " characters");
+    };
+    const TRateTreePtr rate = TRateLowering().Of(tree);
+    if (RateTreeSize(*rate, kMaxRateLength) > kMaxRateLength) throw tooLong();
+    std::string text = RateText(*rate);
+    if (text.size() > kMaxRateLength) throw tooLong();
+    return text;
 }
 
 TExprPtr ParseRateText(const std::string& text, const std::vector<std::string>& variables) {
@@ -533,15 +525,6 @@ TExprPtr ParseRateText(const std::string& text, const std::vector<std::string>& 
 
 std::string ToOdeText(const TExprPtr& tree, const std::map<std::string, std::string>& rename) {
     return OdeText(tree, rename);
-}
-
-std::string ExactNumberText(double value) {
-    char buffer[64];
-    const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, ec == std::errc() ? end : buffer);
-    for (char& c : text)
-        if (c == 'e') c = 'E';
-    return text;
 }
 
 std::string Lower(std::string text) {

@@ -65,9 +65,6 @@ TExprPtr ParseRateText(const std::string& text, const std::vector<std::string>& 
 // or lower-case keys as bound). Functions XPPAUT lacks throw EOdeUnsupported.
 std::string ToOdeText(const TExprPtr& tree, const std::map<std::string, std::string>& rename);
 
-// Shortest text that reads back as exactly `value`.
-std::string ExactNumberText(double value);
-
 // Letter case aside.
 std::string Lower(std::string text);
 std::string Upper(std::string text);

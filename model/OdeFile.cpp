@@ -3,6 +3,7 @@
 #include "FloatText.h"
 #include "MathParser.h"
 #include "OdeExpression.h"
+#include "RateTree.h"
 
 #include <algorithm>
 #include <cctype>
@@ -441,7 +442,7 @@ private:
                 p.value = Evaluate(RateOf(p.derived, p.line), k, p.line);
                 row.description = "= " + p.derived;
             }
-            row.value = ExactNumberText(p.value);
+            row.value = ExactNumeral(p.value);
         }
         model.rate1 = RateOf(variables_[0].rate, variables_[0].line);
         model.rate2 = RateOf(variables_[1].rate, variables_[1].line);
@@ -545,10 +546,10 @@ std::string OdeText(const TModel& model) {
         if (name != row.name)
             text += "# '" + row.name + "' is named '" + name + "': XPPAUT reserves its name\n";
         if (!row.description.empty()) text += "# " + name + ": " + row.description + "\n";
-        text += "par " + name + "=" + ExactNumberText(value) + "\n";
+        text += "par " + name + "=" + ExactNumeral(value) + "\n";
     }
-    text += "init " + species[0] + "=" + ExactNumberText(model.N1) + ", " + species[1] + "=" +
-            ExactNumberText(model.N2) + "\n";
+    text += "init " + species[0] + "=" + ExactNumeral(model.N1) + ", " + species[1] + "=" +
+            ExactNumeral(model.N2) + "\n";
     const std::string* rates[2] = {&model.rate1, &model.rate2};
     for (int k = 0; k < 2; ++k) {
         try {
@@ -559,14 +560,14 @@ std::string OdeText(const TModel& model) {
         }
     }
     text +=
-        "@ dt=" + ExactNumberText(model.dt) + ", meth=" + OdeMethodName(model.solver.Method) + "\n";
+        "@ dt=" + ExactNumeral(model.dt) + ", meth=" + OdeMethodName(model.solver.Method) + "\n";
     // The tolerances go with an adaptive method, and with any other when they
     // are not what reading a file without them gives, so that they come back.
     const TSolverSettings& solver = model.solver;
     if (solver.Method == sm_RK45 || solver.Method == sm_BDF || solver.RelTol != kDefaultRelTol ||
         solver.AbsTol != kDefaultAbsTol)
-        text += "@ toler=" + ExactNumberText(model.solver.RelTol) +
-                ", atoler=" + ExactNumberText(model.solver.AbsTol) + "\n";
+        text += "@ toler=" + ExactNumeral(model.solver.RelTol) +
+                ", atoler=" + ExactNumeral(model.solver.AbsTol) + "\n";
     return text + "done\n";
 }
 
