@@ -3,8 +3,8 @@
 
 #include "FloatEdit.h"
 #include "GraphViews.h"
-#include "PhasePlaneGraph.h"
 #include "MainWindow.h"
+#include "PhasePlaneGraph.h"
 #include "PlotGraph.h"
 #include "Series.h"
 
