@@ -818,7 +818,6 @@ TEquilibria MergeEquilibria(const TEquilibria& a, const TEquilibria& b, double e
         return p.n1 != q.n1 ? p.n1 < q.n1 : p.n2 < q.n2;
     });
     m.curves = MergeCurves(a.curves, b.curves);
-    m.box = {std::min(a.box.n1Min, b.box.n1Min), std::max(a.box.n1Max, b.box.n1Max),
-             std::min(a.box.n2Min, b.box.n2Min), std::max(a.box.n2Max, b.box.n2Max)};
+    m.box = Spanning(a.box, b.box);
     return m;
 }

@@ -21,7 +21,15 @@ struct TPlaneRect {
     // The larger of width and height: the length that "relative" tolerances
     // of positions in the rectangle refer to.
     double Extent() const { return std::max(Width(), Height()); }
+
+    bool operator==(const TPlaneRect&) const = default;
 };
+
+// The least rectangle holding both.
+inline TPlaneRect Spanning(const TPlaneRect& a, const TPlaneRect& b) {
+    return {std::min(a.n1Min, b.n1Min), std::max(a.n1Max, b.n1Max), std::min(a.n2Min, b.n2Min),
+            std::max(a.n2Max, b.n2Max)};
+}
 
 // Where equilibria are looked for when no range is given: 0 to 10 × the
 // larger of 1 and the two start densities, on both axes.

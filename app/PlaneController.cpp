@@ -39,10 +39,6 @@ std::vector<TPlaneSeparatrix> DrawnSeparatrices(const std::vector<TSeparatrix>& 
     return drawn;
 }
 
-bool SameBox(const TPlaneRect& a, const TPlaneRect& b) {
-    return a.n1Min == b.n1Min && a.n1Max == b.n1Max && a.n2Min == b.n2Min && a.n2Max == b.n2Max;
-}
-
 // The distance from p to a path, with N1 and N2 in units of the width and
 // height of a box.
 double DistanceToPath(const std::vector<TCurvePoint>& path, TCurvePoint p, const TPlaneRect& box) {
@@ -77,9 +73,7 @@ TPlaneController::TPlaneController(TPhasePlaneGraph& graph, QObject* parent)
         figure.cycles = DrawnCycles(cycles_);
         figure.separatrices = DrawnSeparatrices(separatrices_);
         // Orbits of the model as it is now, through the range shown.
-        if (!sketchedFor_ || sketchedFor_->generation != generation_ ||
-            !SameBox(sketchedFor_->box, shown))
-            UpdateSketches(shown);
+        if (SketchesStale(shown)) UpdateSketches(shown);
         figure.sketches = sketches_;
         return figure;
     };
@@ -110,15 +104,13 @@ void TPlaneController::Bind(const TModel& model) {
 
 void TPlaneController::AskCycles(const TPlaneRect& shown) {
     TPlaneRect box = shown;
+    TEquilibria equilibria;
     if (analysis_.IsBound()) {
         // The range shown before a run frames the equilibria tightly; a
         // cycle round them reaches farther, and should be found all the same.
-        const TEquilibria equilibria = analysis_.Equilibria();
+        equilibria = analysis_.Equilibria();
         if (equilibria.error.empty() && equilibria.box.IsValid() && box.IsValid())
-            box = {std::min(box.n1Min, equilibria.box.n1Min),
-                   std::max(box.n1Max, equilibria.box.n1Max),
-                   std::min(box.n2Min, equilibria.box.n2Min),
-                   std::max(box.n2Max, equilibria.box.n2Max)};
+            box = Spanning(box, equilibria.box);
     }
     if (!analysis_.IsBound() || !box.IsValid()) {
         cycles_ = {};
@@ -127,12 +119,12 @@ void TPlaneController::AskCycles(const TPlaneRect& shown) {
         asked_.reset();
         return;
     }
-    if (asked_ && asked_->generation == generation_ && SameBox(asked_->box, box)) return;
+    if (asked_ && asked_->generation == generation_ && asked_->box == box) return;
     latest_ = false;
     TCycleWorker::TRequest request;
     request.model = analysis_.CloneModel();
     request.box = box;
-    request.equilibria = analysis_.Equilibria();
+    request.equilibria = std::move(equilibria);
     // Where the run is now: the cycle it winds onto is the one to find first.
     TCurvePoint state{n1_, n2_};
     if (!graph_.SeriesList().empty() && !graph_.SeriesList().back()->Points().empty() &&
@@ -145,8 +137,7 @@ void TPlaneController::AskCycles(const TPlaneRect& shown) {
 }
 
 void TPlaneController::SearchCycles() {
-    AskCycles(
-        {graph_.XAxis().Min(), graph_.XAxis().Max(), graph_.YAxis().Min(), graph_.YAxis().Max()});
+    AskCycles(Shown());
 }
 
 void TPlaneController::ForgetCycles() {
@@ -233,14 +224,12 @@ TPlaneRect TPlaneController::Shown() const {
 
 void TPlaneController::FrameCycles() {
     // Only while the axes are as Reset framed them: not after a run or a zoom.
-    if (!framed_ || !SameBox(*framed_, Shown())) return;
+    if (!framed_ || *framed_ != Shown()) return;
     TPlaneRect frame = *framed_;
     for (const TLimitCycle& c : cycles_.cycles) {
-        const TPlaneRect around = FrameAround({{c.n1Min, c.n2Min}, {c.n1Max, c.n2Max}});
-        frame = {std::min(frame.n1Min, around.n1Min), std::max(frame.n1Max, around.n1Max),
-                 std::min(frame.n2Min, around.n2Min), std::max(frame.n2Max, around.n2Max)};
+        frame = Spanning(frame, FrameAround({{c.n1Min, c.n2Min}, {c.n1Max, c.n2Max}}));
     }
-    if (SameBox(frame, *framed_)) return;
+    if (frame == *framed_) return;
     SetShown(frame);
 }
 
@@ -261,8 +250,7 @@ void TPlaneController::Sketch(double n1, double n2, bool stiff) {
     stiff_ = stiff;
     sketchStarts_.push_back({n1, n2});
     const TPlaneRect shown = Shown();
-    if (!sketchedFor_ || sketchedFor_->generation != generation_ ||
-        !SameBox(sketchedFor_->box, shown)) {
+    if (SketchesStale(shown)) {
         UpdateSketches(shown);
     } else {
         const std::unique_ptr<TCompiledModel> model = analysis_.CloneModel();
@@ -284,6 +272,10 @@ QPolygonF TPlaneController::SketchedOrbit(TCompiledModel& model, TCurvePoint sta
     for (const TCurvePoint& p : SketchOrbit(model, start.n1, start.n2, options))
         line << QPointF(p.n1, p.n2);
     return line;
+}
+
+bool TPlaneController::SketchesStale(const TPlaneRect& shown) const {
+    return !sketchedFor_ || sketchedFor_->generation != generation_ || sketchedFor_->box != shown;
 }
 
 void TPlaneController::UpdateSketches(const TPlaneRect& shown) {

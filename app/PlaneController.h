@@ -143,6 +143,8 @@ private:
         TPlaneRect box;
     };
     std::optional<TSketched> sketchedFor_;
+    // The sketches were not drawn for the model now bound and `shown`.
+    bool SketchesStale(const TPlaneRect& shown) const;
     bool stiff_ = false;
     std::optional<TPlaneRect> framed_; // the axes as Reset framed them
     TCycleWorker search_;              // last: joined before the rest goes
