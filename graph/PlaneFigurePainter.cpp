@@ -46,16 +46,21 @@ void PaintField(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& fi
     }
 }
 
+// One path of plane coordinates, at exact positions.
+void DrawPath(TExactPolyline& line, const QPolygonF& path) {
+    line.Clear();
+    for (const QPointF& q : path)
+        line.Add(q.x(), q.y());
+    line.Draw();
+}
+
 void PaintNullclines(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& figure,
                      const TPlaneLook& look) {
     TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     for (int which = 0; which < 2; ++which) {
         c.SetPen(look.nullclineColors[std::size_t(which)], 2 * c.PenWidth(), 1);
         for (const QPolygonF& chain : figure.nullclines[std::size_t(which)]) {
-            line.Clear();
-            for (const QPointF& q : chain)
-                line.Add(q.x(), q.y());
-            line.Draw();
+            DrawPath(line, chain);
         }
     }
 }
@@ -65,10 +70,7 @@ void PaintCycles(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure& f
     TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     for (const TPlaneCycle& cycle : figure.cycles) {
         c.SetPen(look.cycleColor, 2 * c.PenWidth(), cycle.dashed ? 1 : 0);
-        line.Clear();
-        for (const QPointF& q : cycle.path)
-            line.Add(q.x(), q.y());
-        line.Draw();
+        DrawPath(line, cycle.path);
     }
 }
 
@@ -77,10 +79,7 @@ void PaintSeparatrices(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFig
     TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     for (const TPlaneSeparatrix& s : figure.separatrices) {
         c.SetPen(look.separatrixColor, 2 * c.PenWidth(), s.stable ? 1 : 0);
-        line.Clear();
-        for (const QPointF& q : s.path)
-            line.Add(q.x(), q.y());
-        line.Draw();
+        DrawPath(line, s.path);
     }
 }
 
@@ -89,10 +88,7 @@ void PaintSketches(const TPlotGraph& graph, TGraphCanvas& c, const TPlaneFigure&
     TExactPolyline line(c, graph.Transform(graph.XAxis()), graph.Transform(graph.YAxis()));
     c.SetPen(look.trajectoryColor, c.PenWidth());
     for (const QPolygonF& sketch : figure.sketches) {
-        line.Clear();
-        for (const QPointF& q : sketch)
-            line.Add(q.x(), q.y());
-        line.Draw();
+        DrawPath(line, sketch);
     }
 }
 
